@@ -1,0 +1,59 @@
+// The file layer the GIF core reads and writes through.
+//
+// Every call moves one record or one sub-block; buffering, if any, belongs to
+// the system's file library, never to the program. The header is portable:
+// the POSIX and Win32 variants implement it behind an opaque handle.
+#ifndef ZORVANE_PLATFORM_FILE_IO_H
+#define ZORVANE_PLATFORM_FILE_IO_H
+
+#include <cstddef>
+#include <cstdint>
+
+struct FileHandle {
+    void* impl;
+};
+
+// Opens an existing regular file for reading, sharing reads with others.
+// Folders, FIFOs and devices are refused (never blocks).
+bool FileOpenRead(const char* path, FileHandle* file);
+
+// Creates a file for writing, replacing any existing one; others may read it
+// meanwhile.
+bool FileCreateWrite(const char* path, FileHandle* file);
+
+// Reads up to `size` bytes; returns the count delivered. 0 means end of
+// file, and a failing read counts the same.
+size_t FileRead(FileHandle file, void* buffer, size_t size);
+
+// Reads one byte; false at end of file or on a failing read.
+bool FileReadByte(FileHandle file, uint8_t* byte);
+
+// Writes all `size` bytes; false when the write failed.
+bool FileWrite(FileHandle file, const void* data, size_t size);
+
+// Moves the position forward from where it is; past the end is no error
+// (the next read then delivers nothing).
+void FileSkip(FileHandle file, uint32_t count);
+
+// Moves the position to an absolute offset from the start of the file.
+bool FileSeekTo(FileHandle file, uint32_t offset);
+
+// Closes the file; false if pending data could not be written.
+bool FileClose(FileHandle file);
+
+// Identity of a file on its volume: two paths naming the same file (hard
+// links, symbolic links, other spellings) give equal identities.
+struct FileIdentity {
+    uint64_t volume;
+    uint64_t index_high;
+    uint64_t index_low;
+};
+
+// False when the path names no existing file.
+bool FileIdentityOf(const char* path, FileIdentity* identity);
+
+inline bool SameFileIdentity(const FileIdentity& a, const FileIdentity& b) {
+    return a.volume == b.volume && a.index_high == b.index_high && a.index_low == b.index_low;
+}
+
+#endif  // ZORVANE_PLATFORM_FILE_IO_H
