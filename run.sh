@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds zorvane-cli and animates the sample frames into build/demo.gif.
+#
+#   ./run.sh       install what is missing, build into build/, write and describe build/demo.gif
+#   ./run.sh gui   the desktop program (not built yet)
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+
+case "${1:-}" in
+    "") ;;
+    gui)
+        echo "run.sh: the desktop program is not built yet; ./run.sh (no argument) runs the command line." >&2
+        exit 2
+        ;;
+    *)
+        echo "Usage: ./run.sh [gui]" >&2
+        exit 2
+        ;;
+esac
+
+scripts/install-deps.sh run
+
+# A new build tree gets only what the command line needs (no tests, no desktop program); an existing one keeps its settings
+# (./test.sh configures build/ with the tests).
+if [ -f build/CMakeCache.txt ]; then
+    cmake -S . -B build
+else
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DZORVANE_BUILD_QT=OFF
+fi
+cmake --build build --target zorvane-cli
+
+frames=(samples/*.gif)
+echo "+ build/zorvane-cli make -o build/demo.gif -d 10 ${frames[*]}"
+build/zorvane-cli make -o build/demo.gif -d 10 "${frames[@]}"
+echo "+ build/zorvane-cli info build/demo.gif"
+build/zorvane-cli info build/demo.gif

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing, and nothing else.
+#
+#   scripts/install-deps.sh run          what ./run.sh needs (native build of the command line)
+#   scripts/install-deps.sh test         what ./test.sh needs (tests, sanitizers, peer GIF tools, Windows cross build)
+#   scripts/install-deps.sh PACKAGE...   exactly these packages
+#
+# Runs apt-get as root, or through sudo when not root. `apt-get update` runs only when something is missing.
+set -euo pipefail
+
+run_packages=(cmake ninja-build g++)
+test_packages=("${run_packages[@]}"
+    libgtest-dev googletest           # unit tests
+    libgif-dev giflib-tools           # independent decoder for the tests and checks
+    gifsicle imagemagick              # peer tools that must read the output
+    python3                           # samples/make_samples.py
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64)
+
+case "${1:-}" in
+    run) packages=("${run_packages[@]}") ;;
+    test) packages=("${test_packages[@]}") ;;
+    "" | -h | --help)
+        sed -n '2,8s/^# \{0,1\}//p' "$0"
+        [ -n "${1:-}" ] && exit 0 || exit 2
+        ;;
+    *) packages=("$@") ;;
+esac
+
+installed() {
+    [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = installed ]
+}
+
+missing=()
+for package in "${packages[@]}"; do
+    installed "$package" || missing+=("$package")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo)
+else
+    echo "install-deps.sh: missing packages: ${missing[*]}" >&2
+    echo "install-deps.sh: not root and no sudo; install them and run again." >&2
+    exit 1
+fi
+
+echo "install-deps.sh: installing ${missing[*]}"
+# Wait for another apt or dpkg run to finish rather than failing on its lock.
+apt_options=(-q -y -o DPkg::Lock::Timeout=900 --no-install-recommends)
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -o DPkg::Lock::Timeout=900 update
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install "${apt_options[@]}" "${missing[@]}"

@@ -1,0 +1,450 @@
+// zorvane-cli run as a separate process (fork and exec, never a shell), its
+// output files read back with giflib, and the fault-injection table: every
+// way a user's disk can hand the command line a bad output or input path.
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "giflib_support.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitMessage = 1;
+constexpr int kExitUsage = 2;
+constexpr uid_t kNobody = 65534;  // also its group id
+// Hang guards, not timings: a run still going after this long is killed and
+// the test fails. The 4 GiB input is read to its end, which takes a while.
+constexpr int kGuardSeconds = 60;
+constexpr int kFifoGuardSeconds = 10;
+constexpr int kHugeFileGuardSeconds = 600;
+
+const char kHint[] = "Try 'zorvane-cli --help' for more information.";
+const char kCouldNotOpen[] = "zorvane-cli: Could not open file. GIF creation aborted.\n";
+const char kCouldNotCreate[] = "zorvane-cli: Could not create output file.\n";
+const char kCouldNotWrite[] = "zorvane-cli: Could not write output file. GIF creation aborted.\n";
+const char kOutputIsFrame[] = "zorvane-cli: The output file is one of the frames. GIF creation aborted.\n";
+const char kPrematureEnd[] = "Premature end of file encountered; no GIF image data present.";
+const char kNotAGif[] = "Not a GIF file, or incorrect version number.";
+
+struct CliRun {
+    int status = -1;  // exit status, or 128 + signal number
+    bool hung = false;
+    std::string out, err;
+};
+
+struct RunSettings {
+    std::string cwd{};       // empty: the test's own
+    bool as_nobody = false;  // drop to nobody before exec (root only)
+    int guard_seconds = kGuardSeconds;
+};
+
+std::string ReadText(const std::string& path) {
+    const Bytes bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// stdout and stderr go to files of a folder of their own, so that no test
+// folder is touched by the capture.
+CliRun RunCli(const std::vector<std::string>& args, const RunSettings& settings = {}) {
+    TempDir capture;
+    const std::string out_path = capture.File("stdout"), err_path = capture.File("stderr");
+    std::vector<char*> argv = {const_cast<char*>(ZORVANE_CLI_PATH)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(124);
+        if (!settings.cwd.empty() && chdir(settings.cwd.c_str()) != 0) _exit(125);
+        if (settings.as_nobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+            _exit(126);
+        }
+        execv(ZORVANE_CLI_PATH, argv.data());
+        _exit(127);
+    }
+    CliRun run;
+    if (child < 0) return run;
+    int status = 0;
+    for (int waited_ms = 0; waitpid(child, &status, WNOHANG) == 0; waited_ms += 10) {
+        if (waited_ms >= settings.guard_seconds * 1000) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            run.hung = true;
+            break;
+        }
+        usleep(10000);
+    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = ReadText(out_path);
+    run.err = ReadText(err_path);
+    return run;
+}
+
+// What a file is and holds: mode, inode and times of the path itself (a
+// symlink included) and of what it names, size, links and, up to 64 MiB, the
+// bytes. Any write to a larger file still moves its times.
+std::string Fingerprint(const std::string& path) {
+    struct stat link, info;
+    if (lstat(path.c_str(), &link) != 0) return "missing";
+    if (stat(path.c_str(), &info) != 0) return "dangling";
+    std::ostringstream text;
+    for (const struct stat* s : {&link, &info}) {
+        text << std::oct << s->st_mode << std::dec << " inode " << s->st_ino << " links " << s->st_nlink << " size "
+             << s->st_size << " mtime " << s->st_mtim.tv_sec << "." << s->st_mtim.tv_nsec << " ctime "
+             << s->st_ctim.tv_sec << "." << s->st_ctim.tv_nsec << "; ";
+    }
+    if (S_ISREG(info.st_mode) && info.st_size <= (off_t{64} << 20)) text << std::hash<std::string>()(ReadText(path));
+    return text.str();
+}
+
+// A small valid frame, readable by everyone whatever the umask, so that a
+// run as nobody fails only where a case means it to.
+std::string WriteFrame(const TempDir& dir, const std::string& name, uint16_t width = 4, uint16_t height = 3,
+                       uint8_t table_size_field = 1) {
+    const std::string path = dir.Write(name, SimpleGif(width, height, table_size_field));
+    chmod(path.c_str(), 0644);
+    return path;
+}
+
+bool MakeFolder(const std::string& path, mode_t mode = 0755) {
+    return mkdir(path.c_str(), 0755) == 0 && chmod(path.c_str(), mode) == 0;
+}
+
+// A 4 GiB file, all of it a hole but for a GIF header and screen, a comment
+// whose sub-block is skipped, and at the very end an extension whose one
+// sub-block length sends the reader 255 bytes past the end of the file. The
+// reader passes over 4 GiB of zero bytes, across the 4 GiB offset, and then
+// finds no image.
+bool WriteSparseGif(const std::string& path) {
+    constexpr off_t kSize = off_t{1} << 32;
+    const Bytes start =
+        GifBuilder().Header("89a").Screen(16, 16, 0x00).Raw({0x21, 0xFE, 0xFF}).Raw(Bytes(255, 'x')).bytes();
+    const Bytes end = {0x21, 0xFE, 0xFF};
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    struct stat info;
+    const bool ok = write(fd, start.data(), start.size()) == static_cast<ssize_t>(start.size()) &&
+                    ftruncate(fd, kSize) == 0 &&
+                    pwrite(fd, end.data(), end.size(), kSize - static_cast<off_t>(end.size())) ==
+                        static_cast<ssize_t>(end.size()) &&
+                    fstat(fd, &info) == 0 && info.st_blocks * 512 < (off_t{64} << 20);  // sparse for real
+    return close(fd) == 0 && ok;
+}
+
+// Usage, help, version, info.
+
+class CliUsageTest : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(CliUsageTest, ExitsTwoWithTheProblemAndOneHintLineAndTouchesNoFile) {
+    TempDir dir;
+    WriteFrame(dir, "a.gif");
+    const CliRun run = RunCli(GetParam(), {dir.path()});
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_EQ(run.out, "");
+    const size_t first_line_end = run.err.find('\n');
+    ASSERT_NE(first_line_end, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.rfind("zorvane-cli: ", 0), 0u) << run.err;
+    EXPECT_GT(first_line_end, sizeof "zorvane-cli: " - 1) << run.err;
+    EXPECT_EQ(run.err.substr(first_line_end + 1), std::string(kHint) + "\n");
+    EXPECT_FALSE(FileExists(dir.File("out.gif")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliUsageTest,
+                         ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"convert", "a.gif"},
+                                           std::vector<std::string>{"make", "-o", "out.gif"},
+                                           std::vector<std::string>{"make", "-o", "out.gif", "a.gif", "-d"},
+                                           std::vector<std::string>{"info", "-v", "a.gif"}));
+
+TEST(CliTest, VersionAndHelpGoToStdout) {
+    const CliRun version = RunCli({"--version"});
+    EXPECT_EQ(version.status, kExitOk);
+    EXPECT_EQ(version.out, "zorvane-cli 1.2\n");
+    EXPECT_EQ(version.err, "");
+    const CliRun help = RunCli({"--help"});
+    EXPECT_EQ(help.status, kExitOk);
+    EXPECT_EQ(help.err, "");
+    for (const char* text : {"make -o OUTPUT", "--no-loop", "info FILE"})
+        EXPECT_NE(help.out.find(text), std::string::npos);
+}
+
+TEST(CliTest, InfoPrintsOneLinePerFileAndGoesOnAfterEachFailure) {
+    TempDir dir;
+    const std::string global = dir.Write("global.gif", SimpleGif(100, 50, 7));
+    const std::string text = dir.Write("notes.gif", Bytes{'G', 'I', 'F', '8', '9', 'A', 0, 0});
+    GifBuilder local;  // a local table of size field 3 wins over the global table
+    local.Header("87a").Screen(7, 9, 0x81).ColorTable(4).ImageDescriptor(1, 1, 2, 2, 0x83).ColorTable(16);
+    local.SimpleImageData(2, 2, 4).Trailer();
+    const std::string cut = dir.Write("cut.gif", GifBuilder().Header("89a").Screen(5, 5, 0x00).Trailer().bytes());
+    GifBuilder none;  // no table at all: the depth comes from the screen's size field
+    none.Header("89a").Screen(65535, 1, 0x00).ImageDescriptor(0, 0, 1, 1, 0x00).SimpleImageData(1, 1).Trailer();
+    const std::string missing = dir.File("missing.gif");
+    const std::string local_path = dir.Write("local.gif", local.bytes()),
+                      none_path = dir.Write("none.gif", none.bytes());
+
+    const CliRun run = RunCli({"info", global, text, local_path, cut, none_path, missing});
+    EXPECT_EQ(run.status, kExitMessage);
+    EXPECT_EQ(run.out, global + ": 100 x 50, global (8 bpp)\n" + local_path + ": 7 x 9, local (4 bpp)\n" + none_path +
+                           ": 65535 x 1, none (1 bpp)\n");
+    EXPECT_EQ(run.err, "zorvane-cli: " + text + ": " + kNotAGif + "\nzorvane-cli: " + cut + ": " + kPrematureEnd +
+                           "\nzorvane-cli: " + missing + ": Could not open file.\n");
+}
+
+// make, read back with giflib against the inputs as giflib reads them.
+
+struct MakeCase {
+    std::vector<std::string> options;
+    unsigned delay;
+    bool loop;
+};
+
+class CliMakeTest : public ::testing::TestWithParam<MakeCase> {};
+
+TEST_P(CliMakeTest, ReplacesTheOutputWithEveryFrameInArgumentOrder) {
+    TempDir dir;
+    const std::string a = WriteFrame(dir, "a.gif", 10, 10, 2);
+    const std::vector<std::string> frames = {WriteFrame(dir, "b.gif", 20, 5), a, WriteFrame(dir, "c.gif", 15, 15, 3),
+                                             a};
+    const std::string output = dir.Write("out.gif", Bytes(100000, 0xAB));
+    std::vector<std::string> args = {"make", "-o", output};
+    args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+    args.insert(args.end(), frames.begin(), frames.end());
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.status, kExitOk);
+    EXPECT_EQ(run.out + run.err, "");
+
+    std::vector<DecodedGif> inputs(frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) ASSERT_TRUE(ReadFirstImage(frames[i], &inputs[i]));
+    DecodedGif decoded;
+    ASSERT_TRUE(SlurpGif(output, &decoded)) << GiflibErrorText(decoded.error);
+    ExpectAnimationMatches(decoded, inputs, GetParam().delay, GetParam().loop);
+    EXPECT_LT(ReadFileBytes(output).size(), 100000u) << "the old output was not truncated";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliMakeTest,
+                         ::testing::Values(MakeCase{{}, 0, true}, MakeCase{{"-d", " 70000 "}, 4464, true},
+                                           MakeCase{{"--no-loop", "--delay=abc"}, 0, false}));
+
+// Fault injection: each case gives its message and exit status and leaves
+// every input byte for byte as it was.
+
+struct Fault {
+    std::vector<std::string> args;
+    std::vector<std::string> inputs;  // fingerprinted before and after the run
+    std::string err;                  // the whole of stderr
+    int status = kExitMessage;
+    std::string out{}, cwd{};
+    std::string never_created{};
+    size_t output_frames = 0;  // > 0: the run succeeds and args[2] is read back with giflib
+    bool needs_permissions = false;
+    int guard_seconds = kGuardSeconds;
+    std::string skip{};  // why the case cannot run on this machine
+};
+
+struct FaultCase {
+    const char* name;
+    Fault (*setup)(const TempDir&);
+};
+
+void PrintTo(const FaultCase& fault, std::ostream* os) { *os << fault.name; }
+
+const FaultCase kFaultCases[] = {
+    {"OutputOnDevFull",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         Fault f{{"make", "-o", "/dev/full", a}, {a}, kCouldNotWrite};
+         if (access("/dev/full", W_OK) != 0) f.skip = "/dev/full is not available";
+         return f;
+     }},
+    {"OutputInReadOnlyFolder",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         MakeFolder(dir.File("locked"), 0555);
+         Fault f{{"make", "-o", dir.File("locked/out.gif"), a}, {a, dir.File("locked")}, kCouldNotCreate};
+         f.never_created = dir.File("locked/out.gif");
+         f.needs_permissions = true;
+         return f;
+     }},
+    {"OutputInMissingFolder",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         Fault f{{"make", "-o", dir.File("gone/out.gif"), a}, {a}, kCouldNotCreate};
+         f.never_created = dir.File("gone");
+         return f;
+     }},
+    {"OutputIsAFolder",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         MakeFolder(dir.File("out.gif"));
+         return Fault{{"make", "-o", dir.File("out.gif"), a}, {a, dir.File("out.gif")}, kCouldNotCreate};
+     }},
+    {"InputUnreadable",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string locked = WriteFrame(dir, "locked.gif");
+         chmod(locked.c_str(), 0);
+         MakeFolder(dir.File("out"), 0777);
+         Fault f{{"make", "-o", dir.File("out/out.gif"), a, locked}, {a, locked}, kCouldNotOpen};
+         f.needs_permissions = true;
+         return f;
+     }},
+    {"InputIsAFolder",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         MakeFolder(dir.File("folder.gif"));
+         return Fault{{"make", "-o", dir.File("out.gif"), a, dir.File("folder.gif")},
+                      {a, dir.File("folder.gif")},
+                      kCouldNotOpen};
+     }},
+    {"InputIsAFifo",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string fifo = dir.File("pipe.gif");
+         Fault f{{"make", "-o", dir.File("out.gif"), fifo, a}, {a, fifo}, kCouldNotOpen};
+         if (mkfifo(fifo.c_str(), 0644) != 0) f.skip = "mkfifo failed";
+         f.guard_seconds = kFifoGuardSeconds;
+         return f;
+     }},
+    {"InputRemovedAfterListing",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string removed = WriteFrame(dir, "removed.gif");
+         unlink(removed.c_str());
+         return Fault{{"make", "-o", dir.File("out.gif"), a, removed, a}, {a}, kCouldNotOpen};
+     }},
+    {"InputNotAGif",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string bad = dir.Write("bad.gif", Bytes{'G', 'I', 'F', '8', '8', 'a', 1, 0, 1, 0, 0, 0, 0});
+         return Fault{
+             {"make", "-o", dir.File("out.gif"), a, bad, a}, {a, bad}, std::string("zorvane-cli: ") + kNotAGif + "\n"};
+     }},
+    {"InputSparse4GiBExtensionPastItsEnd",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string huge = dir.File("huge.gif");
+         Fault f{{"make", "-o", dir.File("out.gif"), a, huge},
+                 {a, huge},
+                 std::string("zorvane-cli: ") + kPrematureEnd + "\n"};
+         if (!WriteSparseGif(huge)) f.skip = "this file system cannot hold a sparse 4 GiB file";
+         f.guard_seconds = kHugeFileGuardSeconds;
+         return f;
+     }},
+    {"OutputSamePathAsFrame",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string b = WriteFrame(dir, "b.gif");
+         return Fault{{"make", "-o", a, b, a}, {a, b}, kOutputIsFrame};
+     }},
+    {"OutputDotSlashSpellingOfFrame",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string b = WriteFrame(dir, "b.gif");
+         Fault f{{"make", "-o", "./a.gif", "b.gif", "a.gif"}, {a, b}, kOutputIsFrame};
+         f.cwd = dir.path();
+         return f;
+     }},
+    {"OutputHardLinkToFrame",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string b = WriteFrame(dir, "b.gif");
+         const std::string link_path = dir.File("link.gif");
+         Fault f{{"make", "-o", link_path, b, a}, {a, b, link_path}, kOutputIsFrame};
+         if (link(a.c_str(), link_path.c_str()) != 0) f.skip = "hard links are not supported here";
+         return f;
+     }},
+    {"OutputSymlinkToFrame",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string link_path = dir.File("out.gif");
+         Fault f{{"make", "-o", link_path, a}, {a, link_path}, kOutputIsFrame};
+         if (symlink("a.gif", link_path.c_str()) != 0) f.skip = "symbolic links are not supported here";
+         return f;
+     }},
+    {"FrameSymlinkToOutput",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string output = WriteFrame(dir, "out.gif", 9, 9);
+         const std::string link_path = dir.File("frame.gif");
+         Fault f{{"make", "-o", output, a, link_path}, {a, output, link_path}, kOutputIsFrame};
+         if (symlink(output.c_str(), link_path.c_str()) != 0) f.skip = "symbolic links are not supported here";
+         return f;
+     }},
+    {"PathsWithSpacesAndNonAsciiBytes",
+     [](const TempDir& dir) {
+         // UTF-8 letters and Latin-1 bytes that are not valid UTF-8.
+         MakeFolder(dir.File("my frames"));
+         const std::string a = WriteFrame(dir, "my frames/frame one.gif", 5, 4);
+         const std::string b = WriteFrame(dir, "my frames/k\xC3\xA4rt \xE9 \xE2\x9C\x93.gif", 4, 6);
+         Fault f{{"make", "-o", dir.File("my frames/out put \xC3\xBC\xFF.gif"), a, b}, {a, b}, "", kExitOk};
+         f.output_frames = 2;
+         return f;
+     }},
+    {"InfoUnreadableFolderFifoDeviceThenANonAsciiPath",
+     [](const TempDir& dir) {
+         const std::string locked = WriteFrame(dir, "locked.gif");
+         chmod(locked.c_str(), 0);
+         const std::string folder = dir.File("folder.gif"), fifo = dir.File("pipe.gif");
+         MakeFolder(folder);
+         const std::string good = WriteFrame(dir, "g\xC3\xBCt \xFF.gif", 2, 7);
+         std::string err;
+         for (const std::string& path : {locked, folder, fifo, std::string("/dev/zero")}) {
+             err += "zorvane-cli: " + path + ": Could not open file.\n";
+         }
+         Fault f{{"info", locked, folder, fifo, "/dev/zero", good}, {locked, folder, fifo, good}, err};
+         f.out = good + ": 2 x 7, global (2 bpp)\n";
+         f.needs_permissions = true;
+         f.guard_seconds = kFifoGuardSeconds;
+         if (mkfifo(fifo.c_str(), 0644) != 0 || access("/dev/zero", R_OK) != 0) f.skip = "no FIFO or /dev/zero";
+         return f;
+     }},
+};
+
+class CliFaultTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(CliFaultTest, GivesItsMessageAndLeavesEveryInputAlone) {
+    TempDir dir;
+    const Fault f = GetParam().setup(dir);
+    if (!f.skip.empty()) GTEST_SKIP() << f.skip;
+    // Permission bits bind root only in a run as nobody, which must then
+    // reach the program and the test folder.
+    const RunSettings settings = {f.cwd, f.needs_permissions && geteuid() == 0, f.guard_seconds};
+    if (settings.as_nobody &&
+        (chmod(dir.path().c_str(), 0755) != 0 || RunCli({"--version"}, {dir.path(), true}).status != kExitOk)) {
+        GTEST_SKIP() << "running as root and zorvane-cli cannot run as nobody here";
+    }
+
+    std::vector<std::string> before;
+    for (const std::string& input : f.inputs) before.push_back(Fingerprint(input));
+    const CliRun run = RunCli(f.args, settings);
+    ASSERT_FALSE(run.hung) << "still running after " << f.guard_seconds << " s";
+    EXPECT_EQ(run.status, f.status);
+    EXPECT_EQ(run.err, f.err);
+    EXPECT_EQ(run.out, f.out);
+    for (size_t i = 0; i < f.inputs.size(); ++i) EXPECT_EQ(Fingerprint(f.inputs[i]), before[i]) << f.inputs[i];
+    EXPECT_TRUE(f.never_created.empty() || !FileExists(f.never_created)) << f.never_created;
+    if (f.output_frames > 0) {
+        DecodedGif decoded;
+        ASSERT_TRUE(SlurpGif(f.args[2], &decoded)) << GiflibErrorText(decoded.error);
+        EXPECT_EQ(decoded.images.size(), f.output_frames);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliFaultTest, ::testing::ValuesIn(kFaultCases),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
