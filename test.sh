@@ -5,7 +5,8 @@
 #                 checked with giflib, ImageMagick and gifsicle
 #   build-asan/   native build with AddressSanitizer and UBSan, its CTest suite
 #   build-win32/  Windows i686 cross build (PE32), checked for format and imported DLLs
-#   build-win64/  Windows x86_64 cross build (PE32+), checked the same way
+#   build-win64/  Windows x86_64 cross build (PE32+), checked the same way; its dialog tests run under Wine
+#                 and the 32-bit Zorvane.exe gets static checks of its resources
 #
 # Every step runs even when an earlier independent one failed; a summary ends the output.
 set -euo pipefail
@@ -172,6 +173,7 @@ fi
 
 step "win32: cross build, i686 (build-win32/)" configure_and_build build-win32 \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+win32_ok=$step_ok
 if [ "$step_ok" -eq 1 ]; then
     step "win32: PE32 programs importing system DLLs only" \
         check_pe build-win32 i686-w64-mingw32-objdump pei-i386 010b
@@ -181,11 +183,19 @@ fi
 
 step "win64: cross build, x86_64 (build-win64/)" configure_and_build build-win64 \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+win64_ok=$step_ok
 if [ "$step_ok" -eq 1 ]; then
     step "win64: PE32+ programs importing system DLLs only" \
         check_pe build-win64 x86_64-w64-mingw32-objdump pei-x86-64 020b
 else
     skip "win64: PE checks" "win64 build"
+fi
+
+if [ "$win32_ok" -eq 1 ] && [ "$win64_ok" -eq 1 ]; then
+    step "windows: static checks of Zorvane.exe, dialog tests under Wine" \
+        scripts/test-windows.sh build-win32 build-win64
+else
+    skip "windows: dialog tests under Wine" "both Windows builds"
 fi
 
 echo

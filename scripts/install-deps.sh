@@ -2,7 +2,8 @@
 # Installs the Debian packages that are missing, and nothing else.
 #
 #   scripts/install-deps.sh run          what ./run.sh needs (native build of the command line)
-#   scripts/install-deps.sh test         what ./test.sh needs (tests, sanitizers, peer GIF tools, Windows cross build)
+#   scripts/install-deps.sh test         what ./test.sh needs (tests, sanitizers, peer GIF tools,
+#                                        both Windows builds and Wine)
 #   scripts/install-deps.sh PACKAGE...   exactly these packages
 #
 # Runs apt-get as root, or through sudo when not root. `apt-get update` runs only when something is missing.
@@ -15,12 +16,15 @@ test_packages=("${run_packages[@]}"
     gifsicle imagemagick              # peer tools that must read the output
     python3                           # samples/make_samples.py
     g++-mingw-w64-i686 g++-mingw-w64-x86-64)
+test_packages+=(
+    wine64 fonts-wine fp-utils xvfb xauth                    # the Windows program under Wine, help.chm
+)
 
 case "${1:-}" in
     run) packages=("${run_packages[@]}") ;;
     test) packages=("${test_packages[@]}") ;;
     "" | -h | --help)
-        sed -n '2,8s/^# \{0,1\}//p' "$0"
+        sed -n '2,9s/^# \{0,1\}//p' "$0"
         [ -n "${1:-}" ] && exit 0 || exit 2
         ;;
     *) packages=("$@") ;;

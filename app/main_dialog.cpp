@@ -1,0 +1,186 @@
+#include "app/main_dialog.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/frame_list.h"
+#include "gif/animation_builder.h"
+#include "gif/frame_inspection.h"
+#include "res/resource.h"
+
+const char kHomePage[] = ZORVANE_HOME_PAGE;
+const char kHelpFileName[] = "help.chm";
+const char kMsgWebFailed[] = "Error opening web browser. You may manually surf to " ZORVANE_HOME_PAGE ".";
+const char kMsgHelpMissing[] =
+    "Couldn't find the help file! Please make sure help.chm is in the same folder as the executable and try again.";
+const char kShellErrorCaption[] = "Error";
+
+namespace {
+
+constexpr WORD kClicked = BN_CLICKED;                // 0
+constexpr WORD kSelectionChanged = LBN_SELCHANGE;    // 1
+constexpr LPARAM kDelayRange = MAKELPARAM(1000, 0);  // upper 1000, lower 0
+constexpr INT_PTR kClosedResult = 2;
+constexpr INT_PTR kShellFailureLimit = 32;  // ShellExecuteA results up to this are failures
+
+// The Save As structure as the system of the 32-bit program knows it
+// (OPENFILENAME_SIZE_VERSION_400A): no fields past lpTemplateName.
+constexpr DWORD kSaveAsStructSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+static_assert(sizeof(void*) != 4 || kSaveAsStructSize == 76, "Save As structure size on 32-bit Windows");
+static_assert(sizeof(void*) != 8 || kSaveAsStructSize == 136, "Save As structure size on 64-bit Windows");
+constexpr DWORD kSaveAsFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+static_assert(kSaveAsFlags == 0x806, "Save As options");
+
+const char kSaveAsTitle[] = "Make Animated GIF";
+const char kSaveAsFilter[] = "GIF Files (*.gif)\0*.gif\0";
+const char kSaveAsDefaultExtension[] = "gif";
+
+// Answers frame inspection from the dialog's info panel.
+struct DialogInspection final : InspectionCaller {
+    HWND dialog;
+    explicit DialogInspection(HWND d) : dialog(d) {}
+    void SetFrameName(const char* name) override { SetDlgItemTextA(dialog, IDC_FRAME_NAME, name); }
+    void SetFrameSummary(const char* summary) override { SetDlgItemTextA(dialog, IDC_FRAME_INFO, summary); }
+    void ShowWarning(const char* message) override { MessageBoxA(dialog, message, nullptr, MB_ICONWARNING); }
+};
+
+// Answers the animation build from the Save As dialog, the controls and the
+// frame list.
+struct DialogBuild final : BuildOptions {
+    HWND dialog;
+    char output_path[kOutputPathSize];
+
+    explicit DialogBuild(HWND d) : dialog(d), output_path() {}
+
+    const char* OutputPath() override {
+        OPENFILENAMEA save_as;
+        std::memset(&save_as, 0, sizeof save_as);
+        save_as.lStructSize = kSaveAsStructSize;
+        save_as.hwndOwner = dialog;
+        save_as.hInstance = g_app.instance;
+        save_as.lpstrFilter = kSaveAsFilter;
+        save_as.nFilterIndex = 1;
+        save_as.lpstrFile = output_path;
+        save_as.nMaxFile = sizeof output_path;
+        save_as.lpstrTitle = kSaveAsTitle;
+        save_as.Flags = kSaveAsFlags;
+        save_as.lpstrDefExt = kSaveAsDefaultExtension;
+        output_path[0] = '\0';
+        return GetSaveFileNameA(&save_as) ? output_path : nullptr;
+    }
+    bool LoopFlag() override { return IsDlgButtonChecked(dialog, IDC_LOOP) == BST_CHECKED; }
+    size_t FrameCount() override { return ::FrameCount(dialog); }
+    const char* FramePath(size_t index) override { return FramePathAt(dialog, index); }
+    unsigned Delay() override { return GetDlgItemInt(dialog, IDC_DELAY, nullptr, FALSE); }
+    void ShowMessage(const char* text, MessageIcon icon) override {
+        MessageBoxA(dialog, text, nullptr, icon == MessageIcon::kWarning ? MB_ICONWARNING : MB_OK);
+    }
+};
+
+void InspectSelectedFrame(HWND dialog) {
+    const int selected = SelectedFrame(dialog);
+    if (selected < 0) return;  // a list box reports a change only onto an entry
+    char name[kInspectionBufferSize];
+    CopyDisplayName(dialog, selected, name, sizeof name);
+    DialogInspection caller(dialog);
+    InspectFrame(name, FramePathAt(dialog, static_cast<size_t>(selected)), caller);
+}
+
+void MakeAnimatedGif(HWND dialog) {
+    DialogBuild options(dialog);
+    BuildAnimation(options);
+}
+
+// Opens a document or address with its default handler; on failure shows
+// `failure_message` with the caption "Error".
+void OpenWithShell(HWND dialog, const char* target, const char* failure_message) {
+    const HINSTANCE result = ShellExecuteA(dialog, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(result) <= kShellFailureLimit) {
+        MessageBoxA(dialog, failure_message, kShellErrorCaption, MB_ICONWARNING);
+    }
+}
+
+// The help document sits beside the program; the current folder moves with
+// every Save As, so it is looked for by full path.
+void OpenHelp(HWND dialog) {
+    char path[MAX_PATH + sizeof kHelpFileName];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    char* name_start = path;
+    if (length > 0 && length < MAX_PATH) {
+        char* last_separator = std::strrchr(path, '\\');
+        if (last_separator) name_start = last_separator + 1;
+    }
+    std::memcpy(name_start, kHelpFileName, sizeof kHelpFileName);
+    OpenWithShell(dialog, path, kMsgHelpMissing);
+}
+
+void OnInitDialog(HWND dialog) {
+    g_app.dialog = dialog;
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_app.main_icon));
+    CheckDlgButton(dialog, IDC_LOOP, BST_CHECKED);
+    SendDlgItemMessageA(dialog, IDC_DELAY_SPIN, UDM_SETRANGE, 0, kDelayRange);
+    SendDlgItemMessageA(dialog, IDC_WEB, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(g_app.main_icon));
+    SendDlgItemMessageA(dialog, IDC_HELP, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(g_app.help_icon));
+    DragAcceptFiles(dialog, TRUE);
+}
+
+bool OnCommand(HWND dialog, WORD id, WORD code) {
+    if (code == kClicked) {
+        switch (id) {
+            case IDC_REMOVE_FRAME:
+                RemoveSelectedFrame(dialog);
+                return true;
+            case IDC_CLEAR_ALL:
+                ClearAllFrames(dialog);
+                return true;
+            case IDC_WEB:
+                OpenWithShell(dialog, kHomePage, kMsgWebFailed);
+                return true;
+            case IDC_MAKE_GIF:
+                MakeAnimatedGif(dialog);
+                return true;
+            case IDC_HELP:
+                OpenHelp(dialog);
+                return true;
+            default:
+                return false;  // also Enter (IDOK), Esc (IDCANCEL) and the loop box
+        }
+    }
+    if (code == kSelectionChanged && id == IDC_FRAME_LIST) {
+        InspectSelectedFrame(dialog);
+        return true;
+    }
+    return false;
+}
+
+void OnClose(HWND dialog) {
+    DragAcceptFiles(dialog, FALSE);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CLEAR_ALL, kClicked), 0);
+    EndDialog(dialog, kClosedResult);
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            OnInitDialog(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            return OnCommand(dialog, LOWORD(wparam), HIWORD(wparam)) ? TRUE : FALSE;
+        case WM_DROPFILES:
+            AddDroppedFiles(dialog, reinterpret_cast<HDROP>(wparam));
+            return TRUE;
+        case WM_CLOSE:
+            OnClose(dialog);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}

@@ -1,0 +1,109 @@
+#!/bin/sh
+# Tests of the Windows program on Linux.
+#
+#   scripts/test-windows.sh [I686_BUILD_DIR [X86_64_BUILD_DIR]]   (default build-win32 build-win64)
+#
+# Both build folders must have been built (cmake with cmake/mingw-i686.cmake and
+# cmake/mingw-x86_64.cmake). The 32-bit Zorvane.exe, the product, gets static checks
+# of its file, imports and resources; the x86_64 twin's dialog tests run under
+# wine64 on one Xvfb, which also gives the window's screenshot, written to
+# build/zorvane-window.png. Outputs of the dialog's builds are then decoded with
+# giflib. Needs: wine64, xvfb, xauth, fonts-wine, imagemagick, libgif-dev, python3,
+# binutils-mingw-w64. Exits non-zero on any failure.
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+build32=${1:-build-win32}
+build64=${2:-build-win64}
+case $build32 in /*) ;; *) build32=$root/$build32 ;; esac
+case $build64 in /*) ;; *) build64=$root/$build64 ;; esac
+
+status=0
+fail() {
+    echo "test-windows: FAILED: $*" >&2
+    status=1
+}
+
+for need in "$build32/app/Zorvane.exe" "$build64/tests/win/zorvane_dialog_tests.exe" "$build64/app/help.chm"; do
+    [ -f "$need" ] || { echo "test-windows: missing $need (build both Windows folders first)" >&2; exit 2; }
+done
+
+# ---- static checks of the 32-bit program ------------------------------------------
+echo "== static checks: $build32/app/Zorvane.exe"
+python3 tests/win/check_exe.py "$build32/app/Zorvane.exe" "$build32/app/help.chm" || fail "static checks"
+
+# ---- the dialog under Wine ----------------------------------------------------------
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+[ -x "$wine" ] || wine=$(command -v wine64)
+[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+
+export WINEPREFIX="$build64/wine-prefix"
+export WINEARCH=win64
+export WINEDEBUG=-all,err+module
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+to_windows() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# One prefix per build folder, made once: a virtual desktop (no window manager
+# on Xvfb) and the Wine fonts.
+if [ ! -f "$WINEPREFIX/.zorvane-ready" ]; then
+    echo "== creating the Wine prefix $WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    log=$build64/wine-prefix.log
+    "$wine" wineboot -i >"$log" 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$log" 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$log" 2>&1
+    "$wineserver" -w
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    touch "$WINEPREFIX/.zorvane-ready"
+fi
+
+work=$build64/tests/win/work
+rm -rf "$work"
+mkdir -p "$work" "$root/build"
+tests_exe=$build64/tests/win/zorvane_dialog_tests.exe
+corpus=$(cd "$root/../shared/corpus/pygif-test-suite" && pwd)
+
+cat >"$work/run.sh" <<EOF
+set -u
+"$wineserver" -p30
+"$wine" "$tests_exe" "$(to_windows "$work")" "$(to_windows "$corpus")" >"$work/tests.log" 2>&1
+echo \$? >"$work/tests.rc"
+"$wine" "$tests_exe" "$(to_windows "$work/shots")" "$(to_windows "$corpus")" "$(to_windows "$work/window.bmp")" \
+    >"$work/shot.log" 2>&1
+echo \$? >"$work/shot.rc"
+"$wineserver" -k
+EOF
+mkdir -p "$work/shots"
+echo "== dialog tests under Wine ($tests_exe)"
+xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" sh "$work/run.sh" || true
+grep -v "FS volume label and serial are not available" "$work/tests.log" || true
+[ "$(cat "$work/tests.rc" 2>/dev/null)" = 0 ] || fail "dialog tests (exit $(cat "$work/tests.rc" 2>/dev/null))"
+
+# ---- outputs of the dialog decoded by giflib ----------------------------------------
+echo "== giflib check of the dialog's outputs"
+checker=$build64/tests/win/giflib_check
+if [ ! -x "$checker" ] || [ tests/win/giflib_check.c -nt "$checker" ]; then
+    cc -O1 -Wall -Wextra -Werror -o "$checker" tests/win/giflib_check.c -lgif || fail "building the giflib check"
+fi
+if [ -s "$work/giflib-checks.txt" ]; then
+    "$checker" "$work/giflib-checks.txt" || fail "giflib check"
+else
+    fail "the dialog tests left no outputs to decode"
+fi
+
+# ---- screenshot ---------------------------------------------------------------------
+cat "$work/shot.log"
+if [ "$(cat "$work/shot.rc" 2>/dev/null)" = 0 ] && [ -s "$work/window.bmp" ]; then
+    convert "$work/window.bmp" "$root/build/zorvane-window.png" && echo "screenshot: build/zorvane-window.png" ||
+        fail "converting the screenshot"
+else
+    fail "screenshot"
+fi
+
+[ $status = 0 ] && echo "test-windows: all passed"
+exit $status

@@ -1,0 +1,181 @@
+#!/usr/bin/env python3
+"""Static checks of the shipped 32-bit Zorvane.exe (and the help.chm beside it).
+
+    check_exe.py Zorvane.exe [help.chm]
+
+Format, subsystem and imports come from `objdump -p`; the resources are
+decompiled with windres and compared field by field with the window as the
+product describes it: dialog template, icons, version block.
+"""
+
+import re
+import subprocess
+import sys
+
+# Window and control styles, from the platform's headers.
+WS_POPUP, WS_CHILD, WS_VISIBLE, WS_DISABLED = 0x80000000, 0x40000000, 0x10000000, 0x08000000
+WS_CAPTION, WS_BORDER, WS_VSCROLL, WS_HSCROLL = 0xC00000, 0x800000, 0x200000, 0x100000
+WS_SYSMENU, WS_THICKFRAME, WS_GROUP, WS_TABSTOP = 0x80000, 0x40000, 0x20000, 0x10000
+WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x20000, 0x10000  # in a top-level window's style
+DS_CENTER = 0x800
+BS_TYPEMASK, BS_PUSHBUTTON, BS_AUTOCHECKBOX, BS_GROUPBOX, BS_ICON = 0xF, 0, 3, 7, 0x40
+SS_TYPEMASK, SS_LEFT, SS_CENTER, SS_RIGHT, SS_CENTERIMAGE, SS_SUNKEN = 0x1F, 0, 1, 2, 0x200, 0x1000
+LBS_NOTIFY, LBS_SORT, LBS_MULTIPLESEL, LBS_OWNERDRAW, LBS_NOINTEGRALHEIGHT, LBS_EXTENDEDSEL = 1, 2, 8, 0x30, 0x100, 0x800
+ES_MULTILINE, ES_AUTOHSCROLL, ES_READONLY, ES_NUMBER = 0x4, 0x80, 0x800, 0x2000
+UDS_WRAP, UDS_SETBUDDYINT, UDS_ALIGNRIGHT, UDS_ALIGNLEFT = 0x1, 0x2, 0x4, 0x8
+UDS_AUTOBUDDY, UDS_ARROWKEYS, UDS_HORZ, UDS_NOTHOUSANDS = 0x10, 0x20, 0x40, 0x80
+
+# Control kinds: class, type (under the mask), styles required, styles refused.
+GROUP = ('BUTTON', BS_TYPEMASK, BS_GROUPBOX, 0, 0)
+PUSH = ('BUTTON', BS_TYPEMASK, BS_PUSHBUTTON, 0, 0)
+ICON_PUSH = ('BUTTON', BS_TYPEMASK, BS_PUSHBUTTON, BS_ICON, 0)
+CHECK = ('BUTTON', BS_TYPEMASK, BS_AUTOCHECKBOX, 0, 0)
+LEFT, RIGHT, CENTER = (('STATIC', SS_TYPEMASK, kind, WS_GROUP, 0) for kind in (SS_LEFT, SS_RIGHT, SS_CENTER))
+NAME_BOX = ('STATIC', SS_TYPEMASK, SS_CENTER, WS_GROUP | SS_CENTERIMAGE | SS_SUNKEN, 0)
+LIST = ('LISTBOX', 0, 0, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL,
+        LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL | LBS_OWNERDRAW)
+EDIT = ('EDIT', 0, 0, WS_BORDER | ES_AUTOHSCROLL, ES_NUMBER | ES_READONLY | ES_MULTILINE)
+UPDOWN = ('MSCTLS_UPDOWN32', 0, 0, UDS_AUTOBUDDY | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ARROWKEYS,
+          UDS_WRAP | UDS_ALIGNLEFT | UDS_HORZ)
+NOTICE = None  # the maker's notice: any two-line text
+
+# The window as described: id, kind, text, rectangle, in template order.
+CONTROLS = [
+    (-1, GROUP, 'Frames (drop GIF files here)', (7, 7, 109, 90)),
+    (1000, LIST, '', (10, 18, 102, 57)),
+    (1001, PUSH, 'Remove Frame', (10, 78, 59, 14)),
+    (1002, PUSH, 'Clear All', (72, 78, 40, 14)),
+    (-1, GROUP, 'Info for selected frame', (119, 7, 113, 44)),
+    (1013, NAME_BOX, '', (127, 16, 94, 14)),
+    (-1, RIGHT, 'Dimensions:\\nPalette:', (127, 31, 40, 17)),
+    (1012, LEFT, '', (170, 31, 50, 17)),
+    (-1, LEFT, 'Frame delay:', (127, 80, 41, 8)),
+    (1010, EDIT, '', (169, 78, 37, 12)),
+    (1011, UPDOWN, '', (187, 76, 11, 14)),
+    (-1, LEFT, 'cs', (213, 80, 8, 8)),
+    (1004, PUSH, 'Make Animated GIF', (7, 106, 76, 24)),
+    (-1, CENTER, NOTICE, (83, 114, 87, 16)),
+    (1003, ICON_PUSH, 'web', (173, 106, 26, 24)),
+    (1014, CHECK, 'Loop animation', (127, 66, 79, 10)),
+    (-1, GROUP, 'Options', (119, 53, 113, 44)),
+    (1005, ICON_PUSH, 'help', (206, 106, 26, 24)),
+]
+TAB_ORDER = [1000, 1001, 1002, 1010, 1004, 1003, 1014, 1005]
+SYSTEM_DLLS = {'KERNEL32.DLL', 'USER32.DLL', 'COMCTL32.DLL', 'COMDLG32.DLL', 'SHELL32.DLL', 'MSVCRT.DLL', 'GDI32.DLL',
+               'ADVAPI32.DLL'}
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+
+
+def run(*args):
+    return subprocess.run(args, check=True, capture_output=True, text=True).stdout
+
+
+def check_file(exe):
+    dump = run('i686-w64-mingw32-objdump', '-p', exe)
+    check('file format pei-i386' in dump, 'not a PE32 (pei-i386) file')
+    subsystem = re.search(r'^Subsystem\s+([0-9a-fA-F]+)', dump, re.M)
+    check(subsystem and int(subsystem.group(1), 16) == 2, 'subsystem is not 2 (Windows GUI)')
+    dlls = {name.upper() for name in re.findall(r'DLL Name: (\S+)', dump)}
+    check(dlls <= SYSTEM_DLLS, 'imports DLLs that are not part of Windows: %s' % sorted(dlls - SYSTEM_DLLS))
+    for needed in ('InitCommonControlsEx', 'DialogBoxParamA', 'GetSaveFileNameA', 'ShellExecuteA', 'DragQueryFileA',
+                   'DragAcceptFiles', 'MessageBoxA', 'GetDlgItemInt', 'GetProcessHeap'):
+        check(re.search(r'\b%s\b' % needed, dump), 'does not import ' + needed)
+
+
+def check_dialog(rc):
+    m = re.search(r'^102 DIALOG(?:EX)? \d+, \d+, (\d+), (\d+)\n(.*?)^BEGIN\n(.*?)^END', rc, re.M | re.S)
+    check(m, 'no dialog 102 (IDD_MAIN)')
+    if not m:
+        return
+    head, body = m.group(3), m.group(4)
+    check((int(m.group(1)), int(m.group(2))) == (239, 137), 'dialog size is not 239 x 137')
+    style = int((re.search(r'STYLE (0x[0-9a-f]+)', head, re.I) or re.match('(0)', '0')).group(1), 16)
+    check(style & WS_POPUP and style & WS_CAPTION == WS_CAPTION and style & WS_SYSMENU and style & WS_MINIMIZEBOX
+          and style & DS_CENTER, 'dialog is not a centred popup with title bar, system menu and minimise box')
+    check(not style & (WS_MAXIMIZEBOX | WS_THICKFRAME | WS_VSCROLL | WS_HSCROLL), 'dialog sizes, maximises or scrolls')
+    check('CAPTION "Zorvane 1.2"' in head and 'FONT 8, "MS Sans Serif"' in head and 'MENU' not in head,
+          'caption, font or menu wrong')
+
+    pattern = r'^\s*CONTROL "((?:[^"\\]|\\.)*)", (-?\d+), "([^"]+)", (0x[0-9a-f]+)L?, (-?\d+), (-?\d+), (-?\d+), (-?\d+)'
+    controls = [(-1 if int(g[1]) == 65535 else int(g[1]), g[0], g[2].upper(), int(g[3], 16), tuple(map(int, g[4:])))
+                for g in re.findall(pattern, body, re.M | re.I)]
+    check(len(controls) == len(CONTROLS), 'dialog has %d controls, expected %d' % (len(controls), len(CONTROLS)))
+    for index, (got, want) in enumerate(zip(controls, CONTROLS)):
+        (ident, text, cls, s, rect), (want_id, (want_cls, mask, kind, needed, refused), want_text, want_rect) = got, want
+        where = 'control %d (id %d)' % (index, want_id)
+        check((ident, cls, rect) == (want_id, want_cls, want_rect), '%s: %s' % (where, (ident, cls, rect)))
+        if want_text is None:
+            check(text.count('\\n') == 1 and len(text) > 4, '%s: notice is not two lines' % where)
+        else:
+            check(text == want_text, '%s: text is "%s", expected "%s"' % (where, text, want_text))
+        check(s & mask == kind and s & needed == needed and not s & refused, '%s: style 0x%08x' % (where, s))
+        check(s & WS_CHILD and s & WS_VISIBLE and bool(s & WS_DISABLED) == (ident == 1004), '%s: state' % where)
+    tab_order = [c[0] for c in controls if c[3] & WS_TABSTOP]
+    check(tab_order == TAB_ORDER, 'tab stops %s, expected %s' % (tab_order, TAB_ORDER))
+
+
+def check_icons(rc):
+    # Images by number: (width, height from the bitmap header / 2, bit count).
+    images = {}
+    for number, block in re.findall(r'^(\d+) 3 /\* RT_ICON \*/\nBEGIN\n(.*?)^END', rc, re.M | re.S):
+        longs = [int(v, 16) for v in re.findall(r'0x([0-9a-f]+)L', block, re.I)]
+        if len(longs) >= 4 and longs[0] == 40:
+            images[int(number)] = (longs[1], longs[2] // 2, longs[3] >> 16)
+    groups = {}
+    for number, block in re.findall(r'^(\d+) 14 /\* RT_GROUP_ICON \*/\nBEGIN\n(.*?)^END', rc, re.M | re.S):
+        entries = re.findall(r'"\\(\d{3})\\(\d{3})\\(\d{3})\\000", 1, (\d+), 0x[0-9a-f]+L, (\d+)', block)
+        groups[int(number)] = [(int(w, 8), int(h, 8), int(c, 8), int(b), int(i)) for w, h, c, b, i in entries]
+    want = {101: sorted([(32, 8), (48, 8), (16, 8), (32, 4), (16, 4)]), 103: [(32, 4)]}
+    check(sorted(groups) == sorted(want), 'icon groups %s, expected 101 and 103' % sorted(groups))
+    for group, formats in want.items():
+        entries = groups.get(group, [])
+        check(sorted((w, bits) for w, _, _, bits, _ in entries) == formats, 'icon %d: wrong images' % group)
+        for w, h, colours, bits, image in entries:
+            check(w == h and colours == (16 if bits == 4 else 0) and images.get(image) == (w, h, bits),
+                  'icon %d: image %d holds %s, directory says %s' % (group, image, images.get(image), (w, h, bits)))
+
+
+def check_version(rc):
+    m = re.search(r'^1 VERSIONINFO\n(.*?)^BEGIN\n(.*)', rc, re.M | re.S)
+    check(m, 'no version resource')
+    if not m:
+        return
+    fixed, body = m.group(1), m.group(2)
+    for field in ('FILEVERSION 2, 1, 0, 0', 'PRODUCTVERSION 2, 1, 0, 0', 'FILETYPE 0x1'):
+        check(re.search(r'%s\b' % field, fixed), 'not ' + field)
+    check('BLOCK "040904B0"' in body.upper(), 'strings are not U.S. English, Unicode (040904B0)')
+    check(re.search(r'VALUE "Translation", 0x409, 1200', body), 'translation is not 0x409, 1200')
+    values = dict(re.findall(r'VALUE "(\w+)", "((?:[^"\\]|\\.)*)"', body))
+    want = {'FileDescription': 'Zorvane', 'InternalName': 'Zorvane', 'ProductName': 'Zorvane', 'FileVersion': '1.2',
+            'ProductVersion': '1.2', 'Comments': '', 'LegalTrademarks': '', 'PrivateBuild': '', 'SpecialBuild': ''}
+    for key, value in want.items():
+        check(values.get(key) == value, '%s is %r, expected %r' % (key, values.get(key), value))
+    for key in ('CompanyName', 'LegalCopyright', 'OriginalFilename'):
+        check(values.get(key), '%s is missing' % key)
+
+
+def main():
+    check_file(sys.argv[1])
+    rc = run('i686-w64-mingw32-windres', '-i', sys.argv[1], '-O', 'rc')
+    check_dialog(rc)
+    check_icons(rc)
+    check_version(rc)
+    if len(sys.argv) > 2:
+        data = open(sys.argv[2], 'rb').read()
+        check(data[:4] == b'ITSF', 'help.chm is not a compiled help file')
+        for topic in (b'/index.html', b'/using.html', b'/messages.html'):
+            check(topic in data, 'help.chm lacks %s' % topic.decode())
+    for failure in failures:
+        print('FAILED: ' + failure)
+    print('static checks: %s' % ('%d failures' % len(failures) if failures else 'all passed'))
+    return 1 if failures else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())

@@ -1,0 +1,454 @@
+// The real main dialog driven through its messages: frame list, info panel,
+// delay and loop, building through Save As, help and web, closing.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/main_dialog.h"
+#include "gif/animation_builder.h"
+#include "res/resource.h"
+#include "tests/win/harness.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// Texts the user sees, written out here rather than taken from the sources.
+const char kNotAGif[] = "Not a GIF file, or incorrect version number.";
+const char kCouldNotOpen[] = "Could not open file.";
+const char kPrematureEnd[] = "Premature end of file encountered; no GIF image data present.";
+const char kBuildCouldNotOpen[] = "Could not open file. GIF creation aborted.";
+const char kWebFailed[] = "Error opening web browser. You may manually surf to https://zorvane.example/.";
+const char kHelpMissing[] =
+    "Couldn't find the help file! Please make sure help.chm is in the same folder as the executable and try again.";
+const char kWideSummary[] = "100 x 50\nglobal (8 bpp)";
+
+constexpr size_t kHeaderSize = 6;
+constexpr size_t kScreenSize = 7;
+constexpr unsigned char kColourTableFlag = 0x80;
+constexpr unsigned char kColourTableBitsMask = 0x07;
+constexpr unsigned char kExtension = 0x21;
+constexpr unsigned char kImageSeparator = 0x2C;
+constexpr unsigned char kApplicationLabel = 0xFF;
+constexpr unsigned char kTrailer = 0x3B;
+
+// A one-pixel GIF; a colour table follows whenever its flag is set.
+Bytes SmallGif(const char* version, unsigned width, unsigned height, unsigned char screen_flags,
+               unsigned char image_flags) {
+    auto byte = [](unsigned value) { return static_cast<unsigned char>(value); };
+    Bytes gif;
+    auto put = [&gif](std::initializer_list<unsigned char> bytes) {
+        for (unsigned char b : bytes) gif.push_back(b);
+    };
+    auto table = [&gif](unsigned char flags) {
+        if (flags & kColourTableFlag) gif.resize(gif.size() + (3u << ((flags & kColourTableBitsMask) + 1)), 0x5A);
+    };
+    put({'G', 'I', 'F', byte(version[0]), byte(version[1]), byte(version[2])});
+    put({byte(width), byte(width >> 8), byte(height), byte(height >> 8), screen_flags, 0, 0});  // little-endian
+    table(screen_flags);
+    put({kImageSeparator, 0, 0, 0, 0, 1, 0, 1, 0, image_flags});  // 1 x 1 at 0, 0
+    table(image_flags);
+    put({2, 2, 0x44, 0x01, 0, kTrailer});  // code size 2; clear, index 0, end; terminator
+    return gif;
+}
+
+std::string WideGif(const std::string& name) { return WriteBytes(name, SmallGif("89a", 100, 50, 0xF7, 0x00)); }
+std::string TextFile(const std::string& name) {
+    const std::string text = "These are notes, not a picture.\r\n";
+    return WriteBytes(name, Bytes(text.begin(), text.end()));
+}
+
+// The same build done through the engine directly, without the dialog.
+struct DirectBuild final : BuildOptions {
+    std::string output;
+    std::vector<std::string> frames;
+    bool loop;
+    unsigned delay;
+    const char* OutputPath() override { return output.c_str(); }
+    bool LoopFlag() override { return loop; }
+    size_t FrameCount() override { return frames.size(); }
+    const char* FramePath(size_t index) override { return frames[index].c_str(); }
+    unsigned Delay() override { return delay; }
+    void ShowMessage(const char* text, MessageIcon) override { RecordFailure(__LINE__, text); }
+};
+
+Bytes BuildDirectly(const std::string& name, const std::vector<std::string>& frames, bool loop, unsigned delay) {
+    DirectBuild build;
+    build.output = WorkPath(name);
+    build.frames = frames;
+    build.loop = loop;
+    build.delay = delay;
+    BuildAnimation(build);
+    return ReadBytes(build.output);
+}
+
+std::string BesideTests(const char* name) {
+    char module[MAX_PATH];
+    const std::string path(module, GetModuleFileNameA(nullptr, module, sizeof module));
+    return path.substr(0, path.rfind('\\') + 1) + name;
+}
+
+// Clicks "Make Animated GIF" with Save As answered by `output` ("" cancels).
+void BuildThroughDialog(HWND dialog, const std::string& output) {
+    SetSaveAsReply(output);
+    ClearModalEvents();
+    Click(dialog, IDC_MAKE_GIF);
+    SetSaveAsReply("");
+}
+
+// The last modal window was a message box owned by the dialog, captioned
+// "Error", with this text and icon; `before` windows came first.
+void ExpectMessage(HWND dialog, const char* text, bool warning, size_t before = 0) {
+    const std::vector<ModalEvent> events = ModalEvents();
+    EXPECT_EQ(events.size(), before + 1);
+    if (events.size() != before + 1) return;
+    const ModalEvent& box = events.back();
+    EXPECT_TRUE(!box.save_as && box.owner == dialog);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_TRUE(box.any_icon == warning && box.warning_icon == warning);
+}
+
+}  // namespace
+
+DIALOG_TEST(StartState) {
+    HWND dialog = OpenDialog();
+    char caption[64] = "";
+    EXPECT_EQ(std::string(caption, GetWindowTextA(dialog, caption, sizeof caption)), "Zorvane 1.2");
+    EXPECT_EQ(ListCount(dialog), 0);
+    EXPECT_TRUE(!IsWindowEnabled(GetDlgItem(dialog, IDC_MAKE_GIF)));
+    EXPECT_TRUE(IsDlgButtonChecked(dialog, IDC_LOOP) == BST_CHECKED);
+    for (int id : {IDC_FRAME_NAME, IDC_FRAME_INFO, IDC_DELAY}) EXPECT_EQ(ControlText(dialog, id), "");
+    EXPECT_TRUE(GetFocus() == GetDlgItem(dialog, IDC_FRAME_LIST));
+    EXPECT_TRUE(GetWindowLongPtrA(dialog, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_TRUE(g_app.main_icon && g_app.help_icon && g_app.main_icon != g_app.help_icon);
+    EXPECT_TRUE(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0)) == g_app.main_icon);
+    EXPECT_TRUE(reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, IDC_WEB, BM_GETIMAGE, IMAGE_ICON, 0)) ==
+                g_app.main_icon);
+    EXPECT_TRUE(reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, IDC_HELP, BM_GETIMAGE, IMAGE_ICON, 0)) ==
+                g_app.help_icon);
+    CloseDialog(dialog);
+}
+
+// Drops of any kind, in order, duplicates kept; Remove Frame with and without
+// a selection; Clear All; each entry's path living in one heap block.
+DIALOG_TEST(FrameList) {
+    HWND dialog = OpenDialog();
+    Click(dialog, IDC_REMOVE_FRAME);  // on an empty list: nothing happens
+    const std::string folder = WorkPath("a folder.gif");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string wide = WideGif("list-wide.gif"), text = TextFile("notes.txt");
+    DropFiles(dialog, {"C:\\a\\x.gif", wide, folder});
+    DropFiles(dialog, {"C:\\a\\x.gif", text, "C:\\"});
+    const char* names[] = {"x.gif", "list-wide.gif", "a folder.gif", "x.gif", "notes.txt", ""};
+    const std::string paths[] = {"C:\\a\\x.gif", wide, folder, "C:\\a\\x.gif", text, "C:\\"};
+    EXPECT_EQ(ListCount(dialog), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(ListText(dialog, i), names[i]);
+        EXPECT_EQ(ListPath(dialog, i), paths[i]);
+        const void* path =
+            reinterpret_cast<const void*>(SendDlgItemMessageA(dialog, IDC_FRAME_LIST, LB_GETITEMDATA, i, 0));
+        EXPECT_EQ(HeapSize(g_app.heap, 0, path), paths[i].size() + 1);
+    }
+    EXPECT_EQ(LiveHeapBlocks(), 6);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_MAKE_GIF)));
+    EXPECT_EQ(ControlText(dialog, IDC_FRAME_NAME), "");  // a drop neither selects nor inspects
+
+    Click(dialog, IDC_REMOVE_FRAME);  // nothing selected: nothing removed
+    EXPECT_EQ(ListCount(dialog), 6);
+    ClickListEntry(dialog, 1);
+    Click(dialog, IDC_REMOVE_FRAME);
+    EXPECT_EQ(ListCount(dialog), 5);
+    EXPECT_EQ(ListText(dialog, 1), "a folder.gif");
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FRAME_LIST, LB_GETCURSEL, 0, 0), LB_ERR);
+    EXPECT_EQ(LiveHeapBlocks(), 5);
+    EXPECT_EQ(ControlText(dialog, IDC_FRAME_INFO), kWideSummary);  // the panel keeps the removed frame
+    for (int left = 4; left >= 0; --left) {
+        SendDlgItemMessageA(dialog, IDC_FRAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(left), 0);
+        Click(dialog, IDC_REMOVE_FRAME);
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, IDC_MAKE_GIF)) != 0, left > 0);
+    }
+    EXPECT_EQ(LiveHeapBlocks(), 0);
+    EXPECT_EQ(ControlText(dialog, IDC_FRAME_NAME), "list-wide.gif");
+
+    DropFiles(dialog, {wide, "C:\\x.gif"});
+    ClickListEntry(dialog, 0);
+    Click(dialog, IDC_CLEAR_ALL);
+    EXPECT_EQ(ListCount(dialog), 0);
+    EXPECT_EQ(ControlText(dialog, IDC_FRAME_NAME), "");
+    EXPECT_EQ(ControlText(dialog, IDC_FRAME_INFO), "");
+    EXPECT_TRUE(!IsWindowEnabled(GetDlgItem(dialog, IDC_MAKE_GIF)));
+    EXPECT_EQ(LiveHeapBlocks(), 0);
+    EXPECT_TRUE(ModalEvents().empty());
+    CloseDialog(dialog);
+}
+
+DIALOG_TEST(DropOfTwoThousandFiles) {
+    HWND dialog = OpenDialog();
+    std::vector<std::string> paths;
+    for (int i = 0; i < 2000; ++i)
+        paths.push_back("C:\\frames\\" + std::to_string(i) + "\\f" + std::to_string(i) + ".gif");
+    DropFiles(dialog, paths);
+    EXPECT_EQ(ListCount(dialog), 2000);
+    EXPECT_EQ(LiveHeapBlocks(), 2000);
+    int misplaced = 0;
+    for (int i = 0; i < 2000; ++i)
+        misplaced += ListText(dialog, i) != "f" + std::to_string(i) + ".gif" || ListPath(dialog, i) != paths[i];
+    EXPECT_EQ(misplaced, 0);
+    Click(dialog, IDC_CLEAR_ALL);
+    EXPECT_EQ(LiveHeapBlocks(), 0);
+    CloseDialog(dialog);
+}
+
+// Selecting shows name and summary; an unusable frame names itself, keeps the
+// previous summary and says why. A 300-byte name is cut at 255 bytes.
+DIALOG_TEST(SelectionShowsNameAndSummary) {
+    HWND dialog = OpenDialog();
+    Bytes cut = SmallGif("89a", 5, 5, 0x00, 0x00);
+    cut.resize(kHeaderSize + kScreenSize);
+    cut.push_back(kTrailer);
+    std::string long_name(296, 'n');
+    for (size_t i = 0; i < long_name.size(); i += 10) long_name[i] = static_cast<char>('0' + (i / 10) % 10);
+    long_name += ".gif";
+    struct Case {
+        std::string path, name, summary;
+        const char* message;
+    };
+    const Case cases[] = {
+        {WideGif("wide.gif"), "wide.gif", kWideSummary, nullptr},
+        {WriteBytes("local.gif", SmallGif("89a", 7, 9, 0x91, 0x83)), "local.gif", "7 x 9\nlocal (4 bpp)", nullptr},
+        {TextFile("sel-notes.txt"), "sel-notes.txt", "7 x 9\nlocal (4 bpp)", kNotAGif},
+        {WriteBytes("bare.gif", SmallGif("87a", 3, 4, 0x00, 0x00)), "bare.gif", "3 x 4\nnone (1 bpp)", nullptr},
+        {WorkPath("no such file.gif"), "no such file.gif", "3 x 4\nnone (1 bpp)", kCouldNotOpen},
+        {WriteBytes("cut.gif", cut), "cut.gif", "3 x 4\nnone (1 bpp)", kPrematureEnd},
+        {"C:\\deep\\" + long_name, long_name.substr(0, 255), "3 x 4\nnone (1 bpp)", kCouldNotOpen},
+    };
+    std::vector<std::string> paths;
+    for (const Case& c : cases) paths.push_back(c.path);
+    DropFiles(dialog, paths);
+    for (int i = 0; i < static_cast<int>(paths.size()); ++i) {
+        ClearModalEvents();
+        ClickListEntry(dialog, i);
+        EXPECT_EQ(ControlText(dialog, IDC_FRAME_NAME), cases[i].name);
+        EXPECT_EQ(ControlText(dialog, IDC_FRAME_INFO), cases[i].summary);
+        if (cases[i].message)
+            ExpectMessage(dialog, cases[i].message, true);
+        else
+            EXPECT_TRUE(ModalEvents().empty());
+    }
+    EXPECT_EQ(ListText(dialog, 6), long_name);  // nothing around the name buffer was overwritten
+    EXPECT_EQ(ListPath(dialog, 6), "C:\\deep\\" + long_name);
+    EXPECT_EQ(ListCount(dialog), 7);
+    CloseDialog(dialog);
+}
+
+DIALOG_TEST(SpinnerStopsAtItsRangeAndTypedTextDoesNot) {
+    HWND dialog = OpenDialog();
+    HWND edit = GetDlgItem(dialog, IDC_DELAY);
+    EXPECT_TRUE(reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, IDC_DELAY_SPIN, UDM_GETBUDDY, 0, 0)) == edit);
+    struct Step {
+        const char* typed;
+        WPARAM key;
+        const char* shown;
+    };
+    const Step steps[] = {{"999", VK_UP, "1000"},  {nullptr, VK_UP, "1000"}, {"1", VK_DOWN, "0"},
+                          {nullptr, VK_DOWN, "0"}, {"70000", 0, "70000"},    {"soon", 0, "soon"}};
+    for (const Step& step : steps) {
+        if (step.typed) TypeText(dialog, IDC_DELAY, step.typed);
+        if (step.key) SendMessageA(edit, WM_KEYDOWN, step.key, 0);
+        EXPECT_EQ(ControlText(dialog, IDC_DELAY), step.shown);
+    }
+    Click(dialog, IDC_LOOP);
+    EXPECT_TRUE(IsDlgButtonChecked(dialog, IDC_LOOP) == BST_UNCHECKED);
+    CloseDialog(dialog);
+}
+
+// Builds through Save As, each compared byte for byte with the engine's own
+// build of the same frames and handed to the giflib check.
+DIALOG_TEST(BuildsMatchTheEngine) {
+    const std::vector<std::string> frames = {CorpusPath("all-reds.gif"),    CorpusPath("high-color.gif"),
+                                             CorpusPath("gif87a.gif"),      CorpusPath("local-color-table.gif"),
+                                             CorpusPath("transparent.gif"), CorpusPath("interlace.gif")};
+    struct Case {
+        const char* delay_text;
+        bool loop;
+        unsigned delay;
+    };
+    const Case cases[] = {{"10", true, 10}, {"", false, 0}, {"70000", true, 4464}, {"soon", true, 0}};
+    FILE* checks = std::fopen(WorkPath("giflib-checks.txt").c_str(), "ab");
+    int n = 0;
+    for (const Case& c : cases) {
+        HWND dialog = OpenDialog();
+        DropFiles(dialog, {frames[0], frames[1], frames[2]});
+        DropFiles(dialog, {frames[3], frames[4], frames[5]});
+        ClickListEntry(dialog, 1);
+        TypeText(dialog, IDC_DELAY, c.delay_text);
+        if (!c.loop) Click(dialog, IDC_LOOP);
+        const std::string output = WorkPath("dialog-build-" + std::to_string(n++) + ".gif");
+        DeleteFileA(output.c_str());
+        BuildThroughDialog(dialog, output);
+        const std::vector<ModalEvent> events = ModalEvents();
+        EXPECT_EQ(events.size(), 1u);  // Save As and nothing else
+        if (events.size() == 1) {
+            EXPECT_TRUE(events[0].save_as && events[0].owner == dialog);
+            EXPECT_EQ(events[0].caption, "Make Animated GIF");
+            EXPECT_EQ(events[0].text, "GIF Files (*.gif)");
+        }
+        const Bytes built = ReadBytes(output);
+        EXPECT_TRUE(!built.empty() && built == BuildDirectly("direct.gif", frames, c.loop, c.delay));
+        if (checks) {
+            std::fprintf(checks, "%s\t%u\t%d", HostPath(output).c_str(), c.delay, c.loop ? 1 : 0);
+            for (const std::string& frame : frames) std::fprintf(checks, "\t%s", HostPath(frame).c_str());
+            std::fprintf(checks, "\n");
+        }
+        // A finished build changes nothing in the dialog.
+        EXPECT_EQ(ListCount(dialog), 6);
+        EXPECT_EQ(ControlText(dialog, IDC_FRAME_NAME), "high-color.gif");
+        EXPECT_EQ(ControlText(dialog, IDC_DELAY), c.delay_text);
+        CloseDialog(dialog);
+    }
+    EXPECT_TRUE(checks != nullptr);
+    if (checks) std::fclose(checks);
+}
+
+DIALOG_TEST(SaveAsCancelWritesNothingAndAddsTheExtension) {
+    HWND dialog = OpenDialog();
+    DropFiles(dialog, {CorpusPath("all-greens.gif")});
+    const std::string folder = WorkPath("cancel");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    SetCurrentDirectoryA(folder.c_str());
+    BuildThroughDialog(dialog, "");
+    EXPECT_EQ(ModalEvents().size(), 1u);
+    WIN32_FIND_DATAA found;
+    EXPECT_TRUE(FindFirstFileA((folder + "\\*.gif").c_str(), &found) == INVALID_HANDLE_VALUE);
+    const std::string bare = folder + "\\no-extension";
+    BuildThroughDialog(dialog, bare);
+    EXPECT_TRUE(FileExists(bare + ".gif") && !FileExists(bare));
+    CloseDialog(dialog);
+}
+
+DIALOG_TEST(BuildFailures) {
+    HWND dialog = OpenDialog();
+    DropFiles(dialog, {CorpusPath("all-reds.gif"), TextFile("build-notes.txt"), CorpusPath("all-greens.gif")});
+    const std::string output = WorkPath("partial.gif");
+    DeleteFileA(output.c_str());
+    BuildThroughDialog(dialog, output);
+    ExpectMessage(dialog, kNotAGif, true, 1);
+    // Header, a zero screen descriptor, the looping block and exactly the first
+    // frame, without trailer.
+    const Bytes partial = ReadBytes(output);
+    const Bytes single = BuildDirectly("single.gif", {CorpusPath("all-reds.gif")}, true, 0);
+    const size_t start = kHeaderSize + kScreenSize;
+    EXPECT_TRUE(single.size() > start && partial.size() + 1 == single.size());
+    if (partial.size() + 1 == single.size()) {
+        EXPECT_TRUE(std::memcmp(partial.data(), "GIF89a", kHeaderSize) == 0);
+        EXPECT_TRUE(Bytes(partial.begin() + kHeaderSize, partial.begin() + start) == Bytes(kScreenSize, 0));
+        EXPECT_TRUE(partial[start] == kExtension && partial[start + 1] == kApplicationLabel);
+        EXPECT_TRUE(Bytes(partial.begin() + start, partial.end()) == Bytes(single.begin() + start, single.end() - 1));
+    }
+    // A frame that cannot be opened: the plain message.
+    SendDlgItemMessageA(dialog, IDC_FRAME_LIST, LB_SETCURSEL, 1, 0);
+    Click(dialog, IDC_REMOVE_FRAME);
+    DropFiles(dialog, {WorkPath("vanished.gif")});
+    BuildThroughDialog(dialog, WorkPath("partial-2.gif"));
+    ExpectMessage(dialog, kBuildCouldNotOpen, false, 1);
+    // An output naming one of the frames: Save As, its replace question, the refusal.
+    const Bytes original = ReadBytes(CorpusPath("all-blues.gif"));
+    const std::string precious = WriteBytes("precious.gif", original);
+    DropFiles(dialog, {precious});
+    BuildThroughDialog(dialog, precious);
+    ExpectMessage(dialog, kMsgOutputIsFrame, true, 2);
+    EXPECT_TRUE(ReadBytes(precious) == original);
+    EXPECT_EQ(ListCount(dialog), 4);
+    CloseDialog(dialog);
+}
+
+DIALOG_TEST(EnterAndEscDoNotCloseButClosingClearsEveryEntry) {
+    HWND dialog = OpenDialog();
+    DropFiles(dialog, {"C:\\x.gif", "C:\\y.gif"});
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        MSG message = {};
+        message.hwnd = GetDlgItem(dialog, IDC_FRAME_LIST);
+        message.message = WM_KEYDOWN;
+        message.wParam = key;
+        IsDialogMessageA(dialog, &message);
+    }
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(ListCount(dialog), 2);
+    EXPECT_TRUE(ModalEvents().empty());
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ListCount(dialog), 0);
+    EXPECT_EQ(LiveHeapBlocks(), 0);
+    EXPECT_TRUE(!IsWindowVisible(dialog));
+    EXPECT_TRUE(!(GetWindowLongPtrA(dialog, GWL_EXSTYLE) & WS_EX_ACCEPTFILES));
+    EXPECT_TRUE(CloseDialog(dialog));  // a quit message with code 0 is waiting
+}
+
+DIALOG_TEST(HelpFoundAfterBuildIntoAnotherFolderAndWeb) {
+    HWND dialog = OpenDialog();
+    const std::string help = BesideTests("help.chm");
+    EXPECT_TRUE(FileExists(help));
+    const std::string elsewhere = WorkPath("elsewhere");
+    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    DropFiles(dialog, {CorpusPath("all-reds.gif")});
+    BuildThroughDialog(dialog, elsewhere + "\\anim.gif");
+    EXPECT_TRUE(FileExists(elsewhere + "\\anim.gif"));
+    SetCurrentDirectoryA(elsewhere.c_str());  // whatever Save As did, the current folder is elsewhere now
+    ClearModalEvents();
+    TakeShellCalls();
+    Click(dialog, IDC_HELP);
+    Click(dialog, IDC_WEB);
+    EXPECT_TRUE(ModalEvents().empty());
+    const std::vector<ShellCall> calls = TakeShellCalls();
+    const std::string targets[] = {help, "https://zorvane.example/"};  // help by its full name
+    EXPECT_EQ(calls.size(), 2u);
+    for (size_t i = 0; i < calls.size() && i < 2; ++i) {
+        EXPECT_EQ(calls[i].file, targets[i]);
+        EXPECT_TRUE(calls[i].owner == dialog && !calls[i].extra_arguments && calls[i].show == SW_SHOWNORMAL);
+    }
+    SetShellFails(true);
+    Click(dialog, IDC_WEB);
+    ExpectMessage(dialog, kWebFailed, true);
+    const std::string moved = help + ".away";  // without the file beside the program: the message
+    EXPECT_TRUE(MoveFileA(help.c_str(), moved.c_str()));
+    ClearModalEvents();
+    Click(dialog, IDC_HELP);
+    MoveFileA(moved.c_str(), help.c_str());
+    SetShellFails(false);
+    ExpectMessage(dialog, kHelpMissing, true);
+    EXPECT_EQ(ListCount(dialog), 1);
+    CloseDialog(dialog);
+}
+
+DIALOG_TEST(ProgramShowsTheDialogAndEndsWithZero) {
+    const std::string program = BesideTests("..\\..\\app\\Zorvane.exe");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    std::string command = "\"" + program + "\"";
+    EXPECT_TRUE(
+        CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+    if (!child.hProcess) return;
+    DWORD owner = 0;
+    for (int i = 0; i < 500 && owner != child.dwProcessId; ++i) {  // up to 10 s for the window to appear
+        Sleep(20);
+        HWND window = FindWindowA("#32770", "Zorvane 1.2");
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == child.dwProcessId) PostMessageA(window, WM_CLOSE, 0, 0);  // the close box
+    }
+    EXPECT_TRUE(owner == child.dwProcessId);
+    EXPECT_TRUE(WaitForSingleObject(child.hProcess, 10000) == WAIT_OBJECT_0);
+    DWORD exit_code = STILL_ACTIVE;
+    GetExitCodeProcess(child.hProcess, &exit_code);
+    EXPECT_EQ(exit_code, 0u);
+    if (exit_code == STILL_ACTIVE) TerminateProcess(child.hProcess, 1);
+}
