@@ -2,15 +2,25 @@
 # Builds zorvane-cli and animates the sample frames into build/demo.gif.
 #
 #   ./run.sh       install what is missing, build into build/, write and describe build/demo.gif
-#   ./run.sh gui   the desktop program (not built yet)
+#   ./run.sh gui   install what is missing, build and start the Linux desktop program
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
 case "${1:-}" in
     "") ;;
     gui)
-        echo "run.sh: the desktop program is not built yet; ./run.sh (no argument) runs the command line." >&2
-        exit 2
+        if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+            echo "run.sh: no desktop session (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
+            exit 2
+        fi
+        scripts/install-deps.sh gui
+        if [ -f build-gui/CMakeCache.txt ]; then
+            cmake -S . -B build-gui
+        else
+            cmake -S . -B build-gui -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
+        fi
+        cmake --build build-gui --target zorvane
+        exec build-gui/qt/zorvane
         ;;
     *)
         echo "Usage: ./run.sh [gui]" >&2

@@ -4,6 +4,7 @@
 #   build/        native RelWithDebInfo build, its CTest suite, and ./run.sh's job on the samples
 #                 checked with giflib, ImageMagick and gifsicle
 #   build-asan/   native build with AddressSanitizer and UBSan, its CTest suite
+#   (build/ also gives the Linux window's screenshot, build/zorvane-linux.png)
 #   build-win32/  Windows i686 cross build (PE32), checked for format and imported DLLs
 #   build-win64/  Windows x86_64 cross build (PE32+), checked the same way; its dialog tests run under Wine
 #                 and the 32-bit Zorvane.exe gets static checks of its resources
@@ -158,9 +159,11 @@ step "native: configure and build (build/)" configure_and_build build \
 if [ "$step_ok" -eq 1 ]; then
     step "native: ctest" run_ctest build
     step "native: ./run.sh job on samples/ read by giflib, identify, gifsicle" demo_job
+    step "native: screenshot of the Linux window (build/zorvane-linux.png)" scripts/screenshot-qt.sh build
 else
     skip "native: ctest" "native build"
     skip "native: ./run.sh job on samples/" "native build"
+    skip "native: screenshot" "native build"
 fi
 
 step "asan+ubsan: configure and build (build-asan/)" configure_and_build build-asan \

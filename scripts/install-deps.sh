@@ -2,8 +2,9 @@
 # Installs the Debian packages that are missing, and nothing else.
 #
 #   scripts/install-deps.sh run          what ./run.sh needs (native build of the command line)
+#   scripts/install-deps.sh gui          what ./run.sh gui needs (the Qt desktop program)
 #   scripts/install-deps.sh test         what ./test.sh needs (tests, sanitizers, peer GIF tools,
-#                                        both Windows builds and Wine)
+#                                        both Windows builds and Wine, the Qt program)
 #   scripts/install-deps.sh PACKAGE...   exactly these packages
 #
 # Runs apt-get as root, or through sudo when not root. `apt-get update` runs only when something is missing.
@@ -16,15 +17,20 @@ test_packages=("${run_packages[@]}"
     gifsicle imagemagick              # peer tools that must read the output
     python3                           # samples/make_samples.py
     g++-mingw-w64-i686 g++-mingw-w64-x86-64)
+gui_packages=("${run_packages[@]}"
+    qt6-base-dev fonts-dejavu-core    # the Linux desktop program
+    xdg-utils)                        # its help and home-page buttons
 test_packages+=(
-    wine64 fonts-wine fp-utils xvfb xauth                    # the Windows program under Wine, help.chm
+    qt6-base-dev fonts-dejavu-core xvfb xauth                # the Qt program, its tests and screenshot
+    wine64 fonts-wine fp-utils                               # the Windows program under Wine, help.chm
 )
 
 case "${1:-}" in
     run) packages=("${run_packages[@]}") ;;
+    gui) packages=("${gui_packages[@]}") ;;
     test) packages=("${test_packages[@]}") ;;
     "" | -h | --help)
-        sed -n '2,9s/^# \{0,1\}//p' "$0"
+        sed -n '2,10s/^# \{0,1\}//p' "$0"
         [ -n "${1:-}" ] && exit 0 || exit 2
         ;;
     *) packages=("$@") ;;
