@@ -4,10 +4,11 @@
 #   build/        native RelWithDebInfo build, its CTest suite, and ./run.sh's job on the samples
 #                 checked with giflib, ImageMagick and gifsicle
 #   build-asan/   native build with AddressSanitizer and UBSan, its CTest suite
-#   (build/ also gives the Linux window's screenshot, build/zorvane-linux.png)
 #   build-win32/  Windows i686 cross build (PE32), checked for format and imported DLLs
 #   build-win64/  Windows x86_64 cross build (PE32+), checked the same way; its dialog tests run under Wine
 #                 and the 32-bit Zorvane.exe gets static checks of its resources
+#   build-fuzz/   libFuzzer targets (clang): regressions replayed, each target fuzzed briefly
+# The native tree also gives the Linux window's screenshot and a valgrind memcheck of zorvane-cli.
 #
 # Every step runs even when an earlier independent one failed; a summary ends the output.
 set -euo pipefail
@@ -160,10 +161,11 @@ if [ "$step_ok" -eq 1 ]; then
     step "native: ctest" run_ctest build
     step "native: ./run.sh job on samples/ read by giflib, identify, gifsicle" demo_job
     step "native: screenshot of the Linux window (build/zorvane-linux.png)" scripts/screenshot-qt.sh build
+    step "native: valgrind memcheck of zorvane-cli make and info" scripts/valgrind-check.sh build/zorvane-cli
 else
     skip "native: ctest" "native build"
     skip "native: ./run.sh job on samples/" "native build"
-    skip "native: screenshot" "native build"
+    skip "native: screenshot and valgrind" "native build"
 fi
 
 step "asan+ubsan: configure and build (build-asan/)" configure_and_build build-asan \
@@ -200,6 +202,8 @@ if [ "$win32_ok" -eq 1 ] && [ "$win64_ok" -eq 1 ]; then
 else
     skip "windows: dialog tests under Wine" "both Windows builds"
 fi
+
+step "fuzz: regressions replayed, each target fuzzed briefly (build-fuzz/)" scripts/fuzz-smoke.sh
 
 echo
 echo "==== Summary"

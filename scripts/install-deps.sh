@@ -3,7 +3,7 @@
 #
 #   scripts/install-deps.sh run          what ./run.sh needs (native build of the command line)
 #   scripts/install-deps.sh gui          what ./run.sh gui needs (the Qt desktop program)
-#   scripts/install-deps.sh test         what ./test.sh needs (tests, sanitizers, peer GIF tools,
+#   scripts/install-deps.sh test         what ./test.sh needs (tests, sanitizers, fuzzing, peer GIF tools,
 #                                        both Windows builds and Wine, the Qt program)
 #   scripts/install-deps.sh PACKAGE...   exactly these packages
 #
@@ -22,8 +22,8 @@ gui_packages=("${run_packages[@]}"
     xdg-utils)                        # its help and home-page buttons
 test_packages+=(
     qt6-base-dev fonts-dejavu-core xvfb xauth                # the Qt program, its tests and screenshot
-    wine64 fonts-wine fp-utils                               # the Windows program under Wine, help.chm
-)
+    wine64 fonts-wine fp-utils python3                       # the Windows program under Wine, help.chm
+    clang libclang-rt-dev valgrind)                          # fuzzing, memory checks
 
 case "${1:-}" in
     run) packages=("${run_packages[@]}") ;;

@@ -1,0 +1,190 @@
+// Fuzz target: BuildAnimation over one to four fuzzed frame files.
+//
+// The input is cut into frames at the separator "#ZV#" (at most three cuts),
+// each frame is written to its own file and an animation is built from them.
+// Checked on every input:
+// - the run ends (a run that loops is caught by libFuzzer's -timeout);
+// - the output never exceeds the bound derived below;
+// - no descriptor stays open and every input is left byte for byte as it was;
+// - at most one message, and only one an input can cause;
+// - the output as giflib's record reader sees it: the frames written in full
+//   (all after a clean run, those before the failing one after a stopped
+//   run), each with its local colour table and one graphic control
+//   extension, the looping block before the first frame when asked for, no
+//   global table, nothing after the trailer; after a clean run the largest
+//   screen and the trailer, after a stopped run no trailer;
+// - every frame's colour table: the input's local table, else its global
+//   table, else a grey ramp, wherever giflib reads the input's first image
+//   over the same records as our walk. A table left over from an earlier
+//   frame is initialised memory, invisible to the sanitizers and valgrind;
+//   only this comparison catches it.
+//
+// giflib is used as a record reader, not as a decoder: the builder copies
+// image data verbatim, so corrupt LZW codes in an input stay corrupt in the
+// output for a reason that is not the builder's. Walking the records checks
+// everything the builder writes itself: record layout, lengths, sub-block
+// chains and the trailer.
+//
+// Output bound. What a run writes:
+//   header 6 + screen descriptor 7 + looping block 19 + trailer 1 = 33 once;
+//   per frame: graphic control extension 8 (introducer, label, 6-byte body),
+//   image introducer and descriptor 10, local colour table at most 768, then
+//   the image data. The LZW minimum code size, every length byte and every
+//   sub-block byte the input delivers is written once, so the image data
+//   adds at most the input's own size, plus what the builder makes up when
+//   the input ends inside it: either a missing code size (1) and the
+//   terminator (1), or the zero fill of one cut sub-block (at most 255) and
+//   the terminator (1). The cut can happen only once per frame, as the copy
+//   of that frame ends at the next missing length byte.
+//   Hence: output <= 33 + sum over frames of (input size + 8 + 10 + 768 + 256).
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "gif/animation_builder.h"
+#include "gif/gif_records.h"
+
+namespace {
+
+constexpr size_t kMaxFrames = 4;
+const char kSeparator[] = "#ZV#";
+constexpr size_t kSeparatorSize = sizeof kSeparator - 1;
+constexpr size_t kOutputFixedBytes = 6 + 7 + 19 + 1;
+constexpr size_t kFrameOverheadBytes = 8 + 10 + 768 + 256;
+
+constexpr size_t kApplicationIdSize = 11;
+constexpr size_t kLoopingSubBlockSize = 3;
+
+struct Recorder : BuildOptions {
+    std::string output;
+    bool loop = true;
+    unsigned delay = 0;
+    std::vector<std::string> frames;
+    bool loop_asked = false;
+    size_t frames_opened = 0;  // frame paths asked for after the loop flag
+    std::vector<std::string> messages;
+    std::vector<MessageIcon> icons;
+
+    const char* OutputPath() override { return output.c_str(); }
+    bool LoopFlag() override {
+        FUZZ_CHECK(!loop_asked);
+        loop_asked = true;
+        return loop;
+    }
+    size_t FrameCount() override { return frames.size(); }
+    const char* FramePath(size_t index) override {
+        FUZZ_CHECK(index < frames.size());
+        if (loop_asked) ++frames_opened;
+        return frames[index].c_str();
+    }
+    unsigned Delay() override { return delay; }
+    void ShowMessage(const char* text, MessageIcon icon) override {
+        messages.emplace_back(text);
+        icons.push_back(icon);
+    }
+};
+
+std::vector<Bytes> SplitFrames(const uint8_t* data, size_t size) {
+    std::vector<Bytes> frames;
+    size_t start = 0;
+    for (size_t at = 0; frames.size() + 1 < kMaxFrames && at + kSeparatorSize <= size; ++at) {
+        if (std::memcmp(data + at, kSeparator, kSeparatorSize) == 0) {
+            frames.emplace_back(data + start, data + at);
+            start = at + kSeparatorSize;
+            at = start - 1;
+        }
+    }
+    frames.emplace_back(data + start, data + size);
+    return frames;
+}
+
+bool IsExtension(const WalkedExtension& extension, int label, const std::vector<size_t>& sub_block_sizes) {
+    return extension.label == label && extension.sub_block_sizes == sub_block_sizes;
+}
+
+// The colour table of an output frame against the table in force for the
+// first image of its input, as giflib reads the input.
+void CheckFrameTable(const WalkedImage& frame, const Bytes& input) {
+    if (frame.code_size_refused) return;  // giflib handed no table for it
+    const GifWalk source = WalkWithGiflib(input.data(), input.size(), /*first_image_only=*/true);
+    if (source.images.empty() || !WalkedAsOurs(source.images[0]) || source.images[0].code_size_refused) return;
+    if (source.images[0].has_local_table) {
+        FUZZ_CHECK(frame.local_table == source.images[0].local_table);
+    } else if (source.has_global_table) {
+        FUZZ_CHECK(frame.local_table == source.global_table);
+    } else {
+        // A grey ramp: entry k of n is k * 255 / (n - 1) in all three channels.
+        const size_t entries = 2u << (input[kScreenPackedOffset] & kColorTableSizeMask);
+        Bytes ramp;
+        for (size_t k = 0; k < entries; ++k) ramp.insert(ramp.end(), 3, static_cast<uint8_t>(k * 255 / (entries - 1)));
+        FUZZ_CHECK(frame.local_table == ramp);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::vector<Bytes> inputs = SplitFrames(data, size);
+    Recorder run;
+    run.output = ScratchDir() + "/output.gif";
+    run.loop = (size % 2) == 0;
+    run.delay = static_cast<unsigned>(size * 2654435761u);
+    size_t bound = kOutputFixedBytes;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        run.frames.push_back(ScratchDir() + "/frame" + std::to_string(i) + ".gif");
+        WriteWholeFile(run.frames.back(), inputs[i].data(), inputs[i].size());
+        bound += inputs[i].size() + kFrameOverheadBytes;
+    }
+    unlink(run.output.c_str());
+
+    const int descriptors_before = OpenDescriptorCount();
+    BuildAnimation(run);
+    FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
+    for (size_t i = 0; i < inputs.size(); ++i) FUZZ_CHECK(ReadWholeFile(run.frames[i]) == inputs[i]);
+    const Bytes output = ReadWholeFile(run.output);
+    FUZZ_CHECK(output.size() <= bound);
+    FUZZ_CHECK(run.messages.size() <= 1);
+    FUZZ_CHECK(run.frames_opened >= 1 && run.frames_opened <= inputs.size());
+
+    const GifWalk walk = WalkWithGiflib(output.data(), output.size(), /*first_image_only=*/false);
+    FUZZ_CHECK(walk.opened && !walk.has_global_table);
+    FUZZ_CHECK(walk.consumed == output.size());
+    size_t complete = inputs.size();
+    if (run.messages.empty()) {
+        unsigned width = 0, height = 0;
+        for (const Bytes& input : inputs) {
+            FUZZ_CHECK(HasAcceptedHeader(input.data(), input.size()));
+            width = std::max(width, Le16At(input.data(), input.size(), kScreenWidthOffset));
+            height = std::max(height, Le16At(input.data(), input.size(), kScreenHeightOffset));
+        }
+        FUZZ_CHECK(run.frames_opened == inputs.size() && walk.reached_trailer);
+        FUZZ_CHECK(static_cast<unsigned>(walk.width) == width && static_cast<unsigned>(walk.height) == height);
+    } else {
+        // The run stopped at the frame it opened last, before writing any of
+        // it: the frames before it stand complete, with no trailer and the
+        // screen size still zero.
+        complete = run.frames_opened - 1;
+        const std::string& message = run.messages[0];
+        FUZZ_CHECK(run.icons[0] == MessageIcon::kWarning);
+        FUZZ_CHECK(message == kMsgNotAGif || message == kMsgPrematureEnd);
+        if (message == kMsgNotAGif) FUZZ_CHECK(!HasAcceptedHeader(inputs[complete].data(), inputs[complete].size()));
+        FUZZ_CHECK(!walk.reached_trailer && walk.width == 0 && walk.height == 0);
+    }
+    FUZZ_CHECK(walk.images.size() == complete);
+    for (size_t i = 0; i < complete; ++i) {
+        const std::vector<WalkedExtension>& extensions = walk.images[i].extensions;
+        const bool looping = i == 0 && run.loop;
+        FUZZ_CHECK(walk.images[i].has_local_table);
+        FUZZ_CHECK(extensions.size() == (looping ? 2u : 1u));
+        if (looping)
+            FUZZ_CHECK(IsExtension(extensions[0], kApplicationLabel, {kApplicationIdSize, kLoopingSubBlockSize}));
+        FUZZ_CHECK(IsExtension(extensions.back(), kGraphicControlLabel, {kGraphicControlBlockSize}));
+        CheckFrameTable(walk.images[i], inputs[i]);
+    }
+    return 0;
+}

@@ -1,0 +1,76 @@
+// Fuzz target: InspectFrame over any file.
+//
+// Every run must end with the name shown and then exactly one summary or one
+// warning, no descriptor left open, and a result that agrees with independent
+// readings of the bytes: the not-a-GIF warning exactly when the first six
+// bytes are not "GIF87a"/"GIF89a"; a summary whose size is the logical
+// screen's (zero where the file ends) and whose palette kind and depth agree
+// with giflib's record reader wherever giflib reaches the first image over
+// the same records (see WalkedAsOurs).
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "gif/frame_inspection.h"
+#include "gif/gif_records.h"
+
+namespace {
+
+const char kDisplayName[] = "frame.gif";
+
+struct Recorder : InspectionCaller {
+    std::vector<std::string> events;
+    void SetFrameName(const char* name) override { events.push_back(std::string("name:") + name); }
+    void SetFrameSummary(const char* summary) override { events.push_back(std::string("summary:") + summary); }
+    void ShowWarning(const char* message) override { events.push_back(std::string("warning:") + message); }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::string path = ScratchDir() + "/inspect.gif";
+    WriteWholeFile(path, data, size);
+
+    const int descriptors_before = OpenDescriptorCount();
+    Recorder recorder;
+    InspectFrame(kDisplayName, path.c_str(), recorder);
+    FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
+    FUZZ_CHECK(recorder.events.size() == 2);
+    FUZZ_CHECK(recorder.events[0] == std::string("name:") + kDisplayName);
+    const std::string& result = recorder.events[1];
+
+    if (!HasAcceptedHeader(data, size)) {
+        FUZZ_CHECK(result == std::string("warning:") + kMsgNotAGif);
+        return 0;
+    }
+    const GifWalk walk = WalkWithGiflib(data, size, /*first_image_only=*/true);
+    const bool giflib_found_image = !walk.images.empty() && WalkedAsOurs(walk.images[0]);
+    if (result == std::string("warning:") + kMsgPrematureEnd) {
+        FUZZ_CHECK(!giflib_found_image);
+        return 0;
+    }
+    // Anything else must be a well-formed summary: "W x H\nKIND (N bpp)".
+    unsigned width = 0, height = 0, bits = 0;
+    char kind[16] = {};
+    FUZZ_CHECK(std::sscanf(result.c_str(), "summary:%u x %u %15s (%u bpp)", &width, &height, kind, &bits) == 4);
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "summary:%u x %u\n%s (%u bpp)", width, height, kind, bits);
+    FUZZ_CHECK(result == expected);
+    FUZZ_CHECK(width == Le16At(data, size, kScreenWidthOffset));
+    FUZZ_CHECK(height == Le16At(data, size, kScreenHeightOffset));
+    FUZZ_CHECK(bits >= 1 && bits <= 8);
+    const std::string palette(kind);
+    FUZZ_CHECK(palette == "local" || palette == "global" || palette == "none");
+    if (!giflib_found_image) return 0;
+    const WalkedImage& image = walk.images[0];
+    if (image.has_local_table) {
+        FUZZ_CHECK(palette == "local" && static_cast<int>(bits) == image.local_bits);
+    } else if (walk.has_global_table) {
+        FUZZ_CHECK(palette == "global" && static_cast<int>(bits) == walk.global_bits);
+    } else {
+        FUZZ_CHECK(palette == "none");
+    }
+    return 0;
+}

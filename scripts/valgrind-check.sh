@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Memory check of the command line under valgrind's memcheck:
+#   scripts/valgrind-check.sh PATH/TO/zorvane-cli
+# Runs `info` over every sample and every GIF of ../shared/corpus/pygif-test-suite,
+# `make` over each of those files alone, over all samples together and over all
+# corpus files that build alone. Any memcheck error fails the check: invalid
+# reads or writes, jumps on uninitialised values, and above all a write of
+# bytes the run never filled ("Syscall param write(buf) points to
+# uninitialised byte(s)"), as well as definite leaks.
+#
+# memcheck's errors are told apart from the program's own exit status 1 (a
+# file it rejects with a message) by a distinct error exit code and by the
+# error summary of each log.
+set -u
+if [ $# -ne 1 ] || [ ! -x "$1" ]; then
+    echo "usage: scripts/valgrind-check.sh PATH/TO/zorvane-cli" >&2
+    exit 2
+fi
+cli="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+corpus="$root/../shared/corpus/pygif-test-suite"
+
+if ! command -v valgrind >/dev/null 2>&1; then
+    if [ "$(id -u)" -eq 0 ]; then
+        DEBIAN_FRONTEND=noninteractive apt-get install -y valgrind >/dev/null ||
+            { apt-get update >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y valgrind >/dev/null; }
+    fi
+    command -v valgrind >/dev/null 2>&1 || { echo "valgrind-check: valgrind is not installed" >&2; exit 1; }
+fi
+
+memcheck_status=99
+work="$(mktemp -d "${TMPDIR:-/tmp}/zorvane-valgrind-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+samples=("$root"/samples/*.gif)
+corpus_files=()
+[ -d "$corpus" ] && corpus_files=("$corpus"/*.gif)
+[ -e "${samples[0]}" ] || samples=()
+
+runs=0
+failures=0
+# check NAME ARGS...: one run of the command line under memcheck.
+check() {
+    local name="$1"
+    shift
+    local log="$work/$name.log"
+    runs=$((runs + 1))
+    valgrind --tool=memcheck --error-exitcode=$memcheck_status --track-origins=yes \
+        --leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=definite \
+        --log-file="$log" "$cli" "$@" >/dev/null 2>"$work/$name.stderr"
+    local status=$?
+    if [ $status -eq $memcheck_status ] || ! grep -q 'ERROR SUMMARY: 0 errors' "$log"; then
+        failures=$((failures + 1))
+        echo "valgrind-check: memcheck errors in: zorvane-cli $*" >&2
+        grep -E '^==[0-9]+== ' "$log" | head -60 >&2
+        return 1
+    fi
+    return $status
+}
+
+if [ ${#samples[@]} -eq 0 ] && [ ${#corpus_files[@]} -eq 0 ]; then
+    echo "valgrind-check: no GIF files found" >&2
+    exit 1
+fi
+
+check info-all info "${samples[@]}" "${corpus_files[@]}"
+buildable=()
+i=0
+for file in "${samples[@]}" "${corpus_files[@]}"; do
+    i=$((i + 1))
+    if check "make-$i" make -o "$work/out-$i.gif" -d 7 "$file"; then
+        buildable+=("$file")
+    fi
+    rm -f "$work/out-$i.gif"
+done
+[ ${#samples[@]} -gt 0 ] && check make-samples make -o "$work/samples.gif" -d 10 "${samples[@]}"
+[ ${#buildable[@]} -gt 0 ] && check make-buildable make -o "$work/all.gif" --no-loop "${buildable[@]}"
+
+if [ $failures -ne 0 ]; then
+    echo "valgrind-check: $failures of $runs runs had memcheck errors" >&2
+    exit 1
+fi
+echo "valgrind-check: $runs runs of zorvane-cli under memcheck, no error"
