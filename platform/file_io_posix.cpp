@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/file_io.h"
 
@@ -14,20 +15,31 @@ namespace {
 
 constexpr size_t kStdioBufferSize = 64 * 1024;
 
-FILE* Stream(FileHandle file) { return static_cast<FILE*>(file.impl); }
+// A stream with a buffer of its own: given no buffer, glibc's setvbuf
+// ignores the size and later allocates one of the file's block size.
+struct PosixFile {
+    FILE* stream;
+    char buffer[kStdioBufferSize];
+};
+
+FILE* Stream(FileHandle file) { return static_cast<PosixFile*>(file.impl)->stream; }
 
 // Wraps an open descriptor in a buffered stream; closes it on failure.
 bool WrapDescriptor(int fd, const char* mode, FileHandle* file) {
-    FILE* stream = fdopen(fd, mode);
+    PosixFile* wrapped = static_cast<PosixFile*>(std::malloc(sizeof(PosixFile)));
+    FILE* stream = wrapped ? fdopen(fd, mode) : nullptr;
     if (!stream) {
         close(fd);
+        std::free(wrapped);
         return false;
     }
-    if (setvbuf(stream, nullptr, _IOFBF, kStdioBufferSize) != 0) {
+    if (setvbuf(stream, wrapped->buffer, _IOFBF, sizeof wrapped->buffer) != 0) {
         fclose(stream);
+        std::free(wrapped);
         return false;
     }
-    file->impl = stream;
+    wrapped->stream = stream;
+    file->impl = wrapped;
     return true;
 }
 
@@ -84,9 +96,11 @@ bool FileSeekTo(FileHandle file, uint32_t offset) {
 }
 
 bool FileClose(FileHandle file) {
-    FILE* stream = Stream(file);
-    const bool flushed = fflush(stream) == 0 && !ferror(stream);
-    return fclose(stream) == 0 && flushed;
+    PosixFile* wrapped = static_cast<PosixFile*>(file.impl);
+    const bool flushed = fflush(wrapped->stream) == 0 && !ferror(wrapped->stream);
+    const bool closed = fclose(wrapped->stream) == 0;
+    std::free(wrapped);
+    return closed && flushed;
 }
 
 bool FileIdentityOf(const char* path, FileIdentity* identity) {
