@@ -10,7 +10,7 @@
 #include "app/app_state.h"
 #include "app/frame_list.h"
 #include "gif/animation_builder.h"
-#include "gif/frame_inspection.h"
+#include "gif/frame_summary.h"
 #include "res/resource.h"
 
 const char kHomePage[] = ZORVANE_HOME_PAGE;

@@ -9,7 +9,7 @@
 
 #include "gif/animation_builder.h"
 #include "gif/delay_text.h"
-#include "gif/frame_inspection.h"
+#include "gif/frame_summary.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 # Expects ZORVANE_ROOT (the project root) to be set.
 
 ZV_FUZZ_BUILD="${ZV_FUZZ_BUILD:-$ZORVANE_ROOT/build-fuzz}"
-ZV_FUZZ_TARGETS="inspect_fuzzer build_fuzzer"
+ZV_FUZZ_TARGETS="summary_fuzzer build_fuzzer"
 ZV_CORPUS_DIR="$ZORVANE_ROOT/../shared/corpus/pygif-test-suite"
 
 zv_log() { printf '%s\n' "fuzz: $*" >&2; }
@@ -33,10 +33,10 @@ zv_fuzz_build() {
     cmake --build "$ZV_FUZZ_BUILD" -j "${ZV_JOBS:-2}" >"$ZV_FUZZ_BUILD/logs/build.log" 2>&1 ||
         { cat "$ZV_FUZZ_BUILD/logs/build.log" >&2; return 1; }
     rm -rf "$ZV_FUZZ_BUILD/seeds"
-    mkdir -p "$ZV_FUZZ_BUILD/seeds/inspect_fuzzer" "$ZV_FUZZ_BUILD/seeds/build_fuzzer"
+    mkdir -p "$ZV_FUZZ_BUILD/seeds/summary_fuzzer" "$ZV_FUZZ_BUILD/seeds/build_fuzzer"
     local gifs=("$ZORVANE_ROOT"/samples/*.gif)
     [ -d "$ZV_CORPUS_DIR" ] && gifs+=("$ZV_CORPUS_DIR"/*.gif)
-    "$ZV_FUZZ_BUILD/make_seeds" "$ZV_FUZZ_BUILD/seeds/inspect_fuzzer" "$ZV_FUZZ_BUILD/seeds/build_fuzzer" \
+    "$ZV_FUZZ_BUILD/make_seeds" "$ZV_FUZZ_BUILD/seeds/summary_fuzzer" "$ZV_FUZZ_BUILD/seeds/build_fuzzer" \
         "${gifs[@]}" || return 1
 }
 

@@ -8,7 +8,7 @@
 #include <Qt>
 
 #include "gif/animation_builder.h"
-#include "gif/frame_inspection.h"
+#include "gif/frame_summary.h"
 
 class QCheckBox;
 class QLabel;

@@ -19,7 +19,7 @@
 #include <QUrl>
 
 #include "gif/animation_builder.h"
-#include "gif/frame_inspection.h"
+#include "gif/frame_summary.h"
 #include "qt/delay_spin_box.h"
 #include "qt/dialog_units.h"
 #include "qt/user_prompts.h"

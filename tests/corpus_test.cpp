@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "gif/animation_builder.h"
-#include "gif/frame_inspection.h"
+#include "gif/frame_summary.h"
 #include "gif/gif_records.h"
 #include "giflib_support.h"
 #include "test_support.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gif/animation_builder.h"
-#include "gif/frame_inspection.h"
+#include "gif/frame_summary.h"
 
 using Bytes = std::vector<uint8_t>;
 

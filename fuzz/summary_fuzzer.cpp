@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "gif/frame_inspection.h"
+#include "gif/frame_summary.h"
 #include "gif/gif_records.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Frame inspection: the name, then the summary or one warning.
-#include "gif/frame_inspection.h"
+#include "gif/frame_summary.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

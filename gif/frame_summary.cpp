@@ -1,4 +1,4 @@
-#include "gif/frame_inspection.h"
+#include "gif/frame_summary.h"
 
 #include <cstdio>
 #include <cstring>

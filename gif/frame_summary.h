@@ -1,7 +1,7 @@
 // Summary of one frame file for the info panel: logical screen size and the
 // palette its first image uses.
-#ifndef ZORVANE_GIF_FRAME_INSPECTION_H
-#define ZORVANE_GIF_FRAME_INSPECTION_H
+#ifndef ZORVANE_GIF_FRAME_SUMMARY_H
+#define ZORVANE_GIF_FRAME_SUMMARY_H
 
 #include <cstddef>
 
@@ -29,4 +29,4 @@ size_t FormatFrameSummary(unsigned width, unsigned height, const char* palette_k
 
 void InspectFrame(const char* display_name, const char* path, InspectionCaller& caller);
 
-#endif  // ZORVANE_GIF_FRAME_INSPECTION_H
+#endif  // ZORVANE_GIF_FRAME_SUMMARY_H
