@@ -164,11 +164,18 @@ TEST_P(CliUsageTest, ExitsTwoWithTheProblemAndOneHintLineAndTouchesNoFile) {
     EXPECT_FALSE(FileExists(dir.File("out.gif")));
 }
 
+std::string UsageCaseName(const ::testing::TestParamInfo<std::vector<std::string>>& info) {
+    static const char* const kNames[] = {"NoCommand", "UnknownCommand", "NoFrames", "DelayWithoutValue",
+                                         "UnknownInfoOption"};
+    return kNames[info.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(Cli, CliUsageTest,
                          ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"convert", "a.gif"},
                                            std::vector<std::string>{"make", "-o", "out.gif"},
                                            std::vector<std::string>{"make", "-o", "out.gif", "a.gif", "-d"},
-                                           std::vector<std::string>{"info", "-v", "a.gif"}));
+                                           std::vector<std::string>{"info", "-v", "a.gif"}),
+                         UsageCaseName);
 
 TEST(CliTest, VersionAndHelpGoToStdout) {
     const CliRun version = RunCli({"--version"});
@@ -235,9 +242,15 @@ TEST_P(CliMakeTest, ReplacesTheOutputWithEveryFrameInArgumentOrder) {
     EXPECT_LT(ReadFileBytes(output).size(), 100000u) << "the old output was not truncated";
 }
 
+std::string MakeCaseName(const ::testing::TestParamInfo<MakeCase>& info) {
+    static const char* const kNames[] = {"NoDelayLoops", "Delay70000KeepsLow16Bits", "NoLoopLettersGiveDelay0"};
+    return kNames[info.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(Cli, CliMakeTest,
                          ::testing::Values(MakeCase{{}, 0, true}, MakeCase{{"-d", " 70000 "}, 4464, true},
-                                           MakeCase{{"--no-loop", "--delay=abc"}, 0, false}));
+                                           MakeCase{{"--no-loop", "--delay=abc"}, 0, false}),
+                         MakeCaseName);
 
 // Fault injection: each case gives its message and exit status and leaves
 // every input byte for byte as it was.
