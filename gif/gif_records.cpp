@@ -6,25 +6,23 @@ const uint16_t ColorTableBytes[8] = {6, 12, 24, 48, 96, 192, 384, 768};
 
 const uint8_t kGif89aHeader[kGifHeaderSize] = {'G', 'I', 'F', '8', '9', 'a'};
 
-const uint8_t LoopingBlock[kLoopingBlockSize] = {kExtensionIntroducer,
-                                                 kApplicationLabel,
-                                                 0x0B,  // application block, 11 bytes
-                                                 'N',
-                                                 'E',
-                                                 'T',
-                                                 'S',
-                                                 'C',
-                                                 'A',
-                                                 'P',
-                                                 'E',
-                                                 '2',
-                                                 '.',
-                                                 '0',
-                                                 0x03,
-                                                 0x01,  // 3-byte sub-block, looping sub-block id 1
-                                                 0xFF,
-                                                 0xFF,  // loop count 65535, little-endian
-                                                 kBlockTerminator};
+namespace {
+
+constexpr uint8_t kApplicationBlockSize = 11;  // identifier and authentication code
+constexpr uint8_t kLoopSubBlockSize = 3;
+constexpr uint8_t kLoopSubBlockId = 1;
+constexpr uint8_t kLoopForeverLow = 0xFF;  // loop count 65535, little-endian
+constexpr uint8_t kLoopForeverHigh = 0xFF;
+
+}  // namespace
+
+// clang-format off
+const uint8_t LoopingBlock[kLoopingBlockSize] = {
+    kExtensionIntroducer, kApplicationLabel, kApplicationBlockSize,
+    'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
+    kLoopSubBlockSize, kLoopSubBlockId, kLoopForeverLow, kLoopForeverHigh,
+    kBlockTerminator};
+// clang-format on
 
 const char kMsgNotAGif[] = "Not a GIF file, or incorrect version number.";
 const char kMsgPrematureEnd[] = "Premature end of file encountered; no GIF image data present.";
