@@ -30,12 +30,13 @@ esac
 
 scripts/install-deps.sh run
 
-# A new build tree gets only what the command line needs (no tests, no desktop program); an existing one keeps its settings
-# (./test.sh configures build/ with the tests).
+# build/ is shared with ./test.sh. What the command line's build depends on is set here every time; a new tree also
+# leaves out the tests and the desktop program (which need more packages), an existing one keeps those as they are.
+cli_settings=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANE_SANITIZE=OFF)
 if [ -f build/CMakeCache.txt ]; then
-    cmake -S . -B build
+    cmake -S . -B build "${cli_settings[@]}"
 else
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DZORVANE_BUILD_QT=OFF
+    cmake -S . -B build -G Ninja "${cli_settings[@]}" -DBUILD_TESTING=OFF -DZORVANE_BUILD_QT=OFF
 fi
 cmake --build build --target zorvane-cli
 

@@ -60,8 +60,26 @@ run_ctest() {
     ctest --test-dir "$1" --output-on-failure --no-tests=error -j2
 }
 
+# The suites every native tree must hold; a tree configured without one of them fails here instead of
+# running fewer tests.
+NATIVE_SUITES=(core_tests giflib_tests cli_tests qt_window_tests)
+
+# run_ctest_complete DIR: every suite of NATIVE_SUITES is registered in DIR, then ctest.
+run_ctest_complete() {
+    local listed suite missing=0
+    listed=$(ctest --test-dir "$1" -N -V)
+    for suite in "${NATIVE_SUITES[@]}"; do
+        if ! grep -q "/$suite\b" <<<"$listed"; then
+            echo "$1: no tests of $suite are registered (was it built?)"
+            missing=1
+        fi
+    done
+    [ "$missing" -eq 0 ] || return 1
+    run_ctest "$1"
+}
+
 run_ctest_sanitized() {
-    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest "$1"
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest_complete "$1"
 }
 
 # DLLs that every Windows installation has. The static runtime keeps libgcc, libstdc++ and
@@ -155,10 +173,11 @@ demo_job() {
 
 step "samples: make_samples.py reproduces samples/*.gif" python3 samples/make_samples.py --check
 
+# Every tree is configured with all the settings its steps rely on, whatever an earlier ./run.sh left in it.
 step "native: configure and build (build/)" configure_and_build build \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DZORVANE_SANITIZE=OFF
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DZORVANE_SANITIZE=OFF -DZORVANE_BUILD_QT=ON
 if [ "$step_ok" -eq 1 ]; then
-    step "native: ctest" run_ctest build
+    step "native: ctest (with the Qt suite)" run_ctest_complete build
     step "native: ./run.sh job on samples/ read by giflib, identify, gifsicle" demo_job
     step "native: screenshot of the Linux window (build/zorvane-linux.png)" scripts/screenshot-qt.sh build
     step "native: valgrind memcheck of zorvane-cli make and info" scripts/valgrind-check.sh build/zorvane-cli
@@ -169,7 +188,7 @@ else
 fi
 
 step "asan+ubsan: configure and build (build-asan/)" configure_and_build build-asan \
-    -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DZORVANE_SANITIZE=ON
+    -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DZORVANE_SANITIZE=ON -DZORVANE_BUILD_QT=ON
 if [ "$step_ok" -eq 1 ]; then
     step "asan+ubsan: ctest" run_ctest_sanitized build-asan
 else

@@ -3,7 +3,7 @@
 
 ZV_FUZZ_BUILD="${ZV_FUZZ_BUILD:-$ZORVANE_ROOT/build-fuzz}"
 ZV_FUZZ_TARGETS="summary_fuzzer build_fuzzer"
-ZV_CORPUS_DIR="$ZORVANE_ROOT/../shared/corpus/pygif-test-suite"
+ZORVANE_CORPUS_DIR="${ZORVANE_CORPUS_DIR:-$ZORVANE_ROOT/tests/data/pygif-test-suite}"
 
 zv_log() { printf '%s\n' "fuzz: $*" >&2; }
 
@@ -35,7 +35,7 @@ zv_fuzz_build() {
     rm -rf "$ZV_FUZZ_BUILD/seeds"
     mkdir -p "$ZV_FUZZ_BUILD/seeds/summary_fuzzer" "$ZV_FUZZ_BUILD/seeds/build_fuzzer"
     local gifs=("$ZORVANE_ROOT"/samples/*.gif)
-    [ -d "$ZV_CORPUS_DIR" ] && gifs+=("$ZV_CORPUS_DIR"/*.gif)
+    [ -d "$ZORVANE_CORPUS_DIR" ] && gifs+=("$ZORVANE_CORPUS_DIR"/*.gif)
     "$ZV_FUZZ_BUILD/make_seeds" "$ZV_FUZZ_BUILD/seeds/summary_fuzzer" "$ZV_FUZZ_BUILD/seeds/build_fuzzer" \
         "${gifs[@]}" || return 1
 }
@@ -75,7 +75,7 @@ zv_fuzz_run() {
     local artifacts="$ZV_FUZZ_BUILD/artifacts/$target" log="$ZV_FUZZ_BUILD/logs/$target.log"
     mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
     local seed_dirs=("$ZV_FUZZ_BUILD/seeds/$target" "$ZORVANE_ROOT/samples")
-    [ -d "$ZV_CORPUS_DIR" ] && seed_dirs+=("$ZV_CORPUS_DIR")
+    [ -d "$ZORVANE_CORPUS_DIR" ] && seed_dirs+=("$ZORVANE_CORPUS_DIR")
     zv_log "$target: fuzzing for ${seconds}s (log: $log)"
     local status=0 scratch
     scratch="$(zv_scratch_dir)" || return 1

@@ -66,7 +66,8 @@ work=$build64/tests/win/work
 rm -rf "$work"
 mkdir -p "$work" "$root/build"
 tests_exe=$build64/tests/win/zorvane_dialog_tests.exe
-corpus=$(cd "$root/../shared/corpus/pygif-test-suite" && pwd)
+ZORVANE_CORPUS_DIR=${ZORVANE_CORPUS_DIR:-$root/tests/data/pygif-test-suite}
+corpus=$(cd "$ZORVANE_CORPUS_DIR" && pwd) || { echo "test-windows: no corpus folder $ZORVANE_CORPUS_DIR" >&2; exit 2; }
 
 cat >"$work/run.sh" <<EOF
 set -u

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Memory check of the command line under valgrind's memcheck:
 #   scripts/valgrind-check.sh PATH/TO/zorvane-cli
-# Runs `info` over every sample and every GIF of ../shared/corpus/pygif-test-suite,
+# Runs `info` over every sample and every GIF of the public corpus ($ZORVANE_CORPUS_DIR,
+# tests/data/pygif-test-suite unless set),
 # `make` over each of those files alone, over all samples together and over all
 # corpus files that build alone. Any memcheck error fails the check: invalid
 # reads or writes, jumps on uninitialised values, and above all a write of
@@ -18,15 +19,11 @@ if [ $# -ne 1 ] || [ ! -x "$1" ]; then
 fi
 cli="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-corpus="$root/../shared/corpus/pygif-test-suite"
+ZORVANE_CORPUS_DIR="${ZORVANE_CORPUS_DIR:-$root/tests/data/pygif-test-suite}"
+corpus=$ZORVANE_CORPUS_DIR
+[ -d "$corpus" ] || { echo "valgrind-check: no corpus folder $corpus" >&2; exit 1; }
 
-if ! command -v valgrind >/dev/null 2>&1; then
-    if [ "$(id -u)" -eq 0 ]; then
-        DEBIAN_FRONTEND=noninteractive apt-get install -y valgrind >/dev/null ||
-            { apt-get update >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y valgrind >/dev/null; }
-    fi
-    command -v valgrind >/dev/null 2>&1 || { echo "valgrind-check: valgrind is not installed" >&2; exit 1; }
-fi
+"$root/scripts/install-deps.sh" valgrind || exit 1
 
 memcheck_status=99
 work="$(mktemp -d "${TMPDIR:-/tmp}/zorvane-valgrind-XXXXXX")"

@@ -19,7 +19,7 @@
 
 namespace {
 
-const char kCorpusDir[] = ZORVANE_SOURCE_DIR "/../shared/corpus/pygif-test-suite";
+const char kCorpusDir[] = ZORVANE_CORPUS_DIR;
 constexpr unsigned kDelay = 7;
 constexpr uint8_t kTableSizeMask = 0x07;
 constexpr size_t kGraphicControlBodySize = 4;  // as giflib hands it: packed flags, delay, index

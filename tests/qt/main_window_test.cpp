@@ -67,7 +67,7 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
 }
 
 QString CorpusPath(const char* name) {
-    return QStringLiteral(ZORVANE_SOURCE_DIR "/../shared/corpus/pygif-test-suite/") + QString::fromLatin1(name);
+    return QStringLiteral(ZORVANE_CORPUS_DIR "/") + QString::fromLatin1(name);
 }
 
 // A message's text (or its wrong title) and icon.
