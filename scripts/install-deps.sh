@@ -4,7 +4,8 @@
 #   scripts/install-deps.sh run          what ./run.sh needs (native build of the command line)
 #   scripts/install-deps.sh gui          what ./run.sh gui needs (the Qt desktop program)
 #   scripts/install-deps.sh test         what ./test.sh needs (tests, sanitizers, fuzzing, peer GIF tools,
-#                                        both Windows builds and Wine, the Qt program)
+#                                        both Windows builds and Wine, the Qt program, the packages
+#                                        and their checks)
 #   scripts/install-deps.sh PACKAGE...   exactly these packages
 #
 # Runs apt-get as root, or through sudo when not root. `apt-get update` runs only when something is missing.
@@ -24,6 +25,9 @@ test_packages+=(
     qt6-base-dev fonts-dejavu-core xvfb xauth                # the Qt program, its tests and screenshot
     wine64 fonts-wine fp-utils python3                       # the Windows program under Wine, help.chm
     clang libclang-rt-dev valgrind)                          # fuzzing, memory checks
+test_packages+=(
+    dpkg-dev lintian fakeroot desktop-file-utils man-db groff-base   # the .deb: shlibdeps, checks, pages
+    zip unzip file)                                                # the Windows zip and its checks
 
 case "${1:-}" in
     run) packages=("${run_packages[@]}") ;;
