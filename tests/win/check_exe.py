@@ -5,12 +5,14 @@
 
 Format, subsystem and imports come from `objdump -p`; the resources are
 decompiled with windres and compared field by field with the window as the
-product describes it: dialog template, icons, version block.
+product describes it: dialog template, icons, version block, and the
+application manifest.
 """
 
 import re
 import subprocess
 import sys
+import xml.etree.ElementTree as ElementTree
 
 # Window and control styles, from the platform's headers.
 WS_POPUP, WS_CHILD, WS_VISIBLE, WS_DISABLED = 0x80000000, 0x40000000, 0x10000000, 0x08000000
@@ -63,6 +65,23 @@ CONTROLS = [
 TAB_ORDER = [1000, 1001, 1002, 1010, 1004, 1003, 1014, 1005]
 SYSTEM_DLLS = {'KERNEL32.DLL', 'USER32.DLL', 'COMCTL32.DLL', 'COMDLG32.DLL', 'SHELL32.DLL', 'MSVCRT.DLL', 'GDI32.DLL',
                'ADVAPI32.DLL'}
+
+# The application manifest: its namespaces, the systems it declares (Windows 7, 8, 8.1, 10 and 11) and
+# the common controls assembly that gives visual styles.
+ASM_V1, ASM_V3 = 'urn:schemas-microsoft-com:asm.v1', 'urn:schemas-microsoft-com:asm.v3'
+COMPATIBILITY_V1 = 'urn:schemas-microsoft-com:compatibility.v1'
+DPI_AWARE_2005 = 'http://schemas.microsoft.com/SMI/2005/WindowsSettings'
+DPI_AWARENESS_2016 = 'http://schemas.microsoft.com/SMI/2016/WindowsSettings'
+SUPPORTED_OS = {
+    '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}',  # Windows 7
+    '{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}',  # Windows 8
+    '{1f676c76-80e1-4239-95bb-83d0f6d0da78}',  # Windows 8.1
+    '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}',  # Windows 10 and 11
+}
+COMMON_CONTROLS = {'type': 'win32', 'name': 'Microsoft.Windows.Common-Controls', 'version': '6.0.0.0',
+                   'publicKeyToken': '6595b64144ccf1df'}
+CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
+RT_MANIFEST = 24
 
 failures = []
 
@@ -160,12 +179,50 @@ def check_version(rc):
         check(values.get(key), '%s is missing' % key)
 
 
+def rc_string_data(block):
+    """The bytes of a resource that windres decompiled as quoted string lines."""
+    text = ''.join(re.findall(r'^\s*"((?:[^"]|"")*)"', block, re.M)).replace('""', '"')
+    return text.encode('latin-1').decode('unicode_escape')
+
+
+def check_manifest(rc):
+    found = re.findall(r'^(\d+) %d /\* RT_MANIFEST \*/\nBEGIN\n(.*?)^END' % RT_MANIFEST, rc, re.M | re.S)
+    check([int(n) for n, _ in found] == [CREATEPROCESS_MANIFEST_RESOURCE_ID],
+          'manifests %s, expected one with id %d' % ([n for n, _ in found], CREATEPROCESS_MANIFEST_RESOURCE_ID))
+    if not found:
+        return
+    try:
+        root = ElementTree.fromstring(rc_string_data(found[0][1]))
+    except ElementTree.ParseError as error:
+        check(False, 'manifest is not well-formed XML: %s' % error)
+        return
+    check(root.tag == '{%s}assembly' % ASM_V1 and root.get('manifestVersion') == '1.0', 'manifest root is not an assembly')
+
+    levels = root.findall('.//{%s}requestedExecutionLevel' % ASM_V3)
+    check([(e.get('level'), e.get('uiAccess')) for e in levels] == [('asInvoker', 'false')],
+          'execution level is not asInvoker without UI access')
+
+    systems = {e.get('Id', '').lower() for e in root.findall('.//{%s}supportedOS' % COMPATIBILITY_V1)}
+    check(systems == SUPPORTED_OS, 'supported systems %s, expected Windows 7 to 11' % sorted(systems))
+
+    dependencies = [e.attrib for e in root.findall('{%s}dependency/{%s}dependentAssembly/{%s}assemblyIdentity'
+                                                  % (ASM_V1, ASM_V1, ASM_V1))]
+    check(any(all(d.get(k) == v for k, v in COMMON_CONTROLS.items()) and d.get('processorArchitecture') == '*'
+              for d in dependencies), 'no dependency on common controls 6.0.0.0 (any processor)')
+
+    # The window is left to the system's DPI scaling: nothing in the manifest makes it DPI aware.
+    aware = [e.text.strip().lower() for e in root.iter('{%s}dpiAware' % DPI_AWARE_2005)]
+    awareness = [e.text for e in root.iter('{%s}dpiAwareness' % DPI_AWARENESS_2016)]
+    check(aware in ([], ['false']) and not awareness, 'manifest declares DPI awareness: %s %s' % (aware, awareness))
+
+
 def main():
     check_file(sys.argv[1])
     rc = run('i686-w64-mingw32-windres', '-i', sys.argv[1], '-O', 'rc')
     check_dialog(rc)
     check_icons(rc)
     check_version(rc)
+    check_manifest(rc)
     if len(sys.argv) > 2:
         data = open(sys.argv[2], 'rb').read()
         check(data[:4] == b'ITSF', 'help.chm is not a compiled help file')
