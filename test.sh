@@ -224,6 +224,17 @@ fi
 
 step "fuzz: regressions replayed, each target fuzzed briefly (build-fuzz/)" scripts/fuzz-smoke.sh
 
+# Packages a user installs: the .deb of the native tree (lintian, contents, installed with apt-get, checked,
+# purged again) and the zip of the 32-bit Windows tree (contents, PE32, static checks of the packed exe).
+step "packages: Debian package from build/: lintian, contents, apt-get install, checks, purge" \
+    scripts/check-packages.sh deb build
+if [ "$win32_ok" -eq 1 ]; then
+    step "packages: Windows zip from build-win32/: contents, PE32, static checks" \
+        scripts/check-packages.sh zip build-win32
+else
+    skip "packages: Windows zip" "win32 build"
+fi
+
 echo
 echo "==== Summary"
 printf '  %s\n' "${results[@]}"
