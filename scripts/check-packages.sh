@@ -70,7 +70,7 @@ check_deb() {
         /^d/ { if ($1 != "drwxr-xr-x") print "folder " $2 " is " $1; next }
         $2 ~ /^usr\/bin\/zorvane(-cli)?$/ { if ($1 != "-rwxr-xr-x") print $2 " is " $1; next }
         { if ($1 != "-rw-r--r--") print $2 " is " $1 }')
-    [ -z "$modes" ] && echo "modes: as expected" || fail "modes: $modes"
+    if [ -z "$modes" ]; then echo "modes: as expected"; else fail "modes: $modes"; fi
     # The files (not folders) the package holds. The help page is looked for in usr/share/zorvane/, where
     # the program finds it; older trees put it beside the program.
     files=$(awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' <<<"$listing" |
@@ -131,7 +131,7 @@ install_and_remove() {
     # shellcheck disable=SC2086
     "${apt[@]}" purge zorvane $added || fail "apt-get purge"
     remaining=$(comm -13 <(echo "$before") <(installed_packages) | grep -x -e zorvane -e "${added:-zorvane}" || true)
-    [ -z "$remaining" ] && echo "removed: zorvane ${added}" || fail "still installed after the removal: $remaining"
+    if [ -z "$remaining" ]; then echo "removed: zorvane ${added}"; else fail "still installed after the removal: $remaining"; fi
     for gone in /usr/bin/zorvane /usr/bin/zorvane-cli /usr/share/applications/zorvane.desktop /usr/share/doc/zorvane; do
         [ ! -e "$gone" ] || fail "$gone is still there after the removal"
     done
@@ -161,7 +161,7 @@ check_installed() {
     done
 
     echo "== desktop-file-validate /usr/share/applications/zorvane.desktop"
-    desktop-file-validate /usr/share/applications/zorvane.desktop && echo "valid" || fail "desktop-file-validate"
+    if desktop-file-validate /usr/share/applications/zorvane.desktop; then echo "valid"; else fail "desktop-file-validate"; fi
 
     echo "== manual pages"
     for page in zorvane zorvane-cli; do
