@@ -17,7 +17,7 @@ test_packages=("${run_packages[@]}"
     libgif-dev giflib-tools           # independent decoder for the tests and checks
     gifsicle imagemagick              # peer tools that must read the output
     python3                           # samples/make_samples.py
-    g++-mingw-w64-i686 g++-mingw-w64-x86-64)
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix)  # Windows builds (posix threads, for GoogleTest)
 gui_packages=("${run_packages[@]}"
     qt6-base-dev fonts-dejavu-core    # the Linux desktop program
     xdg-utils)                        # its help and home-page buttons

@@ -7,9 +7,10 @@
 # cmake/mingw-x86_64.cmake). The 32-bit Zorvane.exe, the product, gets static checks
 # of its file, imports and resources; the x86_64 twin's dialog tests run under
 # wine64 on one Xvfb, which also gives the window's screenshot, written to
-# build/zorvane-window.png. Outputs of the dialog's builds are then decoded with
-# giflib. Needs: wine64, xvfb, xauth, fonts-wine, imagemagick, libgif-dev, python3,
-# binutils-mingw-w64. Exits non-zero on any failure.
+# build/zorvane-window.png; that run checks again that every text of the window
+# fits. Outputs of the dialog's builds are then decoded with giflib. Needs: wine64,
+# xvfb, xauth, fonts-wine, imagemagick, libgif-dev, python3, binutils-mingw-w64.
+# Exits non-zero on any failure.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -47,8 +48,8 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 to_windows() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-# One prefix per build folder, made once: a virtual desktop (no window manager
-# on Xvfb) and the Wine fonts.
+# One prefix per build folder, made once, with a virtual desktop (no window
+# manager on Xvfb).
 if [ ! -f "$WINEPREFIX/.zorvane-ready" ]; then
     echo "== creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
@@ -57,10 +58,14 @@ if [ ! -f "$WINEPREFIX/.zorvane-ready" ]; then
     "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$log" 2>&1
     "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$log" 2>&1
     "$wineserver" -w
-    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     touch "$WINEPREFIX/.zorvane-ready"
 fi
+# The Wine fonts, and the raster "MS Sans Serif" of the dialog template, which
+# the prefix's registry names as sserife.fon in the Fonts folder. Without it
+# Wine draws the dialog in a wider stand-in and "Frame delay:" wraps.
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp -u /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/sserife.fon "$WINEPREFIX/drive_c/windows/Fonts/" ||
+    fail "copying the Wine fonts (package fonts-wine)"
 
 work=$build64/tests/win/work
 rm -rf "$work"

@@ -3,9 +3,11 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -75,7 +77,7 @@ struct DirectBuild final : BuildOptions {
     size_t FrameCount() override { return frames.size(); }
     const char* FramePath(size_t index) override { return frames[index].c_str(); }
     unsigned Delay() override { return delay; }
-    void ShowMessage(const char* text, MessageIcon) override { RecordFailure(__LINE__, text); }
+    void ShowMessage(const char* text, MessageIcon) override { ADD_FAILURE() << "direct build: " << text; }
 };
 
 Bytes BuildDirectly(const std::string& name, const std::vector<std::string>& frames, bool loop, unsigned delay) {
@@ -94,6 +96,8 @@ std::string BesideTests(const char* name) {
     return path.substr(0, path.rfind('\\') + 1) + name;
 }
 
+bool RunningUnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
 // Clicks "Make Animated GIF" with Save As answered by `output` ("" cancels).
 void BuildThroughDialog(HWND dialog, const std::string& output) {
     SetSaveAsReply(output);
@@ -106,19 +110,19 @@ void BuildThroughDialog(HWND dialog, const std::string& output) {
 // "Error", with this text and icon; `before` windows came first.
 void ExpectMessage(HWND dialog, const char* text, bool warning, size_t before = 0) {
     const std::vector<ModalEvent> events = ModalEvents();
-    EXPECT_EQ(events.size(), before + 1);
-    if (events.size() != before + 1) return;
+    ASSERT_EQ(events.size(), before + 1);
     const ModalEvent& box = events.back();
-    EXPECT_TRUE(!box.save_as && box.owner == dialog);
+    EXPECT_FALSE(box.save_as);
+    EXPECT_EQ(box.owner, dialog);
     EXPECT_EQ(box.text, text);
     EXPECT_EQ(box.caption, "Error");
-    EXPECT_TRUE(box.any_icon == warning && box.warning_icon == warning);
+    EXPECT_EQ(box.any_icon, warning);
+    EXPECT_EQ(box.warning_icon, warning);
 }
 
 }  // namespace
 
-DIALOG_TEST(StartState) {
-    HWND dialog = OpenDialog();
+TEST_F(MainDialog, StartState) {
     char caption[64] = "";
     EXPECT_EQ(std::string(caption, GetWindowTextA(dialog, caption, sizeof caption)), "Zorvane 1.2");
     EXPECT_EQ(ListCount(dialog), 0);
@@ -133,13 +137,11 @@ DIALOG_TEST(StartState) {
                 g_app.main_icon);
     EXPECT_TRUE(reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, IDC_HELP, BM_GETIMAGE, IMAGE_ICON, 0)) ==
                 g_app.help_icon);
-    CloseDialog(dialog);
 }
 
 // Drops of any kind, in order, duplicates kept; Remove Frame with and without
 // a selection; Clear All; each entry's path living in one heap block.
-DIALOG_TEST(FrameList) {
-    HWND dialog = OpenDialog();
+TEST_F(MainDialog, FrameList) {
     Click(dialog, IDC_REMOVE_FRAME);  // on an empty list: nothing happens
     const std::string folder = WorkPath("a folder.gif");
     CreateDirectoryA(folder.c_str(), nullptr);
@@ -186,11 +188,9 @@ DIALOG_TEST(FrameList) {
     EXPECT_TRUE(!IsWindowEnabled(GetDlgItem(dialog, IDC_MAKE_GIF)));
     EXPECT_EQ(LiveHeapBlocks(), 0);
     EXPECT_TRUE(ModalEvents().empty());
-    CloseDialog(dialog);
 }
 
-DIALOG_TEST(DropOfTwoThousandFiles) {
-    HWND dialog = OpenDialog();
+TEST_F(MainDialog, DropOfTwoThousandFiles) {
     std::vector<std::string> paths;
     for (int i = 0; i < 2000; ++i)
         paths.push_back("C:\\frames\\" + std::to_string(i) + "\\f" + std::to_string(i) + ".gif");
@@ -203,13 +203,11 @@ DIALOG_TEST(DropOfTwoThousandFiles) {
     EXPECT_EQ(misplaced, 0);
     Click(dialog, IDC_CLEAR_ALL);
     EXPECT_EQ(LiveHeapBlocks(), 0);
-    CloseDialog(dialog);
 }
 
 // Selecting shows name and summary; an unusable frame names itself, keeps the
 // previous summary and says why. A 300-byte name is cut at 255 bytes.
-DIALOG_TEST(SelectionShowsNameAndSummary) {
-    HWND dialog = OpenDialog();
+TEST_F(MainDialog, SelectionShowsNameAndSummary) {
     Bytes cut = SmallGif("89a", 5, 5, 0x00, 0x00);
     cut.resize(kHeaderSize + kScreenSize);
     cut.push_back(kTrailer);
@@ -245,11 +243,9 @@ DIALOG_TEST(SelectionShowsNameAndSummary) {
     EXPECT_EQ(ListText(dialog, 6), long_name);  // nothing around the name buffer was overwritten
     EXPECT_EQ(ListPath(dialog, 6), "C:\\deep\\" + long_name);
     EXPECT_EQ(ListCount(dialog), 7);
-    CloseDialog(dialog);
 }
 
-DIALOG_TEST(SpinnerStopsAtItsRangeAndTypedTextDoesNot) {
-    HWND dialog = OpenDialog();
+TEST_F(MainDialog, SpinnerStopsAtItsRangeAndTypedTextDoesNot) {
     HWND edit = GetDlgItem(dialog, IDC_DELAY);
     EXPECT_TRUE(reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, IDC_DELAY_SPIN, UDM_GETBUDDY, 0, 0)) == edit);
     struct Step {
@@ -258,20 +254,21 @@ DIALOG_TEST(SpinnerStopsAtItsRangeAndTypedTextDoesNot) {
         const char* shown;
     };
     const Step steps[] = {{"999", VK_UP, "1000"},  {nullptr, VK_UP, "1000"}, {"1", VK_DOWN, "0"},
-                          {nullptr, VK_DOWN, "0"}, {"70000", 0, "70000"},    {"soon", 0, "soon"}};
+                          {nullptr, VK_DOWN, "0"}, {"70000", 0, "70000"},    {"soon", 0, "soon"},
+                          {"1000", VK_UP, "1000"}, {"1000", VK_DOWN, "999"}, {"-5", 0, "-5"}};
     for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << (step.typed ? step.typed : "(nothing typed)") << ", key " << step.key);
         if (step.typed) TypeText(dialog, IDC_DELAY, step.typed);
         if (step.key) SendMessageA(edit, WM_KEYDOWN, step.key, 0);
         EXPECT_EQ(ControlText(dialog, IDC_DELAY), step.shown);
     }
     Click(dialog, IDC_LOOP);
     EXPECT_TRUE(IsDlgButtonChecked(dialog, IDC_LOOP) == BST_UNCHECKED);
-    CloseDialog(dialog);
 }
 
 // Builds through Save As, each compared byte for byte with the engine's own
 // build of the same frames and handed to the giflib check.
-DIALOG_TEST(BuildsMatchTheEngine) {
+TEST_F(MainDialog, BuildsMatchTheEngine) {
     const std::vector<std::string> frames = {CorpusPath("all-reds.gif"),    CorpusPath("high-color.gif"),
                                              CorpusPath("gif87a.gif"),      CorpusPath("local-color-table.gif"),
                                              CorpusPath("transparent.gif"), CorpusPath("interlace.gif")};
@@ -280,17 +277,23 @@ DIALOG_TEST(BuildsMatchTheEngine) {
         bool loop;
         unsigned delay;
     };
-    const Case cases[] = {{"10", true, 10}, {"", false, 0}, {"70000", true, 4464}, {"soon", true, 0}};
+    // The delay is the platform's unsigned reading of the text. At a minus sign
+    // Windows' stops (0); Wine's reads on (2^32 - 5, whose low 16 bits are 65531).
+    const unsigned minus_five = RunningUnderWine() ? 65531 : 0;
+    const Case cases[] = {
+        {"10", true, 10}, {"", false, 0}, {"70000", true, 4464}, {"soon", true, 0}, {"-5", true, minus_five},
+    };
     FILE* checks = std::fopen(WorkPath("giflib-checks.txt").c_str(), "ab");
-    int n = 0;
-    for (const Case& c : cases) {
-        HWND dialog = OpenDialog();
+    for (size_t n = 0; n < std::size(cases); ++n) {
+        const Case& c = cases[n];
+        SCOPED_TRACE(c.delay_text);
+        if (n > 0) Reopen();
         DropFiles(dialog, {frames[0], frames[1], frames[2]});
         DropFiles(dialog, {frames[3], frames[4], frames[5]});
         ClickListEntry(dialog, 1);
         TypeText(dialog, IDC_DELAY, c.delay_text);
         if (!c.loop) Click(dialog, IDC_LOOP);
-        const std::string output = WorkPath("dialog-build-" + std::to_string(n++) + ".gif");
+        const std::string output = WorkPath("dialog-build-" + std::to_string(n) + ".gif");
         DeleteFileA(output.c_str());
         BuildThroughDialog(dialog, output);
         const std::vector<ModalEvent> events = ModalEvents();
@@ -311,14 +314,12 @@ DIALOG_TEST(BuildsMatchTheEngine) {
         EXPECT_EQ(ListCount(dialog), 6);
         EXPECT_EQ(ControlText(dialog, IDC_FRAME_NAME), "high-color.gif");
         EXPECT_EQ(ControlText(dialog, IDC_DELAY), c.delay_text);
-        CloseDialog(dialog);
     }
     EXPECT_TRUE(checks != nullptr);
     if (checks) std::fclose(checks);
 }
 
-DIALOG_TEST(SaveAsCancelWritesNothingAndAddsTheExtension) {
-    HWND dialog = OpenDialog();
+TEST_F(MainDialog, SaveAsCancelWritesNothingAndAddsTheExtension) {
     DropFiles(dialog, {CorpusPath("all-greens.gif")});
     const std::string folder = WorkPath("cancel");
     CreateDirectoryA(folder.c_str(), nullptr);
@@ -330,11 +331,9 @@ DIALOG_TEST(SaveAsCancelWritesNothingAndAddsTheExtension) {
     const std::string bare = folder + "\\no-extension";
     BuildThroughDialog(dialog, bare);
     EXPECT_TRUE(FileExists(bare + ".gif") && !FileExists(bare));
-    CloseDialog(dialog);
 }
 
-DIALOG_TEST(BuildFailures) {
-    HWND dialog = OpenDialog();
+TEST_F(MainDialog, BuildFailures) {
     DropFiles(dialog, {CorpusPath("all-reds.gif"), TextFile("build-notes.txt"), CorpusPath("all-greens.gif")});
     const std::string output = WorkPath("partial.gif");
     DeleteFileA(output.c_str());
@@ -366,11 +365,9 @@ DIALOG_TEST(BuildFailures) {
     ExpectMessage(dialog, kMsgOutputIsFrame, true, 2);
     EXPECT_TRUE(ReadBytes(precious) == original);
     EXPECT_EQ(ListCount(dialog), 4);
-    CloseDialog(dialog);
 }
 
-DIALOG_TEST(EnterAndEscDoNotCloseButClosingClearsEveryEntry) {
-    HWND dialog = OpenDialog();
+TEST_F(MainDialog, EnterAndEscDoNotCloseButClosingClearsEveryEntry) {
     DropFiles(dialog, {"C:\\x.gif", "C:\\y.gif"});
     for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
         MSG message = {};
@@ -393,8 +390,7 @@ DIALOG_TEST(EnterAndEscDoNotCloseButClosingClearsEveryEntry) {
     EXPECT_TRUE(CloseDialog(dialog));  // a quit message with code 0 is waiting
 }
 
-DIALOG_TEST(HelpFoundAfterBuildIntoAnotherFolderAndWeb) {
-    HWND dialog = OpenDialog();
+TEST_F(MainDialog, HelpFoundAfterBuildIntoAnotherFolderAndWeb) {
     const std::string help = BesideTests("help.chm");
     EXPECT_TRUE(FileExists(help));
     const std::string elsewhere = WorkPath("elsewhere");
@@ -402,42 +398,128 @@ DIALOG_TEST(HelpFoundAfterBuildIntoAnotherFolderAndWeb) {
     DropFiles(dialog, {CorpusPath("all-reds.gif")});
     BuildThroughDialog(dialog, elsewhere + "\\anim.gif");
     EXPECT_TRUE(FileExists(elsewhere + "\\anim.gif"));
-    SetCurrentDirectoryA(elsewhere.c_str());  // whatever Save As did, the current folder is elsewhere now
+    SetCurrentDirectoryA(elsewhere.c_str());   // whatever Save As did, the current folder is elsewhere now
+    SetShellResult(kShellOpensExistingFiles);  // the shell opens what exists, as the real one does
     ClearModalEvents();
     TakeShellCalls();
     Click(dialog, IDC_HELP);
+    SetShellResult(kShellOpened);
     Click(dialog, IDC_WEB);
     EXPECT_TRUE(ModalEvents().empty());
-    const std::vector<ShellCall> calls = TakeShellCalls();
+    std::vector<ShellCall> calls = TakeShellCalls();
     const std::string targets[] = {help, "https://zorvane.example/"};  // help by its full name
     EXPECT_EQ(calls.size(), 2u);
     for (size_t i = 0; i < calls.size() && i < 2; ++i) {
         EXPECT_EQ(calls[i].file, targets[i]);
         EXPECT_TRUE(calls[i].owner == dialog && !calls[i].extra_arguments && calls[i].show == SW_SHOWNORMAL);
     }
-    SetShellFails(true);
-    Click(dialog, IDC_WEB);
-    ExpectMessage(dialog, kWebFailed, true);
-    const std::string moved = help + ".away";  // without the file beside the program: the message
-    EXPECT_TRUE(MoveFileA(help.c_str(), moved.c_str()));
+    // Gone from beside the program, with another help.chm in the current
+    // folder: the message, for the file beside the program.
+    const std::string decoy = WriteBytes("elsewhere\\help.chm", {'I', 'T', 'S', 'F'});
+    const std::string moved = help + ".away";
+    ASSERT_TRUE(MoveFileA(help.c_str(), moved.c_str()));
+    SetShellResult(kShellOpensExistingFiles);
     ClearModalEvents();
     Click(dialog, IDC_HELP);
-    MoveFileA(moved.c_str(), help.c_str());
-    SetShellFails(false);
+    EXPECT_TRUE(MoveFileA(moved.c_str(), help.c_str()));
+    DeleteFileA(decoy.c_str());
     ExpectMessage(dialog, kHelpMissing, true);
+    calls = TakeShellCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].file, help);
+    // Shell results up to 32 are failures, from 33 on success.
+    struct ShellCase {
+        INT_PTR result;
+        int button;
+        const char* message;  // nullptr: none
+    };
+    const ShellCase shell_cases[] = {
+        {0, IDC_WEB, kWebFailed}, {SE_ERR_NOASSOC, IDC_WEB, kWebFailed}, {32, IDC_WEB, kWebFailed},
+        {33, IDC_WEB, nullptr},   {SE_ERR_FNF, IDC_HELP, kHelpMissing},  {32, IDC_HELP, kHelpMissing},
+        {33, IDC_HELP, nullptr},
+    };
+    for (const ShellCase& c : shell_cases) {
+        SCOPED_TRACE(testing::Message() << "shell result " << c.result << ", button " << c.button);
+        SetShellResult(c.result);
+        ClearModalEvents();
+        Click(dialog, c.button);
+        if (c.message)
+            ExpectMessage(dialog, c.message, true);
+        else
+            EXPECT_TRUE(ModalEvents().empty());
+    }
     EXPECT_EQ(ListCount(dialog), 1);
-    CloseDialog(dialog);
 }
 
-DIALOG_TEST(ProgramShowsTheDialogAndEndsWithZero) {
+namespace {
+
+// The static texts that do not fit their controls, as "text (needs W x H,
+// has W x H)": measured in each control's font and wrapped as it wraps them.
+std::vector<std::string> TextsNotFitting(HWND dialog) {
+    std::vector<std::string> misfits;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        char class_name[16] = "", text[512] = "";
+        GetClassNameA(control, class_name, sizeof class_name);
+        GetWindowTextA(control, text, sizeof text);
+        if (lstrcmpiA(class_name, "Static") != 0 || text[0] == '\0') continue;
+        const LONG style = GetWindowLongA(control, GWL_STYLE);
+        UINT format = DT_EXPANDTABS | DT_CALCRECT;
+        switch (style & SS_TYPEMASK) {
+            case SS_LEFT:
+                format |= DT_WORDBREAK;
+                break;
+            case SS_CENTER:
+                format |= DT_CENTER | DT_WORDBREAK;
+                break;
+            case SS_RIGHT:
+                format |= DT_RIGHT | DT_WORDBREAK;
+                break;
+            case SS_LEFTNOWORDWRAP:
+                break;
+            default:
+                continue;  // icons, frames, bitmaps: no text
+        }
+        if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+        if (style & SS_CENTERIMAGE) format = (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_VCENTER;
+        RECT client = {}, needed = {};
+        GetClientRect(control, &client);
+        needed.right = client.right;
+        HDC dc = GetDC(control);
+        const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+        DrawTextA(dc, text, -1, &needed, format);
+        SelectObject(dc, previous);
+        ReleaseDC(control, dc);
+        if (needed.right > client.right || needed.bottom > client.bottom)
+            misfits.push_back(std::string(text) + " (needs " + std::to_string(needed.right) + " x " +
+                              std::to_string(needed.bottom) + ", has " + std::to_string(client.right) + " x " +
+                              std::to_string(client.bottom) + ")");
+    }
+    return misfits;
+}
+
+}  // namespace
+
+// Every static text fits its control: in the window the documentation shows
+// (the screenshot run repeats this test) and with the widest frame summary.
+class DialogLayout : public MainDialog {};
+
+TEST_F(DialogLayout, EveryStaticTextFitsItsRectangle) {
+    ShowDocumentedState(dialog);
+    EXPECT_EQ(TextsNotFitting(dialog), std::vector<std::string>());
+    DropFiles(dialog, {WriteBytes("widest.gif", SmallGif("89a", 65535, 65535, 0xF7, 0x00))});
+    ClickListEntry(dialog, 3);
+    EXPECT_EQ(ControlText(dialog, IDC_FRAME_INFO), "65535 x 65535\nglobal (8 bpp)");
+    EXPECT_EQ(TextsNotFitting(dialog), std::vector<std::string>());
+}
+
+TEST(ZorvaneExe, ProgramShowsTheDialogAndEndsWithZero) {
     const std::string program = BesideTests("..\\..\\app\\Zorvane.exe");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
     std::string command = "\"" + program + "\"";
-    EXPECT_TRUE(
+    ASSERT_TRUE(
         CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
-    if (!child.hProcess) return;
     DWORD owner = 0;
     for (int i = 0; i < 500 && owner != child.dwProcessId; ++i) {  // up to 10 s for the window to appear
         Sleep(20);

@@ -20,14 +20,7 @@ constexpr int kMessageBoxIconId = stc1;    // static holding a message box's ico
 constexpr int kSaveAsNameCombo = cmb13;    // Explorer-style Save As: file name
 constexpr int kSaveAsNameEdit = edt1;      // older Save As: file name
 constexpr int kSaveAsTypeCombo = cmb1;     // "Save as type"
-constexpr INT_PTR kShellFailed = SE_ERR_NOASSOC;
-constexpr INT_PTR kShellOpened = 42;  // anything above 32 is success
 
-std::vector<std::pair<const char*, void (*)()>>& Tests() {  // filled during static initialisation
-    static std::vector<std::pair<const char*, void (*)()>> tests;
-    return tests;
-}
-int g_failures = 0;
 std::string g_work_dir, g_corpus_dir;
 
 CRITICAL_SECTION g_lock;  // guards what the watcher thread shares
@@ -40,7 +33,7 @@ std::vector<ModalEvent> g_events;
 std::vector<HWND> g_answered;  // by the watcher thread only
 std::atomic<HWND> g_main_dialog{nullptr};
 
-bool g_shell_fails = false;
+INT_PTR g_shell_result = kShellOpened;
 std::vector<ShellCall> g_shell_calls;
 
 std::string WindowText(HWND window) {
@@ -103,7 +96,9 @@ DWORD WINAPI WatcherThread(LPVOID) {
 extern "C" HINSTANCE WINAPI RecordingShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                                    LPCSTR directory, INT show) {
     g_shell_calls.push_back({owner, verb || parameters || directory, file ? file : "", show});
-    return reinterpret_cast<HINSTANCE>(g_shell_fails ? kShellFailed : kShellOpened);
+    INT_PTR result = g_shell_result;
+    if (result == kShellOpensExistingFiles) result = file && FileExists(file) ? kShellOpened : SE_ERR_FNF;
+    return reinterpret_cast<HINSTANCE>(result);
 }
 extern "C" {
 #if defined(_WIN64)
@@ -113,19 +108,11 @@ decltype(&RecordingShellExecuteA) zorvane_imp_shell_execute __asm__("__imp__Shel
 #endif
 }
 
-void SetShellFails(bool fails) { g_shell_fails = fails; }
+void SetShellResult(INT_PTR result) { g_shell_result = result; }
 std::vector<ShellCall> TakeShellCalls() {
     std::vector<ShellCall> calls;
     calls.swap(g_shell_calls);
     return calls;
-}
-
-TestRegistration::TestRegistration(const char* name, void (*run)()) { Tests().emplace_back(name, run); }
-
-void RecordFailure(int line, const std::string& what) {
-    std::printf("  dialog_tests.cpp:%d: %s\n", line, what.c_str());
-    std::fflush(stdout);
-    ++g_failures;
 }
 
 std::string WorkPath(const std::string& name) { return g_work_dir + "\\" + name; }
@@ -150,7 +137,7 @@ std::vector<unsigned char> ReadBytes(const std::string& path) {
 std::string WriteBytes(const std::string& name, const std::vector<unsigned char>& bytes) {
     const std::string path = WorkPath(name);
     FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) RecordFailure(__LINE__, path);
+    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) ADD_FAILURE() << "writing " << path;
     if (file) std::fclose(file);
     return path;
 }
@@ -257,12 +244,30 @@ std::vector<ModalEvent> ModalEvents() {
     return g_events;
 }
 
-int TakeScreenshot(const char* bmp_path);  // screenshot.cpp
+void MainDialog::SetUp() {
+    SetShellResult(kShellOpened);
+    TakeShellCalls();
+    dialog = OpenDialog();
+    ASSERT_TRUE(dialog != nullptr);
+}
 
-// zorvane_dialog_tests WORK_DIR CORPUS_DIR [SCREENSHOT.bmp]
+void MainDialog::TearDown() {
+    if (IsWindow(dialog)) CloseDialog(dialog);
+}
+
+void MainDialog::Reopen() {
+    TearDown();
+    dialog = OpenDialog();
+    ASSERT_TRUE(dialog != nullptr);
+}
+
+// zorvane_dialog_tests [GOOGLETEST FLAGS] WORK_DIR CORPUS_DIR [SCREENSHOT.bmp]
+// With a screenshot path: the window's picture for the documentation, then,
+// in the same process and fonts, only the layout tests.
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::printf("usage: zorvane_dialog_tests WORK_DIR CORPUS_DIR [SCREENSHOT.bmp]\n");
+    testing::InitGoogleTest(&argc, argv);
+    if (argc < 3 || argc > 4) {
+        std::printf("usage: zorvane_dialog_tests [GOOGLETEST FLAGS] WORK_DIR CORPUS_DIR [SCREENSHOT.bmp]\n");
         return 2;
     }
     InitializeCriticalSection(&g_lock);
@@ -272,18 +277,9 @@ int main(int argc, char** argv) {
     g_corpus_dir = argv[2];
     CreateDirectoryA(g_work_dir.c_str(), nullptr);
     if (!CreateThread(nullptr, 0, WatcherThread, nullptr, 0, nullptr)) return 2;
-    if (argc > 3) return TakeScreenshot(argv[3]);
-
-    int failed = 0;
-    for (const auto& test : Tests()) {
-        std::printf("[ RUN  ] %s\n", test.first);
-        std::fflush(stdout);
-        const int before = g_failures;
-        test.second();
-        failed += g_failures != before;
-        std::printf("[ %s ] %s\n", g_failures != before ? "FAIL" : " OK ", test.first);
+    if (argc == 4) {
+        if (!TakeScreenshot(argv[3])) return 1;
+        GTEST_FLAG_SET(filter, "DialogLayout.*");
     }
-    std::printf("%d of %d dialog tests passed\n", static_cast<int>(Tests().size()) - failed,
-                static_cast<int>(Tests().size()));
-    return failed == 0 && !Tests().empty() ? 0 : 1;
+    return RUN_ALL_TESTS();
 }

@@ -1,28 +1,15 @@
 // In-process harness for the main dialog under Wine: creates the real IDD_MAIN
 // with the real MainDialogProc, sends it real messages, answers its modal
-// windows from a watcher thread and answers the dialog's ShellExecuteA calls itself.
+// windows from a watcher thread and answers the dialog's ShellExecuteA calls
+// itself. The tests are GoogleTest tests; main() is the harness's own.
 #ifndef ZORVANE_TESTS_WIN_HARNESS_H
 #define ZORVANE_TESTS_WIN_HARNESS_H
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-struct TestRegistration {
-    TestRegistration(const char* name, void (*run)());
-};
-#define DIALOG_TEST(name)                                      \
-    static void name();                                        \
-    static TestRegistration name##_registration(#name, &name); \
-    static void name()
-
-void RecordFailure(int line, const std::string& what);
-#define EXPECT_TRUE(cond) ((cond) ? (void)0 : RecordFailure(__LINE__, "expected true: " #cond))
-#define EXPECT_EQ(actual, expected)                                                       \
-    do {                                                                                  \
-        if (!((actual) == (expected))) RecordFailure(__LINE__, #actual " != " #expected); \
-    } while (0)
 
 std::string WorkPath(const std::string& name);          // in the folder the tests may write into
 std::string CorpusPath(const std::string& name);        // in the public GIF corpus
@@ -65,7 +52,28 @@ struct ShellCall {
     std::string file;
     int show;
 };
-void SetShellFails(bool fails);  // else every call succeeds
+constexpr INT_PTR kShellOpened = 42;  // any result above 32 is success
+// What every ShellExecuteA call returns from now on: `result`, or, with
+// kShellOpensExistingFiles, kShellOpened for a file that exists (a relative
+// name resolved against the current folder, as the shell does) and
+// SE_ERR_FNF for anything else. Reset to kShellOpened by every MainDialog test.
+constexpr INT_PTR kShellOpensExistingFiles = -1;
+void SetShellResult(INT_PTR result);
 std::vector<ShellCall> TakeShellCalls();
+
+// Every test of the dialog gets a fresh one, closed afterwards if the test
+// did not close it; the fake shell opens everything and has recorded nothing.
+class MainDialog : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void Reopen();  // closes the dialog and opens a fresh one
+    HWND dialog = nullptr;
+};
+
+// The window as the documentation shows it: three frames dropped, the second
+// selected, delay 10 (screenshot.cpp); and its picture, as a 24-bit BMP.
+void ShowDocumentedState(HWND dialog);
+bool TakeScreenshot(const char* bmp_path);
 
 #endif  // ZORVANE_TESTS_WIN_HARNESS_H

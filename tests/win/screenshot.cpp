@@ -7,13 +7,17 @@
 #include "res/resource.h"
 #include "tests/win/harness.h"
 
-int TakeScreenshot(const char* bmp_path) {
-    HWND dialog = OpenDialog();
-    if (!dialog) return 1;
+void ShowDocumentedState(HWND dialog) {
     DropFiles(dialog, {CorpusPath("all-reds.gif"), CorpusPath("high-color.gif"), CorpusPath("all-blues.gif")});
     ClickListEntry(dialog, 1);
     TypeText(dialog, IDC_DELAY, "10");
     SetFocus(GetDlgItem(dialog, IDC_FRAME_LIST));
+}
+
+bool TakeScreenshot(const char* bmp_path) {
+    HWND dialog = OpenDialog();
+    if (!dialog) return false;
+    ShowDocumentedState(dialog);
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     for (int i = 0; i < 20; ++i) {
         PumpMessages();
@@ -54,5 +58,5 @@ int TakeScreenshot(const char* bmp_path) {
     CloseDialog(dialog);
     std::printf("screenshot %ldx%ld %s\n", static_cast<long>(header.biWidth), static_cast<long>(header.biHeight),
                 written ? "written" : "NOT written");
-    return written ? 0 : 1;
+    return written;
 }
