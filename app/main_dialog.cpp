@@ -12,15 +12,11 @@
 #include "gif/animation_builder.h"
 #include "gif/frame_summary.h"
 #include "res/resource.h"
-
-const char kHomePage[] = ZORVANE_HOME_PAGE;
-const char kHelpFileName[] = "help.chm";
-const char kMsgWebFailed[] = "Error opening web browser. You may manually surf to " ZORVANE_HOME_PAGE ".";
-const char kMsgHelpMissing[] =
-    "Couldn't find the help file! Please make sure help.chm is in the same folder as the executable and try again.";
-const char kShellErrorCaption[] = "Error";
+#include "res/ui_texts.h"
 
 namespace {
+
+const char kHelpFileName[] = ZORVANE_HELP_FILE;
 
 constexpr WORD kClicked = BN_CLICKED;                // 0
 constexpr WORD kSelectionChanged = LBN_SELCHANGE;    // 1
@@ -36,9 +32,9 @@ static_assert(sizeof(void*) != 8 || kSaveAsStructSize == 136, "Save As structure
 constexpr DWORD kSaveAsFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
 static_assert(kSaveAsFlags == 0x806, "Save As options");
 
-const char kSaveAsTitle[] = "Make Animated GIF";
-const char kSaveAsFilter[] = "GIF Files (*.gif)\0*.gif\0";
-const char kSaveAsDefaultExtension[] = "gif";
+// Name and pattern of the one file type, each ended by a zero; the list ends
+// with the string's own terminator.
+const char kSaveAsFilter[] = ZORVANE_GIF_FILTER_NAME "\0" ZORVANE_GIF_PATTERN "\0";
 
 // Answers frame inspection from the dialog's info panel.
 struct DialogInspection final : InspectionCaller {
@@ -67,9 +63,9 @@ struct DialogBuild final : BuildOptions {
         save_as.nFilterIndex = 1;
         save_as.lpstrFile = output_path;
         save_as.nMaxFile = sizeof output_path;
-        save_as.lpstrTitle = kSaveAsTitle;
+        save_as.lpstrTitle = ZORVANE_SAVE_AS_TITLE;
         save_as.Flags = kSaveAsFlags;
-        save_as.lpstrDefExt = kSaveAsDefaultExtension;
+        save_as.lpstrDefExt = ZORVANE_GIF_EXTENSION;
         output_path[0] = '\0';
         return GetSaveFileNameA(&save_as) ? output_path : nullptr;
     }
@@ -101,7 +97,7 @@ void MakeAnimatedGif(HWND dialog) {
 void OpenWithShell(HWND dialog, const char* target, const char* failure_message) {
     const HINSTANCE result = ShellExecuteA(dialog, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(result) <= kShellFailureLimit) {
-        MessageBoxA(dialog, failure_message, kShellErrorCaption, MB_ICONWARNING);
+        MessageBoxA(dialog, failure_message, ZORVANE_ERROR_CAPTION, MB_ICONWARNING);
     }
 }
 
@@ -116,7 +112,7 @@ void OpenHelp(HWND dialog) {
         if (last_separator) name_start = last_separator + 1;
     }
     std::memcpy(name_start, kHelpFileName, sizeof kHelpFileName);
-    OpenWithShell(dialog, path, kMsgHelpMissing);
+    OpenWithShell(dialog, path, ZORVANE_MSG_HELP_MISSING);
 }
 
 void OnInitDialog(HWND dialog) {
@@ -139,7 +135,7 @@ bool OnCommand(HWND dialog, WORD id, WORD code) {
                 ClearAllFrames(dialog);
                 return true;
             case IDC_WEB:
-                OpenWithShell(dialog, kHomePage, kMsgWebFailed);
+                OpenWithShell(dialog, ZORVANE_HOME_PAGE, ZORVANE_MSG_WEB_FAILED);
                 return true;
             case IDC_MAKE_GIF:
                 MakeAnimatedGif(dialog);

@@ -5,15 +5,6 @@
 
 #include <windows.h>
 
-// The product's home page, opened by the "web" button.
-#define ZORVANE_HOME_PAGE "https://zorvane.example/"
-
-extern const char kHomePage[];
-extern const char kHelpFileName[];
-extern const char kMsgWebFailed[];
-extern const char kMsgHelpMissing[];
-extern const char kShellErrorCaption[];
-
 // The size of the Save As file-name buffer, terminator included.
 constexpr DWORD kOutputPathSize = 260;
 

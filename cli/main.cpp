@@ -10,6 +10,7 @@
 #include "gif/animation_builder.h"
 #include "gif/delay_text.h"
 #include "gif/frame_summary.h"
+#include "zorvane_version.h"
 
 namespace {
 

@@ -33,8 +33,7 @@ const uint8_t kSignature[3] = {'G', 'I', 'F'};
 const uint8_t kVersion89a[3] = {'8', '9', 'a'};
 const uint8_t kVersion87a[3] = {'8', '7', 'a'};
 
-}  // namespace
-
+// Multi-byte fields are little-endian: low byte first.
 uint16_t DecodeLe16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)); }
 
 void EncodeLe16(uint16_t value, uint8_t* bytes) {
@@ -42,12 +41,7 @@ void EncodeLe16(uint16_t value, uint8_t* bytes) {
     bytes[1] = static_cast<uint8_t>(value >> 8);
 }
 
-GifHeader DecodeHeader(const uint8_t bytes[kGifHeaderSize]) {
-    GifHeader header;
-    std::memcpy(header.signature, bytes, 3);
-    std::memcpy(header.version, bytes + 3, 3);
-    return header;
-}
+}  // namespace
 
 GifScreenDescriptor DecodeScreenDescriptor(const uint8_t bytes[kScreenDescriptorSize]) {
     GifScreenDescriptor screen;

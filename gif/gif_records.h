@@ -1,8 +1,10 @@
 // GIF records, colour-table sizes, the looping block and the walk to the
 // first image of a stream.
 //
-// Records travel as raw little-endian bytes; each has a Decode/Encode pair
-// that converts between the byte layout and named fields.
+// Records travel as raw little-endian bytes; the screen descriptor, the image
+// descriptor and the graphic control each have a Decode/Encode pair that
+// converts between the byte layout and named fields. The header is only
+// checked (IsAcceptedGifHeader) or written whole (kGif89aHeader).
 #ifndef ZORVANE_GIF_GIF_RECORDS_H
 #define ZORVANE_GIF_GIF_RECORDS_H
 
@@ -22,13 +24,10 @@ constexpr uint8_t kBlockTerminator = 0x00;
 // Packed-flag masks shared by the screen and image descriptors.
 constexpr uint8_t kColorTableFlag = 0x80;      // bit 7: a colour table follows
 constexpr uint8_t kColorTableSizeMask = 0x07;  // bits 2..0: size field N
-constexpr uint8_t kInterlaceFlag = 0x40;       // image descriptor, bit 6
 
 // Graphic control packed flags.
 constexpr uint8_t kDisposalMask = 0x1C;               // bits 4..2
 constexpr uint8_t kDisposalRestoreBackground = 0x08;  // disposal method 2
-constexpr uint8_t kUserInputFlag = 0x02;
-constexpr uint8_t kTransparentColorFlag = 0x01;
 constexpr uint8_t kGraphicControlBlockSize = 4;
 
 // Sizes of the records as they stand in a stream.
@@ -37,16 +36,10 @@ constexpr size_t kScreenDescriptorSize = 7;
 constexpr size_t kImageDescriptorSize = 9;
 constexpr size_t kGraphicControlSize = 6;
 constexpr size_t kMaxColorTableBytes = 768;
-constexpr size_t kMaxSubBlockSize = 255;
 
 // Byte count of a colour table, indexed by its 3-bit size field N:
 // 3 * 2^(N+1).
 extern const uint16_t ColorTableBytes[8];
-
-struct GifHeader {
-    uint8_t signature[3];  // "GIF"
-    uint8_t version[3];    // "87a" or "89a"
-};
 
 struct GifScreenDescriptor {
     uint16_t width;
@@ -80,10 +73,6 @@ extern const uint8_t kGif89aHeader[kGifHeaderSize];
 constexpr size_t kLoopingBlockSize = 19;
 extern const uint8_t LoopingBlock[kLoopingBlockSize];
 
-uint16_t DecodeLe16(const uint8_t* bytes);
-void EncodeLe16(uint16_t value, uint8_t* bytes);
-
-GifHeader DecodeHeader(const uint8_t bytes[kGifHeaderSize]);
 GifScreenDescriptor DecodeScreenDescriptor(const uint8_t bytes[kScreenDescriptorSize]);
 void EncodeScreenDescriptor(const GifScreenDescriptor& screen, uint8_t bytes[kScreenDescriptorSize]);
 GifImageDescriptor DecodeImageDescriptor(const uint8_t bytes[kImageDescriptorSize]);

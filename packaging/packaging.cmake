@@ -41,17 +41,19 @@ if(WIN32)
 else()
   install(TARGETS zorvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-  # Manual pages and the package's changelog, compressed as Debian wants them
-  # (-n: no name or time stamp, so the same sources give the same bytes).
+  # Manual pages and the package's changelog, with the project's version filled
+  # in and compressed as Debian wants them (-n: no name or time stamp, so the
+  # same sources give the same bytes).
   find_program(ZORVANE_GZIP gzip REQUIRED)
   set(compressed)
   foreach(source man/zorvane.1 man/zorvane-cli.1 packaging/changelog)
     get_filename_component(name ${source} NAME)
+    configure_file(${PROJECT_SOURCE_DIR}/${source} ${packaging_out}/versioned/${name} @ONLY)
     add_custom_command(
       OUTPUT ${packaging_out}/${name}.gz
-      COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${source} ${packaging_out}/${name}
+      COMMAND ${CMAKE_COMMAND} -E copy ${packaging_out}/versioned/${name} ${packaging_out}/${name}
       COMMAND ${ZORVANE_GZIP} -9 -n -f ${packaging_out}/${name}
-      DEPENDS ${PROJECT_SOURCE_DIR}/${source}
+      DEPENDS ${packaging_out}/versioned/${name}
       VERBATIM)
     list(APPEND compressed ${packaging_out}/${name}.gz)
   endforeach()

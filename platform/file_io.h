@@ -1,8 +1,12 @@
 // The file layer the GIF core reads and writes through.
 //
-// Every call moves one record or one sub-block; buffering, if any, belongs to
-// the system's file library, never to the program. The header is portable:
-// the POSIX and Win32 variants implement it behind an opaque handle.
+// The core calls it once per record or sub-block, in stream order; the core
+// itself keeps no buffer. Below this header the variants differ: the Win32
+// one makes one ReadFile or WriteFile call per call here, with only the
+// system's file cache underneath; the POSIX one reads and writes through C
+// stdio with a 64 KiB buffer of its own per open file, so that small records
+// reach the kernel in large blocks. The header is portable: the POSIX and
+// Win32 variants implement it behind an opaque handle.
 #ifndef ZORVANE_PLATFORM_FILE_IO_H
 #define ZORVANE_PLATFORM_FILE_IO_H
 
@@ -28,7 +32,9 @@ size_t FileRead(FileHandle file, void* buffer, size_t size);
 // Reads one byte; false at end of file or on a failing read.
 bool FileReadByte(FileHandle file, uint8_t* byte);
 
-// Writes all `size` bytes; false when the write failed.
+// Writes all `size` bytes; false when the write failed. A buffered variant
+// may learn of a failure only when its buffer is written out: at a later
+// call, or at FileClose.
 bool FileWrite(FileHandle file, const void* data, size_t size);
 
 // Moves the position forward from where it is; past the end is no error

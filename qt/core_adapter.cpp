@@ -9,8 +9,9 @@
 #include "gif/delay_text.h"
 #include "qt/delay_spin_box.h"
 #include "qt/user_prompts.h"
+#include "res/ui_texts.h"
 
-const char kMessageTitle[] = "Error";
+const char kMessageTitle[] = ZORVANE_ERROR_CAPTION;
 
 namespace {
 

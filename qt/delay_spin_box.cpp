@@ -21,6 +21,7 @@ QString DelaySpinBox::Text() const { return lineEdit()->text(); }
 void DelaySpinBox::SetText(const QString& text) { lineEdit()->setText(text); }
 
 int DelaySpinBox::CurrentPosition() const {
+    if (Text().isEmpty()) return kMinimum;  // an empty field reads as 0
     bool is_number = false;
     const int value = Text().trimmed().toInt(&is_number, kDecimal);
     if (is_number && value >= kMinimum && value <= kMaximum) return value;
@@ -28,16 +29,17 @@ int DelaySpinBox::CurrentPosition() const {
 }
 
 void DelaySpinBox::stepBy(int steps) {
-    const long long stepped = static_cast<long long>(CurrentPosition()) + steps;
+    // Each press reads the field first and remembers what it read, also when
+    // the position is at a limit and the field is left as it stands.
+    const int from = CurrentPosition();
+    const long long stepped = static_cast<long long>(from) + steps;
     position_ = static_cast<int>(stepped < kMinimum ? kMinimum : stepped > kMaximum ? kMaximum : stepped);
+    if (position_ == from) return;
     lineEdit()->setText(QString::number(position_));
     selectAll();
 }
 
 QAbstractSpinBox::StepEnabled DelaySpinBox::stepEnabled() const {
-    const int position = CurrentPosition();
-    StepEnabled enabled = StepNone;
-    if (position > kMinimum) enabled |= StepDownEnabled;
-    if (position < kMaximum) enabled |= StepUpEnabled;
-    return enabled;
+    // Both arrows always answer; a step past a limit changes nothing.
+    return StepUpEnabled | StepDownEnabled;
 }

@@ -24,8 +24,9 @@ protected:
     StepEnabled stepEnabled() const override;
 
 private:
-    // The position the arrows step from: the field's number when it holds
-    // one within the range, else the position the arrows last wrote.
+    // The position the arrows step from: 0 for an empty field, the field's
+    // number when it holds one within the range, else (text, or a number out
+    // of range) the position the arrows last read or wrote.
     int CurrentPosition() const;
 
     int position_ = kMinimum;

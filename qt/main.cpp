@@ -1,20 +1,12 @@
 // zorvane: the desktop program. One window; files dropped on it become the
 // frames of an animated GIF.
 #include <QApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
 
 #include "qt/main_window.h"
 #include "qt/user_prompts.h"
-
-namespace {
-
-// The help document is installed beside the program.
-const char kHelpDocument[] = "zorvane-help.html";
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -23,7 +15,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(ProgramIcon());
 
     DesktopPrompts prompts;
-    MainWindow window(prompts, QDir(QApplication::applicationDirPath()).filePath(QString::fromLatin1(kHelpDocument)));
+    MainWindow window(prompts, HelpPagePath(QApplication::applicationDirPath()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), window.size());
         frame.moveCenter(screen->availableGeometry().center());

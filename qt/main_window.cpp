@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QList>
 #include <QListWidget>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPair>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -23,43 +25,36 @@
 #include "qt/delay_spin_box.h"
 #include "qt/dialog_units.h"
 #include "qt/user_prompts.h"
-
-const char kWindowTitle[] = "Zorvane 1.2";
-const char kHomePageAddress[] = "https://zorvane.example/";
-const char kMsgOpenWebFailed[] = "Error opening web browser. You may manually surf to ";
-const char kMsgHelpNotFound[] =
-    "Couldn't find the help file! Please make sure help.chm is in the same folder as the executable and try again.";
+#include "res/ui_texts.h"
 
 namespace {
 
 // The window's layout in dialog units.
-constexpr int kWindowWidth = 239;
-constexpr int kWindowHeight = 137;
+constexpr int kWindowWidth = ZORVANE_DIALOG_WIDTH;
+constexpr int kWindowHeight = ZORVANE_DIALOG_HEIGHT;
 
 struct DialogRect {
     int x, y, width, height;
 };
 
-constexpr DialogRect kFramesGroupRect = {7, 7, 109, 90};
-constexpr DialogRect kFrameListRect = {10, 18, 102, 57};
-constexpr DialogRect kRemoveFrameRect = {10, 78, 59, 14};
-constexpr DialogRect kClearAllRect = {72, 78, 40, 14};
-constexpr DialogRect kInfoGroupRect = {119, 7, 113, 44};
-constexpr DialogRect kFrameNameRect = {127, 16, 94, 14};
-constexpr DialogRect kInfoLabelsRect = {127, 31, 40, 17};
-constexpr DialogRect kFrameInfoRect = {170, 31, 50, 17};
-constexpr DialogRect kDelayLabelRect = {127, 80, 41, 8};
+constexpr DialogRect kFramesGroupRect = {ZORVANE_RECT_FRAMES_GROUP};
+constexpr DialogRect kFrameListRect = {ZORVANE_RECT_FRAME_LIST};
+constexpr DialogRect kRemoveFrameRect = {ZORVANE_RECT_REMOVE_FRAME};
+constexpr DialogRect kClearAllRect = {ZORVANE_RECT_CLEAR_ALL};
+constexpr DialogRect kInfoGroupRect = {ZORVANE_RECT_INFO_GROUP};
+constexpr DialogRect kFrameNameRect = {ZORVANE_RECT_FRAME_NAME};
+constexpr DialogRect kInfoLabelsRect = {ZORVANE_RECT_INFO_LABELS};
+constexpr DialogRect kFrameInfoRect = {ZORVANE_RECT_FRAME_INFO};
+constexpr DialogRect kDelayLabelRect = {ZORVANE_RECT_DELAY_LABEL};
 // The delay field together with its arrows, which sit at its right edge.
-constexpr DialogRect kDelayRect = {169, 78, 37, 12};
-constexpr DialogRect kDelayUnitRect = {213, 80, 8, 8};
-constexpr DialogRect kMakeGifRect = {7, 106, 76, 24};
-constexpr DialogRect kNoticeRect = {83, 114, 87, 16};
-constexpr DialogRect kWebRect = {173, 106, 26, 24};
-constexpr DialogRect kLoopRect = {127, 66, 79, 10};
-constexpr DialogRect kOptionsGroupRect = {119, 53, 113, 44};
-constexpr DialogRect kHelpRect = {206, 106, 26, 24};
-
-const char kNotice[] = "Made by the\nZorvane team";
+constexpr DialogRect kDelayRect = {ZORVANE_RECT_DELAY};
+constexpr DialogRect kDelayUnitRect = {ZORVANE_RECT_DELAY_UNIT};
+constexpr DialogRect kMakeGifRect = {ZORVANE_RECT_MAKE_GIF};
+constexpr DialogRect kNoticeRect = {ZORVANE_RECT_NOTICE};
+constexpr DialogRect kWebRect = {ZORVANE_RECT_WEB};
+constexpr DialogRect kLoopRect = {ZORVANE_RECT_LOOP};
+constexpr DialogRect kOptionsGroupRect = {ZORVANE_RECT_OPTIONS_GROUP};
+constexpr DialogRect kHelpRect = {ZORVANE_RECT_HELP};
 
 // The widest text the summary field shows.
 const char kWidestSummary[] = "65535 x 65535\nglobal (8 bpp)";
@@ -90,6 +85,14 @@ bool HoldsLocalFile(const QMimeData* data) {
 
 }  // namespace
 
+QString HelpPagePath(const QString& program_folder) {
+    const QDir folder(program_folder);
+    const QString installed =
+        QDir::cleanPath(folder.filePath(QStringLiteral(ZORVANE_HELP_DIR_FROM_PROGRAM "/" ZORVANE_HELP_PAGE_FILE)));
+    const QString beside = folder.filePath(QStringLiteral(ZORVANE_HELP_PAGE_FILE));
+    return !QFileInfo(installed).isFile() && QFileInfo(beside).isFile() ? beside : installed;
+}
+
 QIcon ProgramIcon() {
     // The icons are linked from a static library: register them before use.
     Q_INIT_RESOURCE(zorvane);
@@ -104,7 +107,7 @@ MainWindow::MainWindow(UserPrompts& prompts, const QString& help_path, QWidget* 
       prompts_(prompts),
       help_path_(help_path) {
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(QString::fromLatin1(kWindowTitle));
+    setWindowTitle(QStringLiteral(ZORVANE_WINDOW_TITLE));
     CreateControls();
     setAcceptDrops(true);
     controls_.frame_list->setFocus(Qt::OtherFocusReason);
@@ -141,7 +144,7 @@ void MainWindow::CreateControls() {
     setWindowIcon(program_icon);
 
     QList<QGroupBox*> groups;
-    groups.append(group("Frames (drop GIF files here)", kFramesGroupRect, "framesGroup"));
+    groups.append(group(ZORVANE_TEXT_FRAMES_GROUP, kFramesGroupRect, "framesGroup"));
 
     controls_.window = this;
     controls_.frame_list = new QListWidget(this);
@@ -152,47 +155,50 @@ void MainWindow::CreateControls() {
     controls_.frame_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     controls_.frame_list->setSortingEnabled(false);
     connect(controls_.frame_list, &QListWidget::itemSelectionChanged, this, &MainWindow::InspectSelectedFrame);
+    connect(controls_.frame_list, &QListWidget::itemClicked, this, &MainWindow::InspectClickedSelectedFrame);
+    controls_.frame_list->viewport()->installEventFilter(this);
 
-    remove_frame_ = button(QStringLiteral("Remove Frame"), kRemoveFrameRect, "removeFrame");
+    remove_frame_ = button(QStringLiteral(ZORVANE_TEXT_REMOVE_FRAME), kRemoveFrameRect, "removeFrame");
     connect(remove_frame_, &QPushButton::clicked, this, &MainWindow::RemoveSelectedFrame);
-    clear_all_ = button(QStringLiteral("Clear All"), kClearAllRect, "clearAll");
+    clear_all_ = button(QStringLiteral(ZORVANE_TEXT_CLEAR_ALL), kClearAllRect, "clearAll");
     connect(clear_all_, &QPushButton::clicked, this, &MainWindow::ClearAllFrames);
 
-    groups.append(group("Info for selected frame", kInfoGroupRect, "infoGroup"));
+    groups.append(group(ZORVANE_TEXT_INFO_GROUP, kInfoGroupRect, "infoGroup"));
     controls_.frame_name = label(QString(), kFrameNameRect, "frameName", Qt::AlignCenter);
     controls_.frame_name->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label(QStringLiteral("Dimensions:\nPalette:"), kInfoLabelsRect, "infoLabels", Qt::AlignRight | Qt::AlignTop);
+    label(QStringLiteral(ZORVANE_TEXT_INFO_LABELS), kInfoLabelsRect, "infoLabels", Qt::AlignRight | Qt::AlignTop);
     controls_.frame_info = label(QString(), kFrameInfoRect, "frameInfo", Qt::AlignLeft | Qt::AlignTop);
 
-    label(QStringLiteral("Frame delay:"), kDelayLabelRect, "delayLabel", Qt::AlignLeft | Qt::AlignTop);
+    label(QStringLiteral(ZORVANE_TEXT_DELAY_LABEL), kDelayLabelRect, "delayLabel", Qt::AlignLeft | Qt::AlignTop);
     controls_.delay = new DelaySpinBox(this);
     place(controls_.delay, kDelayRect, "delay");
-    label(QStringLiteral("cs"), kDelayUnitRect, "delayUnit", Qt::AlignLeft | Qt::AlignTop);
+    label(QStringLiteral(ZORVANE_TEXT_DELAY_UNIT), kDelayUnitRect, "delayUnit", Qt::AlignLeft | Qt::AlignTop);
 
-    make_gif_ = button(QStringLiteral("Make Animated GIF"), kMakeGifRect, "makeGif");
+    make_gif_ = button(QStringLiteral(ZORVANE_TEXT_MAKE_GIF), kMakeGifRect, "makeGif");
     make_gif_->setEnabled(false);
     connect(make_gif_, &QPushButton::clicked, this, &MainWindow::MakeAnimation);
 
-    label(QString::fromUtf8(kNotice), kNoticeRect, "notice", Qt::AlignHCenter | Qt::AlignTop);
+    label(QStringLiteral(ZORVANE_TEXT_NOTICE), kNoticeRect, "notice", Qt::AlignHCenter | Qt::AlignTop);
 
     web_ = button(QString(), kWebRect, "web");
     web_->setIcon(program_icon);
     connect(web_, &QPushButton::clicked, this, &MainWindow::OpenHomePage);
 
-    controls_.loop = new QCheckBox(QStringLiteral("Loop animation"), this);
+    controls_.loop = new QCheckBox(QStringLiteral(ZORVANE_TEXT_LOOP), this);
     place(controls_.loop, kLoopRect, "loop");
     controls_.loop->setChecked(true);
 
-    groups.append(group("Options", kOptionsGroupRect, "optionsGroup"));
+    groups.append(group(ZORVANE_TEXT_OPTIONS_GROUP, kOptionsGroupRect, "optionsGroup"));
 
     help_ = button(QString(), kHelpRect, "help");
     help_->setIcon(QIcon(QString::fromLatin1(kHelpIconFile)));
     connect(help_, &QPushButton::clicked, this, &MainWindow::OpenHelp);
 
-    for (QPushButton* icon_button : {web_, help_}) {
-        const QString text = icon_button->objectName();
-        icon_button->setAccessibleName(text);
-        icon_button->setToolTip(text);
+    // The icon buttons' texts name them for screen readers and tooltips.
+    const QPair<QPushButton*, const char*> icon_button_texts[] = {{web_, ZORVANE_TEXT_WEB}, {help_, ZORVANE_TEXT_HELP}};
+    for (const auto& [icon_button, text] : icon_button_texts) {
+        icon_button->setAccessibleName(QString::fromLatin1(text));
+        icon_button->setToolTip(QString::fromLatin1(text));
     }
 
     // The units of the window's font, widened where a text would not fit.
@@ -280,24 +286,28 @@ void MainWindow::InspectSelectedFrame() {
     InspectFrame(DisplayNameOf(path).constData(), path.constData(), adapter);
 }
 
+void MainWindow::InspectClickedSelectedFrame() {
+    if (press_on_selected_) InspectSelectedFrame();
+}
+
 void MainWindow::MakeAnimation() {
     BuildAdapter adapter(controls_, prompts_);
     BuildAnimation(adapter);
 }
 
 void MainWindow::OpenHomePage() {
-    const QString address = QString::fromLatin1(kHomePageAddress);
-    if (!prompts_.OpenExternal(QUrl(address))) {
-        prompts_.ShowMessage(this, QString::fromLatin1(kMessageTitle),
-                             QString::fromLatin1(kMsgOpenWebFailed) + address + QLatin1Char('.'),
+    if (!prompts_.OpenExternal(QUrl(QStringLiteral(ZORVANE_HOME_PAGE)))) {
+        prompts_.ShowMessage(this, QStringLiteral(ZORVANE_ERROR_CAPTION), QStringLiteral(ZORVANE_MSG_WEB_FAILED),
                              MessageIcon::kWarning);
     }
 }
 
 void MainWindow::OpenHelp() {
-    if (!QFileInfo(help_path_).isFile() || !prompts_.OpenExternal(QUrl::fromLocalFile(help_path_))) {
-        prompts_.ShowMessage(this, QString::fromLatin1(kMessageTitle), QString::fromLatin1(kMsgHelpNotFound),
-                             MessageIcon::kWarning);
+    const QFileInfo page(help_path_);
+    if (!page.isFile() || !prompts_.OpenExternal(QUrl::fromLocalFile(help_path_))) {
+        const QString folder = QDir::toNativeSeparators(page.absolutePath());
+        prompts_.ShowMessage(this, QStringLiteral(ZORVANE_ERROR_CAPTION),
+                             QStringLiteral(ZORVANE_MSG_HELP_PAGE_MISSING).arg(folder), MessageIcon::kWarning);
     }
 }
 
@@ -313,6 +323,17 @@ void MainWindow::dropEvent(QDropEvent* event) {
     if (!HoldsLocalFile(event->mimeData())) return;
     AddFrames(event->mimeData()->urls());
     event->acceptProposedAction();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Noted before the list acts on the press. (The release that ends a
+    // double click reports no click.)
+    if (watched == controls_.frame_list->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        const QListWidgetItem* entry = controls_.frame_list->itemAt(at);
+        press_on_selected_ = entry && entry->isSelected();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

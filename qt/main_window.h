@@ -22,19 +22,19 @@ class QPushButton;
 class DelaySpinBox;
 class UserPrompts;
 
-extern const char kWindowTitle[];
-extern const char kHomePageAddress[];
-extern const char kMsgOpenWebFailed[];
-extern const char kMsgHelpNotFound[];
-
 // The program's icon in all its sizes.
 QIcon ProgramIcon();
+
+// The help page for a program in `program_folder`: installed under
+// share/zorvane of the same prefix, or else beside the program (as in the
+// build tree). When it is in neither place, where the installed one belongs.
+QString HelpPagePath(const QString& program_folder);
 
 class MainWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    // `help_path` is the help document that the help button opens.
+    // `help_path` is the help page that the help button opens.
     MainWindow(UserPrompts& prompts, const QString& help_path, QWidget* parent = nullptr);
 
 protected:
@@ -42,6 +42,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
@@ -51,6 +52,9 @@ private:
     void RemoveSelectedFrame();
     void ClearAllFrames();
     void InspectSelectedFrame();
+    // A click that selected nothing new: the entry under it was already
+    // selected, and is inspected again (its file may have changed meanwhile).
+    void InspectClickedSelectedFrame();
     void MakeAnimation();
     void OpenHomePage();
     void OpenHelp();
@@ -63,6 +67,8 @@ private:
     QPushButton* make_gif_ = nullptr;
     QPushButton* web_ = nullptr;
     QPushButton* help_ = nullptr;
+    // The last press in the list fell on the entry already selected.
+    bool press_on_selected_ = false;
 };
 
 #endif  // ZORVANE_QT_MAIN_WINDOW_H

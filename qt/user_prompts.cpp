@@ -5,20 +5,14 @@
 #include <QMessageBox>
 #include <QStringList>
 
-namespace {
-
-const char kSaveTitle[] = "Make Animated GIF";
-const char kGifFilter[] = "GIF Files (*.gif)";
-const char kGifSuffix[] = "gif";
-
-}  // namespace
+#include "res/ui_texts.h"
 
 QFileDialog* CreateSaveDialog(QWidget* owner) {
-    auto* dialog = new QFileDialog(owner, QString::fromLatin1(kSaveTitle));
+    auto* dialog = new QFileDialog(owner, QStringLiteral(ZORVANE_SAVE_AS_TITLE));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setNameFilters(QStringList{QString::fromLatin1(kGifFilter)});
-    dialog->setDefaultSuffix(QString::fromLatin1(kGifSuffix));
+    dialog->setNameFilters(QStringList{QStringLiteral(ZORVANE_GIF_FILTER_NAME)});
+    dialog->setDefaultSuffix(QStringLiteral(ZORVANE_GIF_EXTENSION));
     dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
     return dialog;
 }

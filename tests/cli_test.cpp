@@ -17,6 +17,7 @@
 
 #include "giflib_support.h"
 #include "test_support.h"
+#include "zorvane_version.h"
 
 namespace {
 
@@ -180,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliUsageTest,
 TEST(CliTest, VersionAndHelpGoToStdout) {
     const CliRun version = RunCli({"--version"});
     EXPECT_EQ(version.status, kExitOk);
-    EXPECT_EQ(version.out, "zorvane-cli 1.2\n");
+    EXPECT_EQ(version.out, "zorvane-cli " ZORVANE_VERSION_TEXT "\n");
     EXPECT_EQ(version.err, "");
     const CliRun help = RunCli({"--help"});
     EXPECT_EQ(help.status, kExitOk);

@@ -24,6 +24,7 @@
 
 #include "gif/animation_builder.h"
 #include "qt/user_prompts.h"
+#include "zorvane_version.h"
 
 // tests/win/giflib_check.c: decodes each listed output with giflib and compares
 // it with its inputs; returns the number of failures.
@@ -32,8 +33,8 @@ int giflib_check_list(const char* path);
 namespace {
 
 const char kNotAGif[] = "Not a GIF file, or incorrect version number.";
-const char kHelpMissing[] =
-    "Couldn't find the help file! Please make sure help.chm is in the same folder as the executable and try again.";
+// %1: the folder the help page is looked for in.
+const char kHelpMissing[] = "Couldn't find the help file! Please make sure zorvane-help.html is in %1 and try again.";
 const char kWideSummary[] = "100 x 50\nglobal (8 bpp)";
 const char kLocalSummary[] = "7 x 9\nlocal (4 bpp)";
 constexpr char kColourTableFlag = '\x80';
@@ -212,7 +213,7 @@ private slots:
     void cleanup() { window_.reset(); }
 
     void startStateAndFixedLayout() {
-        QCOMPARE(window_->windowTitle(), QStringLiteral("Zorvane 1.2"));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Zorvane " ZORVANE_VERSION_TEXT));
         QCOMPARE(List()->count(), 0);
         QVERIFY(!BuildEnabled());
         QVERIFY(Control<QCheckBox>("loop")->isChecked());
@@ -283,14 +284,21 @@ private slots:
         } selections[] = {{1, "local frame.gif", kLocalSummary},
                           {0, "wide.gif", kWideSummary},
                           {3, "notes.txt", kWideSummary},
-                          {4, "gone.gif", kWideSummary}};
+                          {4, "gone.gif", kWideSummary},
+                          {4, "gone.gif", kWideSummary}};  // the selected entry, clicked: inspected again
         for (const auto& selection : selections) {
             ClickEntry(selection.row);
             QCOMPARE(Text("frameName"), QString::fromLatin1(selection.name));
             QCOMPARE(Text("frameInfo"), QString::fromLatin1(selection.summary));
         }
-        ExpectMessages(
-            {{kNotAGif, MessageIcon::kWarning}, {QStringLiteral("Could not open file."), MessageIcon::kWarning}});
+        // A double click on it inspects it once, as its first click does.
+        const QPoint at = List()->visualItemRect(List()->item(4)).center();
+        ClickEntry(4);
+        QTest::mousePress(List()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(List()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(List()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        const Message gone = {QStringLiteral("Could not open file."), MessageIcon::kWarning};
+        ExpectMessages({{kNotAGif, MessageIcon::kWarning}, gone, gone, gone});
 
         ClickOn("removeFrame");  // the selected "gone.gif": no neighbour is selected or inspected
         QVERIFY(List()->selectedItems().isEmpty());
@@ -314,11 +322,14 @@ private slots:
     }
 
     void delayArrowsStepWithinTheirRangeAndTextIsFree() {
-        // "+" and "-": the arrow keys; anything else is typed. The arrows go on
-        // from their last position when the text is out of range.
-        const char* const steps[][2] = {{"+", "1"},         {"-", "0"},       {"-", "0"}, {"999", "999"},
-                                        {"+", "1000"},      {"+", "1000"},    {"5", "5"}, {"-", "4"},
-                                        {"70000", "70000"}, {"soon", "soon"}, {"+", "5"}};
+        // "+" and "-": the arrow keys; anything else is typed. As with the
+        // Windows up-down control, an empty field steps from 0, and text or a
+        // number out of range from the position the arrows last read or wrote.
+        const char* const steps[][2] = {
+            {"+", "1"},   {"-", "0"},       {"-", "0"},         {"999", "999"},   {"+", "1000"}, {"+", "1000"},
+            {"5", "5"},   {"-", "4"},       {"70000", "70000"}, {"soon", "soon"}, {"+", "5"},    {"1000", "1000"},
+            {"-", "999"}, {"1000", "1000"}, {"+", "1000"},      {"soon", "soon"}, {"+", "soon"}, {"", ""},
+            {"+", "1"},   {"", ""},         {"-", ""},          {"soon", "soon"}, {"+", "1"}};
         Delay()->setFocus();
         for (const auto& step : steps) {
             const QString action = QString::fromLatin1(step[0]);
@@ -420,7 +431,7 @@ private slots:
         const QList<QPair<QString, QMessageBox::Icon>> expected = {
             {"Could not open file. GIF creation aborted.", QMessageBox::NoIcon},
             {kNotAGif, QMessageBox::Warning},
-            {kHelpMissing, QMessageBox::Warning},
+            {QString::fromLatin1(kHelpMissing).arg(dir_.path()), QMessageBox::Warning},
             {kNotAGif, QMessageBox::Warning}};
         QCOMPARE(seen, expected);
         QCOMPARE(Entries(), QStringList({"wide.gif", "notes.txt"}));
@@ -439,7 +450,7 @@ private slots:
         QCOMPARE(prompts_.opened.size(), 2);
         ExpectMessages(
             {{"Error opening web browser. You may manually surf to https://zorvane.example/.", MessageIcon::kWarning},
-             {kHelpMissing, MessageIcon::kWarning}});
+             {QString::fromLatin1(kHelpMissing).arg(dir_.path()), MessageIcon::kWarning}});
 
         const QString help = Path(QStringLiteral("help.html"));
         QVERIFY(WriteAll(help, "<html></html>"));
@@ -451,6 +462,23 @@ private slots:
         prompts_.open_succeeds = false;
         ClickOn("help");
         QCOMPARE(prompts_.messages.size(), 1);
+
+        // Installed, the page lies in share/zorvane beside the program's bin
+        // folder; in the build tree, beside the program. The message names
+        // the installed place.
+        const QString bin = Path(QStringLiteral("prefix/bin"));
+        const QString installed = Path(QStringLiteral("prefix/share/zorvane/zorvane-help.html"));
+        const QString beside = bin + QStringLiteral("/zorvane-help.html");
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(QFileInfo(installed).path()));
+        QCOMPARE(HelpPagePath(bin), installed);
+        window_ = std::make_unique<MainWindow>(prompts_, HelpPagePath(bin));
+        prompts_ = FakePrompts();
+        ClickOn("help");
+        ExpectMessages({{QString::fromLatin1(kHelpMissing).arg(QFileInfo(installed).path()), MessageIcon::kWarning}});
+        QVERIFY(WriteAll(beside, "<html></html>"));
+        QCOMPARE(HelpPagePath(bin), beside);
+        QVERIFY(WriteAll(installed, "<html></html>"));
+        QCOMPARE(HelpPagePath(bin), installed);
     }
 
     void enterAndEscapeDoNotCloseAndClosingClearsTheList() {

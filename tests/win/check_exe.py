@@ -5,14 +5,50 @@
 
 Format, subsystem and imports come from `objdump -p`; the resources are
 decompiled with windres and compared field by field with the window as the
-product describes it: dialog template, icons, version block, and the
-application manifest.
+product describes it: dialog template, icons, version block and the
+application manifest. The texts, the layout and the version are those the
+sources define once: res/ui_texts.h and project(VERSION) in CMakeLists.txt.
 """
 
+import os
 import re
 import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
+
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+def read_ui_texts():
+    """The macros of res/ui_texts.h, evaluated: a text (adjacent literals and
+    names of other texts joined, escapes kept as written) or a tuple of numbers."""
+    with open(os.path.join(SOURCE_DIR, 'CMakeLists.txt')) as cmake:
+        version = re.search(r'^project\(\w+ VERSION ([\d.]+)', cmake.read(), re.M).group(1)
+    with open(os.path.join(SOURCE_DIR, 'res', 'ui_texts.h')) as header:
+        lines = header.read().replace('\\\n', ' ')
+    bodies = dict(re.findall(r'^#define (ZORVANE_\w+)[ \t]+(.*\S)', lines, re.M))
+    bodies['ZORVANE_VERSION_TEXT'] = '"%s"' % version
+
+    def value(name):
+        body = bodies[name]
+        if re.fullmatch(r'[\d, ]+', body):
+            return tuple(int(number) for number in body.split(','))
+        return ''.join(literal if not ref else value(ref)
+                       for literal, ref in re.findall(r'"((?:[^"\\]|\\.)*)"|(\w+)', body))
+
+    return value
+
+
+UI = read_ui_texts()
+
+
+def ui_text(name):
+    return UI('ZORVANE_TEXT_' + name)
+
+
+def ui_rect(name):
+    return UI('ZORVANE_RECT_' + name)
+
 
 # Window and control styles, from the platform's headers.
 WS_POPUP, WS_CHILD, WS_VISIBLE, WS_DISABLED = 0x80000000, 0x40000000, 0x10000000, 0x08000000
@@ -39,28 +75,27 @@ LIST = ('LISTBOX', 0, 0, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCR
 EDIT = ('EDIT', 0, 0, WS_BORDER | ES_AUTOHSCROLL, ES_NUMBER | ES_READONLY | ES_MULTILINE)
 UPDOWN = ('MSCTLS_UPDOWN32', 0, 0, UDS_AUTOBUDDY | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ARROWKEYS,
           UDS_WRAP | UDS_ALIGNLEFT | UDS_HORZ)
-NOTICE = None  # the maker's notice: any two-line text
 
-# The window as described: id, kind, text, rectangle, in template order.
+# The window: id, kind, text, rectangle, in template order.
 CONTROLS = [
-    (-1, GROUP, 'Frames (drop GIF files here)', (7, 7, 109, 90)),
-    (1000, LIST, '', (10, 18, 102, 57)),
-    (1001, PUSH, 'Remove Frame', (10, 78, 59, 14)),
-    (1002, PUSH, 'Clear All', (72, 78, 40, 14)),
-    (-1, GROUP, 'Info for selected frame', (119, 7, 113, 44)),
-    (1013, NAME_BOX, '', (127, 16, 94, 14)),
-    (-1, RIGHT, 'Dimensions:\\nPalette:', (127, 31, 40, 17)),
-    (1012, LEFT, '', (170, 31, 50, 17)),
-    (-1, LEFT, 'Frame delay:', (127, 80, 41, 8)),
-    (1010, EDIT, '', (169, 78, 37, 12)),
-    (1011, UPDOWN, '', (187, 76, 11, 14)),
-    (-1, LEFT, 'cs', (213, 80, 8, 8)),
-    (1004, PUSH, 'Make Animated GIF', (7, 106, 76, 24)),
-    (-1, CENTER, NOTICE, (83, 114, 87, 16)),
-    (1003, ICON_PUSH, 'web', (173, 106, 26, 24)),
-    (1014, CHECK, 'Loop animation', (127, 66, 79, 10)),
-    (-1, GROUP, 'Options', (119, 53, 113, 44)),
-    (1005, ICON_PUSH, 'help', (206, 106, 26, 24)),
+    (-1, GROUP, ui_text('FRAMES_GROUP'), ui_rect('FRAMES_GROUP')),
+    (1000, LIST, '', ui_rect('FRAME_LIST')),
+    (1001, PUSH, ui_text('REMOVE_FRAME'), ui_rect('REMOVE_FRAME')),
+    (1002, PUSH, ui_text('CLEAR_ALL'), ui_rect('CLEAR_ALL')),
+    (-1, GROUP, ui_text('INFO_GROUP'), ui_rect('INFO_GROUP')),
+    (1013, NAME_BOX, '', ui_rect('FRAME_NAME')),
+    (-1, RIGHT, ui_text('INFO_LABELS'), ui_rect('INFO_LABELS')),
+    (1012, LEFT, '', ui_rect('FRAME_INFO')),
+    (-1, LEFT, ui_text('DELAY_LABEL'), ui_rect('DELAY_LABEL')),
+    (1010, EDIT, '', ui_rect('DELAY')),
+    (1011, UPDOWN, '', ui_rect('DELAY_SPIN')),
+    (-1, LEFT, ui_text('DELAY_UNIT'), ui_rect('DELAY_UNIT')),
+    (1004, PUSH, ui_text('MAKE_GIF'), ui_rect('MAKE_GIF')),
+    (-1, CENTER, ui_text('NOTICE'), ui_rect('NOTICE')),  # the maker's notice: two lines
+    (1003, ICON_PUSH, ui_text('WEB'), ui_rect('WEB')),
+    (1014, CHECK, ui_text('LOOP'), ui_rect('LOOP')),
+    (-1, GROUP, ui_text('OPTIONS_GROUP'), ui_rect('OPTIONS_GROUP')),
+    (1005, ICON_PUSH, ui_text('HELP'), ui_rect('HELP')),
 ]
 TAB_ORDER = [1000, 1001, 1002, 1010, 1004, 1003, 1014, 1005]
 SYSTEM_DLLS = {'KERNEL32.DLL', 'USER32.DLL', 'COMCTL32.DLL', 'COMDLG32.DLL', 'SHELL32.DLL', 'MSVCRT.DLL', 'GDI32.DLL',
@@ -113,12 +148,13 @@ def check_dialog(rc):
     if not m:
         return
     head, body = m.group(3), m.group(4)
-    check((int(m.group(1)), int(m.group(2))) == (239, 137), 'dialog size is not 239 x 137')
+    size = UI('ZORVANE_DIALOG_WIDTH') + UI('ZORVANE_DIALOG_HEIGHT')
+    check((int(m.group(1)), int(m.group(2))) == size, 'dialog size is not %d x %d' % size)
     style = int((re.search(r'STYLE (0x[0-9a-f]+)', head, re.I) or re.match('(0)', '0')).group(1), 16)
     check(style & WS_POPUP and style & WS_CAPTION == WS_CAPTION and style & WS_SYSMENU and style & WS_MINIMIZEBOX
           and style & DS_CENTER, 'dialog is not a centred popup with title bar, system menu and minimise box')
     check(not style & (WS_MAXIMIZEBOX | WS_THICKFRAME | WS_VSCROLL | WS_HSCROLL), 'dialog sizes, maximises or scrolls')
-    check('CAPTION "Zorvane 1.2"' in head and 'FONT 8, "MS Sans Serif"' in head and 'MENU' not in head,
+    check('CAPTION "%s"' % UI('ZORVANE_WINDOW_TITLE') in head and 'FONT 8, "MS Sans Serif"' in head and 'MENU' not in head,
           'caption, font or menu wrong')
 
     pattern = r'^\s*CONTROL "((?:[^"\\]|\\.)*)", (-?\d+), "([^"]+)", (0x[0-9a-f]+)L?, (-?\d+), (-?\d+), (-?\d+), (-?\d+)'
@@ -129,10 +165,7 @@ def check_dialog(rc):
         (ident, text, cls, s, rect), (want_id, (want_cls, mask, kind, needed, refused), want_text, want_rect) = got, want
         where = 'control %d (id %d)' % (index, want_id)
         check((ident, cls, rect) == (want_id, want_cls, want_rect), '%s: %s' % (where, (ident, cls, rect)))
-        if want_text is None:
-            check(text.count('\\n') == 1 and len(text) > 4, '%s: notice is not two lines' % where)
-        else:
-            check(text == want_text, '%s: text is "%s", expected "%s"' % (where, text, want_text))
+        check(text == want_text, '%s: text is "%s", expected "%s"' % (where, text, want_text))
         check(s & mask == kind and s & needed == needed and not s & refused, '%s: style 0x%08x' % (where, s))
         check(s & WS_CHILD and s & WS_VISIBLE and bool(s & WS_DISABLED) == (ident == 1004), '%s: state' % where)
     tab_order = [c[0] for c in controls if c[3] & WS_TABSTOP]
@@ -171,11 +204,13 @@ def check_version(rc):
     check('BLOCK "040904B0"' in body.upper(), 'strings are not U.S. English, Unicode (040904B0)')
     check(re.search(r'VALUE "Translation", 0x409, 1200', body), 'translation is not 0x409, 1200')
     values = dict(re.findall(r'VALUE "(\w+)", "((?:[^"\\]|\\.)*)"', body))
-    want = {'FileDescription': 'Zorvane', 'InternalName': 'Zorvane', 'ProductName': 'Zorvane', 'FileVersion': '1.2',
-            'ProductVersion': '1.2', 'Comments': '', 'LegalTrademarks': '', 'PrivateBuild': '', 'SpecialBuild': ''}
+    name, version = UI('ZORVANE_PRODUCT_NAME'), UI('ZORVANE_VERSION_TEXT')
+    want = {'FileDescription': name, 'InternalName': name, 'ProductName': name, 'FileVersion': version,
+            'ProductVersion': version, 'CompanyName': UI('ZORVANE_MAKER_NAME'), 'Comments': '', 'LegalTrademarks': '',
+            'PrivateBuild': '', 'SpecialBuild': ''}
     for key, value in want.items():
         check(values.get(key) == value, '%s is %r, expected %r' % (key, values.get(key), value))
-    for key in ('CompanyName', 'LegalCopyright', 'OriginalFilename'):
+    for key in ('LegalCopyright', 'OriginalFilename'):
         check(values.get(key), '%s is missing' % key)
 
 

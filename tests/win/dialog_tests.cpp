@@ -13,6 +13,7 @@
 
 #include "app/app_state.h"
 #include "app/main_dialog.h"
+#include "res/ui_texts.h"
 #include "gif/animation_builder.h"
 #include "res/resource.h"
 #include "tests/win/harness.h"
@@ -124,7 +125,7 @@ void ExpectMessage(HWND dialog, const char* text, bool warning, size_t before = 
 
 TEST_F(MainDialog, StartState) {
     char caption[64] = "";
-    EXPECT_EQ(std::string(caption, GetWindowTextA(dialog, caption, sizeof caption)), "Zorvane 1.2");
+    EXPECT_EQ(std::string(caption, GetWindowTextA(dialog, caption, sizeof caption)), ZORVANE_WINDOW_TITLE);
     EXPECT_EQ(ListCount(dialog), 0);
     EXPECT_TRUE(!IsWindowEnabled(GetDlgItem(dialog, IDC_MAKE_GIF)));
     EXPECT_TRUE(IsDlgButtonChecked(dialog, IDC_LOOP) == BST_CHECKED);
@@ -523,7 +524,7 @@ TEST(ZorvaneExe, ProgramShowsTheDialogAndEndsWithZero) {
     DWORD owner = 0;
     for (int i = 0; i < 500 && owner != child.dwProcessId; ++i) {  // up to 10 s for the window to appear
         Sleep(20);
-        HWND window = FindWindowA("#32770", "Zorvane 1.2");
+        HWND window = FindWindowA("#32770", ZORVANE_WINDOW_TITLE);
         GetWindowThreadProcessId(window, &owner);
         if (owner == child.dwProcessId) PostMessageA(window, WM_CLOSE, 0, 0);  // the close box
     }
