@@ -25,20 +25,28 @@ InspectionAdapter::InspectionAdapter(const WindowControls& controls, UserPrompts
 
 void InspectionAdapter::SetFrameName(const char* name) { controls_.frame_name->setText(FromCore(name)); }
 
-void InspectionAdapter::SetFrameSummary(const char* summary) { controls_.frame_info->setText(FromCore(summary)); }
+void InspectionAdapter::SetFrameSummary(const char* summary) {
+    controls_.frame_info->setText(FromCore(summary));
+    summarised_ = true;
+}
 
 void InspectionAdapter::ShowWarning(const char* message) {
     prompts_.ShowMessage(controls_.window, QString::fromLatin1(kMessageTitle), FromCore(message),
                          MessageIcon::kWarning);
 }
 
-BuildAdapter::BuildAdapter(const WindowControls& controls, UserPrompts& prompts)
-    : controls_(controls), prompts_(prompts) {}
+BuildAdapter::BuildAdapter(const WindowControls& controls, UserPrompts& prompts, const QString& save_folder)
+    : controls_(controls), prompts_(prompts), save_folder_(save_folder) {}
+
+void BuildAdapter::WriteTo(const QString& path) {
+    output_ = path;
+    output_given_ = true;
+}
 
 const char* BuildAdapter::OutputPath() {
-    const QString chosen = prompts_.AskSavePath(controls_.window);
-    if (chosen.isEmpty()) return nullptr;
-    output_path_ = QFile::encodeName(chosen);
+    if (!output_given_) output_ = prompts_.AskSavePath(controls_.window, save_folder_);
+    if (output_.isEmpty()) return nullptr;
+    output_path_ = QFile::encodeName(output_);
     return output_path_.constData();
 }
 
@@ -55,5 +63,6 @@ const char* BuildAdapter::FramePath(size_t index) {
 unsigned BuildAdapter::Delay() { return ParseDelayText(controls_.delay->Text().toUtf8().constData()); }
 
 void BuildAdapter::ShowMessage(const char* text, MessageIcon icon) {
+    ++message_count_;
     prompts_.ShowMessage(controls_.window, QString::fromLatin1(kMessageTitle), FromCore(text), icon);
 }

@@ -5,6 +5,7 @@
 #define ZORVANE_QT_CORE_ADAPTER_H
 
 #include <QByteArray>
+#include <QString>
 #include <Qt>
 
 #include "gif/animation_builder.h"
@@ -40,14 +41,28 @@ public:
     void SetFrameSummary(const char* summary) override;
     void ShowWarning(const char* message) override;
 
+    // The core summarised the frame: it is a GIF with a first image.
+    bool Summarised() const { return summarised_; }
+
 private:
     const WindowControls& controls_;
     UserPrompts& prompts_;
+    bool summarised_ = false;
 };
 
 class BuildAdapter final : public BuildOptions {
 public:
-    BuildAdapter(const WindowControls& controls, UserPrompts& prompts);
+    // The output is asked for in the save dialog, which starts in
+    // `save_folder` (its own choice when empty).
+    BuildAdapter(const WindowControls& controls, UserPrompts& prompts, const QString& save_folder);
+
+    // Writes to `path` instead of asking.
+    void WriteTo(const QString& path);
+
+    // The output file asked for or given; empty when the dialog was cancelled.
+    const QString& Output() const { return output_; }
+    // The messages shown during the run: each tells of a failure.
+    int MessageCount() const { return message_count_; }
 
     const char* OutputPath() override;
     bool LoopFlag() override;
@@ -59,6 +74,10 @@ public:
 private:
     const WindowControls& controls_;
     UserPrompts& prompts_;
+    QString save_folder_;
+    QString output_;
+    bool output_given_ = false;
+    int message_count_ = 0;
     QByteArray output_path_;  // lives until the run ends
     QByteArray frame_path_;   // the path last asked for
 };

@@ -3,12 +3,23 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMovie>
 #include <QStringList>
 
+#include "qt/preview_dialog.h"
 #include "res/ui_texts.h"
 
-QFileDialog* CreateSaveDialog(QWidget* owner) {
-    auto* dialog = new QFileDialog(owner, QStringLiteral(ZORVANE_SAVE_AS_TITLE));
+QFileDialog* CreateOpenDialog(QWidget* owner, const QString& folder) {
+    auto* dialog = new QFileDialog(owner, QString::fromUtf8(ZORVANE_QT_OPEN_TITLE), folder);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setNameFilters(
+        QStringList{QStringLiteral(ZORVANE_GIF_FILTER_NAME), QString::fromUtf8(ZORVANE_QT_ALL_FILES_FILTER_NAME)});
+    return dialog;
+}
+
+QFileDialog* CreateSaveDialog(QWidget* owner, const QString& folder) {
+    auto* dialog = new QFileDialog(owner, QStringLiteral(ZORVANE_SAVE_AS_TITLE), folder);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters(QStringList{QStringLiteral(ZORVANE_GIF_FILTER_NAME)});
@@ -24,8 +35,16 @@ QMessageBox* CreateMessageBox(QWidget* owner, const QString& title, const QStrin
     return box;
 }
 
-QString DesktopPrompts::AskSavePath(QWidget* owner) {
-    QFileDialog* dialog = CreateSaveDialog(owner);
+QStringList DesktopPrompts::AskOpenPaths(QWidget* owner, const QString& folder) {
+    QFileDialog* dialog = CreateOpenDialog(owner, folder);
+    QStringList paths;
+    if (dialog->exec() == QDialog::Accepted) paths = dialog->selectedFiles();
+    delete dialog;
+    return paths;
+}
+
+QString DesktopPrompts::AskSavePath(QWidget* owner, const QString& folder) {
+    QFileDialog* dialog = CreateSaveDialog(owner, folder);
     QString path;
     if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
         path = dialog->selectedFiles().first();
@@ -41,3 +60,14 @@ void DesktopPrompts::ShowMessage(QWidget* owner, const QString& title, const QSt
 }
 
 bool DesktopPrompts::OpenExternal(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+void DesktopPrompts::ShowPreview(QWidget* owner, const QString& path) {
+    auto* dialog = new PreviewDialog(path, owner);
+    if (dialog->Movie()->isValid()) {
+        dialog->exec();
+    } else {
+        ShowMessage(owner, QStringLiteral(ZORVANE_ERROR_CAPTION), QString::fromUtf8(ZORVANE_QT_MSG_PREVIEW_UNREADABLE),
+                    MessageIcon::kWarning);
+    }
+    delete dialog;
+}

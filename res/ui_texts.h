@@ -76,4 +76,45 @@
 #define ZORVANE_MSG_HELP_PAGE_MISSING \
     "Couldn't find the help file! Please make sure " ZORVANE_HELP_PAGE_FILE " is in %1 and try again."
 
+// ---------------------------------------------------------------------------
+// Linux window only. The Windows dialog and the resource script use nothing
+// below. The Linux window is wider and taller: the frame list gains a button
+// for adding files, the info panel a picture of the selected frame and the
+// bottom row a preview; controls not named here keep the places given above.
+#define ZORVANE_QT_DIALOG_WIDTH 305
+#define ZORVANE_QT_DIALOG_HEIGHT 155
+
+#define ZORVANE_QT_RECT_FRAMES_GROUP 7, 7, 109, 108
+#define ZORVANE_QT_TEXT_ADD_FRAMES "Add Frames\u2026"
+#define ZORVANE_QT_RECT_ADD_FRAMES 10, 96, 102, 14
+#define ZORVANE_QT_RECT_INFO_GROUP 119, 7, 179, 62
+#define ZORVANE_QT_RECT_FRAME_PICTURE 226, 15, 66, 50
+#define ZORVANE_QT_RECT_OPTIONS_GROUP 119, 71, 179, 44
+#define ZORVANE_QT_RECT_LOOP 127, 84, 79, 10
+#define ZORVANE_QT_RECT_DELAY_LABEL 127, 98, 41, 8
+#define ZORVANE_QT_RECT_DELAY 169, 96, 37, 12
+#define ZORVANE_QT_RECT_DELAY_UNIT 213, 98, 8, 8
+#define ZORVANE_QT_RECT_MAKE_GIF 7, 124, 76, 24
+#define ZORVANE_QT_TEXT_PREVIEW "Preview"
+#define ZORVANE_QT_RECT_PREVIEW 86, 124, 50, 24
+#define ZORVANE_QT_RECT_NOTICE 144, 132, 87, 16
+#define ZORVANE_QT_RECT_WEB 239, 124, 26, 24
+#define ZORVANE_QT_RECT_HELP 272, 124, 26, 24
+
+// Key hints in the buttons' tooltips.
+#define ZORVANE_QT_TIP_ADD_FRAMES "Add GIF files to the end of the list (Ctrl+O)"
+#define ZORVANE_QT_TIP_FRAME_LIST "Drag an entry, or press Alt+Up or Alt+Down, to move it; Delete removes it"
+#define ZORVANE_QT_TIP_MAKE_GIF "Save the animation (Ctrl+S)"
+#define ZORVANE_QT_TIP_PREVIEW "Play the animation as it would be saved"
+
+// The Add Frames window: GIF files shown first, any file selectable.
+#define ZORVANE_QT_OPEN_TITLE "Add Frames"
+#define ZORVANE_QT_ALL_FILES_FILTER_NAME "All Files (*)"
+
+// The preview window.
+#define ZORVANE_QT_PREVIEW_TITLE ZORVANE_QT_TEXT_PREVIEW
+#define ZORVANE_QT_TEXT_PLAY_AGAIN "Play Again"
+#define ZORVANE_QT_MSG_PREVIEW_FOLDER "Could not create a temporary folder for the preview."
+#define ZORVANE_QT_MSG_PREVIEW_UNREADABLE "The preview could not be played."
+
 #endif  // ZORVANE_RES_UI_TEXTS_H

@@ -22,7 +22,7 @@ gui_packages=("${run_packages[@]}"
     qt6-base-dev fonts-dejavu-core    # the Linux desktop program
     xdg-utils)                        # its help and home-page buttons
 test_packages+=(
-    qt6-base-dev fonts-dejavu-core xvfb xauth                # the Qt program, its tests and screenshot
+    qt6-base-dev fonts-dejavu-core xvfb xauth xdotool        # the Qt program, its tests, screenshot and drive
     wine64 fonts-wine fp-utils python3                       # the Windows program under Wine, help.chm
     clang libclang-rt-dev valgrind)                          # fuzzing, memory checks
 test_packages+=(

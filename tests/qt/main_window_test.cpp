@@ -16,13 +16,17 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMovie>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
 
 #include "gif/animation_builder.h"
+#include "qt/preview_dialog.h"
 #include "qt/user_prompts.h"
 #include "zorvane_version.h"
 
@@ -67,24 +71,45 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-QString CorpusPath(const char* name) {
-    return QStringLiteral(ZORVANE_CORPUS_DIR "/") + QString::fromLatin1(name);
-}
+QString CorpusPath(const char* name) { return QStringLiteral(ZORVANE_CORPUS_DIR "/") + QString::fromLatin1(name); }
 
 // A message's text (or its wrong title) and icon.
 using Message = QPair<QString, MessageIcon>;
 
+// What a preview played: the real preview window's reading of the file.
+struct Played {
+    int frames;
+    int delay_ms;
+    int loops;
+};
+
 class FakePrompts final : public UserPrompts {
 public:
+    QStringList open_answer;
+    QStringList open_folders;  // where each Add Frames dialog started
     QString save_answer;
     int save_requests = 0;
+    QStringList save_folders;
     QList<Message> messages;
     bool open_succeeds = true;
     QList<QUrl> opened;
+    QList<Played> previews;
+    QString preview_path;
 
-    QString AskSavePath(QWidget*) override {
+    QStringList AskOpenPaths(QWidget*, const QString& folder) override {
+        open_folders.append(folder);
+        return open_answer;
+    }
+    QString AskSavePath(QWidget*, const QString& folder) override {
         ++save_requests;
+        save_folders.append(folder);
         return save_answer;
+    }
+    void ShowPreview(QWidget* owner, const QString& path) override {
+        preview_path = path;
+        PreviewDialog dialog(path, owner);
+        QMovie* movie = dialog.Movie();
+        previews.append({movie->frameCount(), movie->isValid() ? movie->nextFrameDelay() : -1, movie->loopCount()});
     }
     void ShowMessage(QWidget*, const QString& title, const QString& text, MessageIcon icon) override {
         messages.append({title == QStringLiteral("Error") ? text : QStringLiteral("titled ") + title, icon});
@@ -99,7 +124,9 @@ public:
 class RealBoxPrompts final : public UserPrompts {
 public:
     QString save_answer;
-    QString AskSavePath(QWidget*) override { return save_answer; }
+    QStringList AskOpenPaths(QWidget*, const QString&) override { return {}; }
+    QString AskSavePath(QWidget*, const QString&) override { return save_answer; }
+    void ShowPreview(QWidget*, const QString&) override {}
     void ShowMessage(QWidget* owner, const QString& title, const QString& text, MessageIcon icon) override {
         desktop_.ShowMessage(owner, title, text, icon);
     }
@@ -135,7 +162,15 @@ private:
     QTemporaryDir dir_;
     QString wide_, local_, text_file_;
     FakePrompts prompts_;
+    std::unique_ptr<QSettings> settings_;
     std::unique_ptr<MainWindow> window_;
+
+    // A window with `prompts`, remembering in the settings of this test.
+    void OpenWindow(UserPrompts& prompts, const QString& help_path) {
+        window_ = std::make_unique<MainWindow>(prompts, help_path, *settings_);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
 
     template <typename T = QWidget>
     T* Control(const char* name) {
@@ -194,6 +229,9 @@ private:
 
 private slots:
     void initTestCase() {
+        // Qt's own file dialog keeps its state in the user's settings folder:
+        // never the real one (ctest sets XDG_CONFIG_HOME).
+        if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME")) QStandardPaths::setTestModeEnabled(true);
         QVERIFY(dir_.isValid());
         wide_ = Path(QStringLiteral("wide.gif"));
         local_ = Path(QStringLiteral("local frame.gif"));
@@ -205,12 +243,16 @@ private slots:
 
     void init() {
         prompts_ = FakePrompts();
-        window_ = std::make_unique<MainWindow>(prompts_, Path(QStringLiteral("missing-help.html")));
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        const QString settings_file = Path(QStringLiteral("settings.conf"));
+        QFile::remove(settings_file);
+        settings_ = std::make_unique<QSettings>(settings_file, QSettings::IniFormat);
+        OpenWindow(prompts_, Path(QStringLiteral("missing-help.html")));
     }
 
-    void cleanup() { window_.reset(); }
+    void cleanup() {
+        window_.reset();
+        settings_.reset();
+    }
 
     void startStateAndFixedLayout() {
         QCOMPARE(window_->windowTitle(), QStringLiteral("Zorvane " ZORVANE_VERSION_TEXT));
@@ -235,8 +277,8 @@ private slots:
                 order.append(widget->objectName());
             widget = widget->nextInFocusChain();
         } while (widget != List());
-        QCOMPARE(order,
-                 QStringList({"frameList", "removeFrame", "clearAll", "delay", "makeGif", "web", "loop", "help"}));
+        QCOMPARE(order, QStringList({"frameList", "removeFrame", "clearAll", "addFrames", "delay", "makeGif", "preview",
+                                     "web", "loop", "help"}));
 
         // No control overlaps another; every text fits, the widest summary too.
         QList<QWidget*> controls;
@@ -393,7 +435,7 @@ private slots:
         QVERIFY(prompts_.messages.isEmpty());
         QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), before);
 
-        std::unique_ptr<QFileDialog> dialog(CreateSaveDialog(window_.get()));
+        std::unique_ptr<QFileDialog> dialog(CreateSaveDialog(window_.get(), QString()));
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Make Animated GIF"));
         QCOMPARE(dialog->nameFilters(), QStringList({"GIF Files (*.gif)"}));
         QCOMPARE(dialog->defaultSuffix(), QStringLiteral("gif"));
@@ -403,9 +445,7 @@ private slots:
 
     void failuresShowTheEngineMessagesInRealBoxes() {
         RealBoxPrompts real;
-        window_ = std::make_unique<MainWindow>(real, Path(QStringLiteral("missing-help.html")));
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        OpenWindow(real, Path(QStringLiteral("missing-help.html")));
         QList<QPair<QString, QMessageBox::Icon>> seen;
         QTimer watcher;  // closes every box that opens, noting what it showed
         connect(&watcher, &QTimer::timeout, [&seen] {
@@ -454,7 +494,7 @@ private slots:
 
         const QString help = Path(QStringLiteral("help.html"));
         QVERIFY(WriteAll(help, "<html></html>"));
-        window_ = std::make_unique<MainWindow>(prompts_, help);
+        window_ = std::make_unique<MainWindow>(prompts_, help, *settings_);
         prompts_ = FakePrompts();
         ClickOn("help");
         QCOMPARE(prompts_.opened, QList<QUrl>({QUrl::fromLocalFile(help)}));
@@ -471,7 +511,7 @@ private slots:
         const QString beside = bin + QStringLiteral("/zorvane-help.html");
         QVERIFY(QDir().mkpath(bin) && QDir().mkpath(QFileInfo(installed).path()));
         QCOMPARE(HelpPagePath(bin), installed);
-        window_ = std::make_unique<MainWindow>(prompts_, HelpPagePath(bin));
+        window_ = std::make_unique<MainWindow>(prompts_, HelpPagePath(bin), *settings_);
         prompts_ = FakePrompts();
         ClickOn("help");
         ExpectMessages({{QString::fromLatin1(kHelpMissing).arg(QFileInfo(installed).path()), MessageIcon::kWarning}});

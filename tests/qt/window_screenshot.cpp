@@ -1,36 +1,57 @@
 // Shows the desktop window on the current X display with frames dropped on
-// it, the second one selected and delay 10, and saves what the display shows.
+// it, the second one selected and delay 10, and saves what the display shows;
+// then the preview of those frames, playing.
 //
-//   qt_window_screenshot OUTPUT.png FRAME.gif...
+//   qt_window_screenshot WINDOW.png PREVIEW.png FRAME.gif...
 #include <QApplication>
+#include <QDialog>
 #include <QDropEvent>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <cstdio>
 
 #include "qt/main_window.h"
 #include "qt/user_prompts.h"
 
+namespace {
+
+// Lets the window settle, then saves what the display shows of it.
+bool SavePicture(QWidget* window, const char* file) {
+    QTest::qWait(300);
+    const QPixmap shot = window->screen()->grabWindow(window->winId());
+    if (!shot.isNull() && shot.save(QFile::decodeName(file), "PNG")) return true;
+    std::fprintf(stderr, "could not save %s\n", file);
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png FRAME.gif...\n", argv[0]);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s WINDOW.png PREVIEW.png FRAME.gif...\n", argv[0]);
         return 2;
     }
     QApplication::setWindowIcon(ProgramIcon());
+    QTemporaryDir settings_folder;  // the picture shows the defaults, not the user's settings
+    QSettings settings(settings_folder.filePath(QStringLiteral("zorvane.conf")), QSettings::IniFormat);
     DesktopPrompts prompts;
-    MainWindow window(prompts, QString());
+    MainWindow window(prompts, QString(), settings);
     window.move(0, 0);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
 
     QMimeData data;  // a file manager's drop: enter, then drop
     QList<QUrl> urls;
-    for (int i = 2; i < argc; ++i) urls.append(QUrl::fromLocalFile(QFile::decodeName(argv[i])));
+    for (int i = 3; i < argc; ++i) urls.append(QUrl::fromLocalFile(QFile::decodeName(argv[i])));
     data.setUrls(urls);
     const QPoint at = window.rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -40,7 +61,8 @@ int main(int argc, char** argv) {
 
     auto* list = window.findChild<QListWidget*>(QStringLiteral("frameList"));
     auto* delay = window.findChild<QWidget*>(QStringLiteral("delay"));
-    if (!list || !delay || list->count() < 2) {
+    auto* preview = window.findChild<QPushButton*>(QStringLiteral("preview"));
+    if (!list || !delay || !preview || list->count() < 2) {
         std::fprintf(stderr, "the drop did not reach the frame list\n");
         return 1;
     }
@@ -48,11 +70,21 @@ int main(int argc, char** argv) {
     delay->setFocus();
     QTest::keyClicks(delay, QStringLiteral("10"));
     list->setFocus();
-    QTest::qWait(300);  // let the window settle before the picture
-    const QPixmap shot = window.screen()->grabWindow(window.winId());
-    if (shot.isNull() || !shot.save(QFile::decodeName(argv[1]), "PNG")) {
-        std::fprintf(stderr, "could not save %s\n", argv[1]);
-        return 1;
-    }
-    return 0;
+    if (!SavePicture(&window, argv[1])) return 1;
+
+    // The preview runs modally: pictured and closed from within.
+    bool previewed = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !QTest::qWaitForWindowExposed(dialog)) {
+            std::fprintf(stderr, "no preview window\n");
+            QApplication::exit(1);
+            return;
+        }
+        dialog->move(window.geometry().right() + 1, 0);
+        previewed = SavePicture(dialog, argv[2]);
+        dialog->reject();
+    });
+    QTest::mouseClick(preview, Qt::LeftButton);
+    return previewed ? 0 : 1;
 }
