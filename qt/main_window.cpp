@@ -16,6 +16,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QList>
@@ -30,6 +31,8 @@
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <algorithm>
+#include <iterator>
 
 #include "gif/animation_builder.h"
 #include "gif/frame_summary.h"
@@ -108,6 +111,27 @@ bool HoldsLocalFile(const QMimeData* data) {
     }
     return false;
 }
+
+// The frame list. The list takes the first entry as its current one when it
+// gains the focus, without selecting it; a key that moves to the current entry
+// (Home, or Up, on the first) then selects it as a move to any other would.
+class FrameListWidget final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        QListWidget::keyPressEvent(event);
+        static const int kMovingKeys[] = {Qt::Key_Home, Qt::Key_End,    Qt::Key_Up,
+                                          Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown};
+        const bool moving =
+            std::find(std::begin(kMovingKeys), std::end(kMovingKeys), event->key()) != std::end(kMovingKeys);
+        if (moving && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && currentItem() &&
+            !currentItem()->isSelected()) {
+            currentItem()->setSelected(true);
+        }
+    }
+};
 
 // `folder` when it still exists, else empty (the dialog's own choice).
 QString ExistingFolder(const QString& folder) {
@@ -212,7 +236,7 @@ void MainWindow::CreateControls() {
     groups.append(group(ZORVANE_TEXT_FRAMES_GROUP, kFramesGroupRect, "framesGroup"));
 
     controls_.window = this;
-    controls_.frame_list = new QListWidget(this);
+    controls_.frame_list = new FrameListWidget(this);
     place(controls_.frame_list, kFrameListRect, "frameList");
     controls_.frame_list->setSelectionMode(QAbstractItemView::SingleSelection);
     controls_.frame_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
