@@ -226,6 +226,19 @@ private:
         QCOMPARE(prompts_.messages, expected);
         prompts_.messages.clear();
     }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(List(), static_cast<Qt::Key>(key), modifiers);
+    }
+    QImage Picture() { return Control<QLabel>("framePicture")->pixmap().toImage(); }
+    // giflib finds in `output` the first images of `frames`, in this order.
+    void ExpectFrames(const QString& output, unsigned delay, bool loop, const QStringList& frames) {
+        QFile list(Path(QStringLiteral("order-check.txt")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write(QFile::encodeName(output) + '\t' + QByteArray::number(delay) + '\t' + (loop ? "1" : "0") + '\t' +
+                   QFile::encodeName(frames.join(QLatin1Char('\t'))) + '\n');
+        list.close();
+        QCOMPARE(giflib_check_list(QFile::encodeName(list.fileName()).constData()), 0);
+    }
 
 private slots:
     void initTestCase() {
@@ -295,6 +308,7 @@ private slots:
         QVERIFY(DropFiles({widest}));
         ClickEntry(0);
         QCOMPARE(Text("frameInfo"), QStringLiteral("65535 x 65535\nglobal (8 bpp)"));
+        QVERIFY(Picture().isNull());  // larger than Qt will draw: no picture
         for (QPushButton* button : window_->findChildren<QPushButton*>())
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) < button->width(),
                      qPrintable(button->text()));
@@ -537,6 +551,208 @@ private slots:
         QVERIFY(!window_->isVisible());
         QCOMPARE(List()->count(), 0);
         QVERIFY(Text("frameName").isEmpty() && !BuildEnabled() && !window_->acceptDrops());
+    }
+
+    // ---- The Linux window's own ways: adding without dragging, reordering,
+    // keys, the frame's picture, the preview, remembered settings.
+
+    void addsFromTheDialogAndTheCommandLineAsADropWould() {
+        const QStringList chosen = {CorpusPath("all-greens.gif"), CorpusPath("all-reds.gif")};
+        prompts_.open_answer = chosen;
+        Key(Qt::Key_O, Qt::ControlModifier);
+        prompts_.open_answer.clear();
+        ClickOn("addFrames");  // cancelled: nothing added
+        QCOMPARE(Entries(), QStringList({"all-greens.gif", "all-reds.gif"}));
+        QCOMPARE(prompts_.open_folders, QStringList({QString(), QFileInfo(chosen[0]).absolutePath()}));
+        QVERIFY(BuildEnabled() && Control("preview")->isEnabled());
+        QVERIFY(List()->selectedItems().isEmpty() && Text("frameName").isEmpty() && prompts_.messages.isEmpty());
+
+        // The command line: Qt's options are gone; names are kept byte for
+        // byte and made absolute; a first "--" ends the options.
+        const char* const argv[] = {"zorvane", "--", "-dash.gif", "sub/b.gif", "/abs/\xE9t\xE9.gif", "", "--"};
+        QCOMPARE(FramePathsFromArguments(7, argv, "/here"),
+                 QList<QByteArray>({"/here/-dash.gif", "/here/sub/b.gif", "/abs/\xE9t\xE9.gif", "/here/--"}));
+        const char* const no_files[] = {"zorvane"};
+        QVERIFY(FramePathsFromArguments(1, no_files, "/here").isEmpty());
+        window_->AddFramePaths({QFile::encodeName(wide_), "/abs/\xE9t\xE9.gif"});
+        QCOMPARE(List()->item(3)->data(Qt::UserRole).toByteArray(), QByteArray("/abs/\xE9t\xE9.gif"));
+        QCOMPARE(List()->count(), 4);
+        QVERIFY(List()->selectedItems().isEmpty());
+    }
+
+    // Home selects the first entry (the list's focus marks it without
+    // selecting it), Alt+Up/Down move the selected one, Delete removes it,
+    // Ctrl+S saves: the saved frames follow the list.
+    void keysReorderRemoveAndSave() {
+        const QString reds = CorpusPath("all-reds.gif"), greens = CorpusPath("all-greens.gif"),
+                      blues = CorpusPath("all-blues.gif"), four = CorpusPath("four-colors.gif");
+        Key(Qt::Key_S, Qt::ControlModifier);  // nothing to save yet
+        QCOMPARE(prompts_.save_requests, 0);
+        prompts_.open_answer = {reds, greens, blues, four};
+        Key(Qt::Key_O, Qt::ControlModifier);
+        List()->setFocus();
+        Key(Qt::Key_Home);
+        QCOMPARE(Text("frameName"), QStringLiteral("all-reds.gif"));
+        const struct {
+            int key;
+            Qt::KeyboardModifiers modifiers;
+            const char* order;
+        } steps[] = {{Qt::Key_Down, Qt::AltModifier, "GRBF"}, {Qt::Key_Down, Qt::AltModifier, "GBRF"},
+                     {Qt::Key_Up, Qt::AltModifier, "GRBF"},   {Qt::Key_End, Qt::NoModifier, "GRBF"},
+                     {Qt::Key_Down, Qt::AltModifier, "GRBF"},  // the last stays last
+                     {Qt::Key_Delete, Qt::NoModifier, "GRB"}, {Qt::Key_Home, Qt::NoModifier, "GRB"},
+                     {Qt::Key_Up, Qt::AltModifier, "GRB"}};
+        for (const auto& step : steps) {
+            Key(step.key, step.modifiers);
+            QString order;
+            for (const QString& name : Entries())
+                order += name == QLatin1String("four-colors.gif") ? 'F' : name[4].toUpper();
+            QCOMPARE(order, QString::fromLatin1(step.order));
+        }
+        QCOMPARE(List()->selectedItems().value(0), List()->item(0));  // moved or not, still selected
+        QCOMPARE(Text("frameName"), QStringLiteral("all-greens.gif"));
+        QVERIFY(prompts_.messages.isEmpty());
+
+        TypeDelay(QStringLiteral("12"));
+        QTest::keyClick(Delay(), Qt::Key_Home);
+        QTest::keyClick(Delay(), Qt::Key_Delete);  // in the delay field, Delete edits the text
+        QCOMPARE(DelayText(), QStringLiteral("2"));
+        QCOMPARE(List()->count(), 3);
+        prompts_.save_answer = Path(QStringLiteral("by-keys.gif"));
+        QTest::keyClick(Delay(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(prompts_.save_requests, 1);
+        ExpectFrames(prompts_.save_answer, 2, true, {greens, reds, blues});
+    }
+
+    // Dragging an entry within the list moves it. A real drag needs a window
+    // system: this case runs under Xvfb (qt_window_drag_test).
+    void dragReordersTheList() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("needs an X display (qt_window_drag_test)");
+        const QStringList frames = {CorpusPath("all-reds.gif"), CorpusPath("all-greens.gif"),
+                                    CorpusPath("all-blues.gif")};
+        prompts_.open_answer = frames;
+        ClickOn("addFrames");
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QWindow* const window = window_->windowHandle();
+        auto at = [this](int row, int dy) {
+            const QRect rect = List()->visualItemRect(List()->item(row));
+            return List()->viewport()->mapTo(window_.get(), QPoint(rect.center().x(), rect.top() + dy));
+        };
+        // all-blues, pressed, dragged to the top edge of all-reds and let go;
+        // the drag's own event loop runs until the release.
+        const QPoint from = at(2, 3), to = at(0, 1);
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
+        QTimer::singleShot(100, window, [window, to] { QTest::mouseMove(window, to); });
+        QTimer::singleShot(200, window, [window, to] { QTest::mouseMove(window, to + QPoint(0, 1)); });
+        QTimer::singleShot(300, window,
+                           [window, to] { QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, to); });
+        QTest::mouseMove(window, from - QPoint(0, 2));
+        QTest::mouseMove(window, from - QPoint(0, 2 * QApplication::startDragDistance() + 4));
+        QTRY_COMPARE(Entries(), QStringList({"all-blues.gif", "all-reds.gif", "all-greens.gif"}));
+        prompts_.save_answer = Path(QStringLiteral("by-drag.gif"));
+        ClickOn("makeGif");
+        ExpectFrames(prompts_.save_answer, 0, true, {frames[2], frames[0], frames[1]});
+    }
+
+    // The picture is the frame's first image, scaled to fit with its pixels
+    // kept sharp; none for a file that is not a GIF.
+    void thePictureShowsTheSelectedFrame() {
+        prompts_.open_answer = {CorpusPath("four-colors.gif"), text_file_, local_};
+        ClickOn("addFrames");
+        ClickEntry(0);
+        const QImage shown = Picture();
+        QVERIFY(!shown.isNull());
+        QVERIFY(Control<QLabel>("framePicture")->contentsRect().size().boundedTo(shown.size()) == shown.size());
+        QCOMPARE(shown.width(), shown.height());
+        QVERIFY(shown.width() >= 40);
+        const int q = shown.width() / 4;
+        QCOMPARE(QColor(shown.pixel(q, q)), QColor(255, 0, 0));
+        QCOMPARE(QColor(shown.pixel(3 * q, q)), QColor(0, 255, 0));
+        QCOMPARE(QColor(shown.pixel(q, 3 * q)), QColor(0, 0, 255));
+        QCOMPARE(QColor(shown.pixel(3 * q, 3 * q)), QColor(255, 255, 255));
+        ClickEntry(1);
+        ExpectMessages({{kNotAGif, MessageIcon::kWarning}});
+        QVERIFY(Picture().isNull());
+        ClickEntry(2);
+        QCOMPARE(Picture().size(),
+                 QSize(7, 9).scaled(Control<QLabel>("framePicture")->contentsRect().size(), Qt::KeepAspectRatio));
+        ClickOn("removeFrame");  // the panel keeps the removed frame, picture too
+        QVERIFY(!Picture().isNull());
+        ClickOn("clearAll");
+        QVERIFY(Picture().isNull());
+    }
+
+    // The preview is built by the core from the list as it stands, in a
+    // private temporary folder that is gone afterwards; a failing frame
+    // shows the build's message and nothing is played or left behind.
+    void previewPlaysWhatWouldBeSavedAndLeavesNothing() {
+        const QByteArray old_tmpdir = qgetenv("TMPDIR");
+        const QString temporary = Path(QStringLiteral("tmp"));
+        QVERIFY(QDir().mkpath(temporary));
+        qputenv("TMPDIR", QFile::encodeName(temporary));
+        const QStringList before = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+        prompts_.open_answer = {CorpusPath("all-reds.gif"), local_, CorpusPath("interlace.gif")};
+        ClickOn("addFrames");
+        const struct {
+            const char* typed;
+            bool loop;
+            int delay_ms;
+        } cases[] = {{"7", false, 70}, {"250", true, 2500}};
+        for (const auto& c : cases) {
+            TypeDelay(QString::fromLatin1(c.typed));
+            if (Control<QCheckBox>("loop")->isChecked() != c.loop) ClickOn("loop");
+            ClickOn("preview");
+            QCOMPARE(prompts_.previews.size(), 1);
+            QCOMPARE(prompts_.previews[0].frames, 3);
+            QCOMPARE(prompts_.previews[0].delay_ms, c.delay_ms);
+            QCOMPARE(prompts_.previews[0].loops != 0, c.loop);
+            QVERIFY(prompts_.preview_path.startsWith(temporary + QStringLiteral("/zorvane-preview-")));
+            prompts_.previews.clear();
+        }
+        QVERIFY(!QFileInfo::exists(prompts_.preview_path));
+
+        prompts_.open_answer = {Path(QStringLiteral("gone.gif"))};
+        ClickOn("addFrames");
+        ClickOn("preview");
+        ExpectMessages({{"Could not open file. GIF creation aborted.", MessageIcon::kPlain}});
+        QVERIFY(prompts_.previews.isEmpty());
+        QCOMPARE(prompts_.save_requests, 0);
+        QCOMPARE(QDir(temporary).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        if (old_tmpdir.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", old_tmpdir);
+    }
+
+    // The folders last used for adding and saving, the delay text and the
+    // loop setting come back in the next window.
+    void settingsComeBackInTheNextWindow() {
+        const QString saved = Path(QStringLiteral("saved"));
+        QVERIFY(QDir().mkpath(saved));
+        prompts_.open_answer = {CorpusPath("all-reds.gif")};
+        Key(Qt::Key_O, Qt::ControlModifier);
+        prompts_.save_answer = saved + QStringLiteral("/out.gif");
+        Key(Qt::Key_S, Qt::ControlModifier);
+        TypeDelay(QStringLiteral("soon 25"));
+        ClickOn("loop");
+        QVERIFY(window_->close());
+        window_.reset();
+        settings_ = std::make_unique<QSettings>(settings_->fileName(), QSettings::IniFormat);
+
+        OpenWindow(prompts_, QString());
+        QCOMPARE(DelayText(), QStringLiteral("soon 25"));
+        QVERIFY(!Control<QCheckBox>("loop")->isChecked());
+        Key(Qt::Key_O, Qt::ControlModifier);
+        Key(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(prompts_.open_folders.last(), QFileInfo(CorpusPath("all-reds.gif")).absolutePath());
+        QCOMPARE(prompts_.save_folders, QStringList({QString(), saved}));
+        // A folder that has gone since: the dialog's own choice.
+        QVERIFY(QDir(saved).removeRecursively());
+        Key(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(prompts_.save_folders.last(), QString());
     }
 };
 
