@@ -8,7 +8,8 @@
 #   build-win64/  Windows x86_64 cross build (PE32+), checked the same way; its dialog tests run under Wine
 #                 and the 32-bit Zorvane.exe gets static checks of its resources
 #   build-fuzz/   libFuzzer targets (clang): regressions replayed, each target fuzzed briefly
-# The native tree also gives the Linux window's screenshot and a valgrind memcheck of zorvane-cli.
+# The native tree also gives the Linux window's screenshot and a valgrind memcheck of zorvane-cli and the
+# core's unit suites.
 #
 # Every step runs even when an earlier independent one failed; a summary ends the output.
 set -euo pipefail
@@ -180,7 +181,8 @@ if [ "$step_ok" -eq 1 ]; then
     step "native: ctest (with the Qt suite)" run_ctest_complete build
     step "native: ./run.sh job on samples/ read by giflib, identify, gifsicle" demo_job
     step "native: screenshot of the Linux window (build/zorvane-linux.png)" scripts/screenshot-qt.sh build
-    step "native: valgrind memcheck of zorvane-cli make and info" scripts/valgrind-check.sh build/zorvane-cli
+    step "native: valgrind memcheck of zorvane-cli make and info, core_tests, giflib_tests" \
+        scripts/valgrind-check.sh build/zorvane-cli build/tests/core_tests build/tests/giflib_tests
 else
     skip "native: ctest" "native build"
     skip "native: ./run.sh job on samples/" "native build"
