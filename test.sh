@@ -9,7 +9,7 @@
 #                 and the 32-bit Zorvane.exe gets static checks of its resources
 #   build-fuzz/   libFuzzer targets (clang): regressions replayed, each target fuzzed briefly
 # The native tree also gives the Linux window's screenshots, the window driven from the keyboard and a
-# valgrind memcheck of zorvane-cli.
+# valgrind memcheck of zorvane-cli and the core's unit suites.
 #
 # Every step runs even when an earlier independent one failed; a summary ends the output.
 set -euo pipefail
@@ -183,7 +183,8 @@ if [ "$step_ok" -eq 1 ]; then
     step "native: screenshot of the Linux window (build/zorvane-linux.png, build/zorvane-linux-preview.png)" \
         scripts/screenshot-qt.sh build
     step "native: the Linux window driven from the keyboard under Xvfb (scripts/drive-qt.sh)" scripts/drive-qt.sh build
-    step "native: valgrind memcheck of zorvane-cli make and info" scripts/valgrind-check.sh build/zorvane-cli
+    step "native: valgrind memcheck of zorvane-cli make and info, core_tests, giflib_tests" \
+        scripts/valgrind-check.sh build/zorvane-cli build/tests/core_tests build/tests/giflib_tests
 else
     skip "native: ctest" "native build"
     skip "native: ./run.sh job on samples/" "native build"

@@ -17,13 +17,17 @@
 //   table, else a grey ramp, wherever giflib reads the input's first image
 //   over the same records as our walk. A table left over from an earlier
 //   frame is initialised memory, invisible to the sanitizers and valgrind;
-//   only this comparison catches it.
+//   only this comparison catches it;
+// - after a clean run from inputs whose first images giflib decodes (over
+//   the same records as our walk), the whole giflib check of the output
+//   (CheckAnimation): it decodes, one image per frame, each equal to the
+//   first image of its input.
 //
-// giflib is used as a record reader, not as a decoder: the builder copies
-// image data verbatim, so corrupt LZW codes in an input stay corrupt in the
-// output for a reason that is not the builder's. Walking the records checks
-// everything the builder writes itself: record layout, lengths, sub-block
-// chains and the trailer.
+// Otherwise giflib is used as a record reader, not as a decoder: the builder
+// copies image data verbatim, so corrupt LZW codes in an input stay corrupt
+// in the output for a reason that is not the builder's. Walking the records
+// checks everything the builder writes itself: record layout, lengths,
+// sub-block chains and the trailer.
 //
 // Output bound. What a run writes:
 //   header 6 + screen descriptor 7 + looping block 19 + trailer 1 = 33 once;
@@ -41,13 +45,17 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fuzz_support.h"
 #include "gif/animation_builder.h"
 #include "gif/gif_records.h"
+#include "giflib_check.h"
+#include "test_support.h"
 
 namespace {
 
@@ -59,6 +67,8 @@ constexpr size_t kFrameOverheadBytes = 8 + 10 + 768 + 256;
 
 constexpr size_t kApplicationIdSize = 11;
 constexpr size_t kLoopingSubBlockSize = 3;
+// Inputs whose first image has more pixels are not decoded for the check.
+constexpr size_t kMaxCheckedPixels = size_t{1} << 20;
 
 struct Recorder : BuildOptions {
     std::string output;
@@ -103,27 +113,52 @@ std::vector<Bytes> SplitFrames(const uint8_t* data, size_t size) {
     return frames;
 }
 
-bool IsExtension(const WalkedExtension& extension, int label, const std::vector<size_t>& sub_block_sizes) {
-    return extension.label == label && extension.sub_block_sizes == sub_block_sizes;
+// The sub-blocks giflib met before an output frame, as (label, size) pairs:
+// the looping block when asked for, then one graphic control.
+std::vector<std::pair<int, size_t>> BlocksBefore(const DecodedImage& frame) {
+    std::vector<std::pair<int, size_t>> blocks;
+    for (const GiflibExtension& block : frame.extensions) blocks.emplace_back(block.function, block.bytes.size());
+    return blocks;
+}
+
+// The first image of `input` as giflib reads it, over the same records as
+// our walk; false when giflib does not reach it so.
+bool ReadsAlike(const Bytes& input, bool decode, DecodedGif* source) {
+    GifReadOptions first_image;
+    first_image.first_image_only = first_image.pass_refused_code_size = true;
+    first_image.decode_first_image = decode;
+    first_image.max_decoded_pixels = kMaxCheckedPixels;
+    ReadGifBytes(input, first_image, source);
+    return !source->images.empty() && ControlsReadAlike(source->images[0]) && !source->images[0].code_size_refused;
 }
 
 // The colour table of an output frame against the table in force for the
 // first image of its input, as giflib reads the input.
-void CheckFrameTable(const WalkedImage& frame, const Bytes& input) {
+void CheckFrameTable(const DecodedImage& frame, const Bytes& input) {
     if (frame.code_size_refused) return;  // giflib handed no table for it
-    const GifWalk source = WalkWithGiflib(input.data(), input.size(), /*first_image_only=*/true);
-    if (source.images.empty() || !WalkedAsOurs(source.images[0]) || source.images[0].code_size_refused) return;
-    if (source.images[0].has_local_table) {
-        FUZZ_CHECK(frame.local_table == source.images[0].local_table);
-    } else if (source.has_global_table) {
-        FUZZ_CHECK(frame.local_table == source.global_table);
+    DecodedGif source;
+    if (!ReadsAlike(input, false, &source)) return;
+    if (source.images[0].local_bits > 0) {
+        FUZZ_CHECK(frame.local_map == source.images[0].local_map);
+    } else if (source.global_bits > 0) {
+        FUZZ_CHECK(frame.local_map == source.global_map);
     } else {
-        // A grey ramp: entry k of n is k * 255 / (n - 1) in all three channels.
-        const size_t entries = 2u << (input[kScreenPackedOffset] & kColorTableSizeMask);
-        Bytes ramp;
-        for (size_t k = 0; k < entries; ++k) ramp.insert(ramp.end(), 3, static_cast<uint8_t>(k * 255 / (entries - 1)));
-        FUZZ_CHECK(frame.local_table == ramp);
+        FUZZ_CHECK(frame.local_map == GreyRamp(2u << (input[kScreenPackedOffset] & kColorTableSizeMask)));
     }
+}
+
+// After a clean run: where giflib decodes the first image of every input, it
+// must decode the whole output, and the giflib check must find nothing.
+void CheckDecodedOutput(const Bytes& output, const std::vector<Bytes>& inputs, unsigned delay, bool loop) {
+    std::vector<DecodedGif> sources(inputs.size());
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        if (!ReadsAlike(inputs[i], true, &sources[i]) || !sources[i].images[0].raster_decoded) return;
+    }
+    DecodedGif decoded;
+    FUZZ_CHECK(SlurpGifBytes(output, &decoded));
+    const std::vector<std::string> faults = CheckAnimation(decoded, sources, delay, loop);
+    for (const std::string& fault : faults) std::fprintf(stderr, "giflib check: %s\n", fault.c_str());
+    FUZZ_CHECK(faults.empty());
 }
 
 }  // namespace
@@ -137,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t bound = kOutputFixedBytes;
     for (size_t i = 0; i < inputs.size(); ++i) {
         run.frames.push_back(ScratchDir() + "/frame" + std::to_string(i) + ".gif");
-        WriteWholeFile(run.frames.back(), inputs[i].data(), inputs[i].size());
+        WriteWholeFile(run.frames.back(), inputs[i]);
         bound += inputs[i].size() + kFrameOverheadBytes;
     }
     unlink(run.output.c_str());
@@ -145,25 +180,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int descriptors_before = OpenDescriptorCount();
     BuildAnimation(run);
     FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
-    for (size_t i = 0; i < inputs.size(); ++i) FUZZ_CHECK(ReadWholeFile(run.frames[i]) == inputs[i]);
-    const Bytes output = ReadWholeFile(run.output);
+    for (size_t i = 0; i < inputs.size(); ++i) FUZZ_CHECK(ReadFileBytes(run.frames[i]) == inputs[i]);
+    const Bytes output = ReadFileBytes(run.output);
     FUZZ_CHECK(output.size() <= bound);
     FUZZ_CHECK(run.messages.size() <= 1);
     FUZZ_CHECK(run.frames_opened >= 1 && run.frames_opened <= inputs.size());
 
-    const GifWalk walk = WalkWithGiflib(output.data(), output.size(), /*first_image_only=*/false);
-    FUZZ_CHECK(walk.opened && !walk.has_global_table);
+    GifReadOptions records;
+    records.pass_refused_code_size = true;
+    DecodedGif walk;
+    ReadGifBytes(output, records, &walk);
+    FUZZ_CHECK(walk.opened && walk.global_bits == 0);
     FUZZ_CHECK(walk.consumed == output.size());
     size_t complete = inputs.size();
     if (run.messages.empty()) {
         unsigned width = 0, height = 0;
         for (const Bytes& input : inputs) {
-            FUZZ_CHECK(HasAcceptedHeader(input.data(), input.size()));
-            width = std::max(width, Le16At(input.data(), input.size(), kScreenWidthOffset));
-            height = std::max(height, Le16At(input.data(), input.size(), kScreenHeightOffset));
+            FUZZ_CHECK(HasAcceptedHeader(input));
+            width = std::max(width, Le16At(input, kScreenWidthOffset));
+            height = std::max(height, Le16At(input, kScreenHeightOffset));
         }
         FUZZ_CHECK(run.frames_opened == inputs.size() && walk.reached_trailer);
         FUZZ_CHECK(static_cast<unsigned>(walk.width) == width && static_cast<unsigned>(walk.height) == height);
+        CheckDecodedOutput(output, inputs, run.delay, run.loop);
     } else {
         // The run stopped at the frame it opened last, before writing any of
         // it: the frames before it stand complete, with no trailer and the
@@ -172,18 +211,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string& message = run.messages[0];
         FUZZ_CHECK(run.icons[0] == MessageIcon::kWarning);
         FUZZ_CHECK(message == kMsgNotAGif || message == kMsgPrematureEnd);
-        if (message == kMsgNotAGif) FUZZ_CHECK(!HasAcceptedHeader(inputs[complete].data(), inputs[complete].size()));
+        if (message == kMsgNotAGif) FUZZ_CHECK(!HasAcceptedHeader(inputs[complete]));
         FUZZ_CHECK(!walk.reached_trailer && walk.width == 0 && walk.height == 0);
     }
     FUZZ_CHECK(walk.images.size() == complete);
+    const std::vector<std::pair<int, size_t>> looping_frame = {{kApplicationLabel, kApplicationIdSize},
+                                                               {kContinuedSubBlock, kLoopingSubBlockSize},
+                                                               {kGraphicControlLabel, kGraphicControlBlockSize}};
+    const std::vector<std::pair<int, size_t>> other_frame = {{kGraphicControlLabel, kGraphicControlBlockSize}};
     for (size_t i = 0; i < complete; ++i) {
-        const std::vector<WalkedExtension>& extensions = walk.images[i].extensions;
-        const bool looping = i == 0 && run.loop;
-        FUZZ_CHECK(walk.images[i].has_local_table);
-        FUZZ_CHECK(extensions.size() == (looping ? 2u : 1u));
-        if (looping)
-            FUZZ_CHECK(IsExtension(extensions[0], kApplicationLabel, {kApplicationIdSize, kLoopingSubBlockSize}));
-        FUZZ_CHECK(IsExtension(extensions.back(), kGraphicControlLabel, {kGraphicControlBlockSize}));
+        FUZZ_CHECK(walk.images[i].local_bits > 0);
+        FUZZ_CHECK(BlocksBefore(walk.images[i]) == (i == 0 && run.loop ? looping_frame : other_frame));
         CheckFrameTable(walk.images[i], inputs[i]);
     }
     return 0;

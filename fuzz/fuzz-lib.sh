@@ -7,37 +7,39 @@ ZORVANE_CORPUS_DIR="${ZORVANE_CORPUS_DIR:-$ZORVANE_ROOT/tests/data/pygif-test-su
 
 zv_log() { printf '%s\n' "fuzz: $*" >&2; }
 
-# Installs clang, libFuzzer's runtime and giflib when missing (as root).
-zv_fuzz_install_deps() {
-    local missing=()
-    command -v clang++ >/dev/null 2>&1 || missing+=(clang)
-    command -v cmake >/dev/null 2>&1 || missing+=(cmake)
-    dpkg -s libclang-rt-dev >/dev/null 2>&1 || missing+=(libclang-rt-dev)
-    [ -f /usr/include/gif_lib.h ] || missing+=(libgif-dev)
-    [ "${#missing[@]}" -eq 0 ] && return 0
-    if [ "$(id -u)" -ne 0 ]; then
-        zv_log "missing packages: ${missing[*]} (install them as root)"
+# The generated seeds are written beside the public corpus, which every run
+# starts from: its absence is an error, not a smaller corpus.
+zv_fuzz_check_corpus() {
+    if ! compgen -G "$ZORVANE_CORPUS_DIR/*.gif" >/dev/null; then
+        zv_log "no GIF files in the corpus folder ZORVANE_CORPUS_DIR=$ZORVANE_CORPUS_DIR"
         return 1
     fi
-    zv_log "installing ${missing[*]}"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}" >/dev/null ||
-        { apt-get update >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}" >/dev/null; }
 }
 
-# Configures and builds the targets, then writes the generated seeds.
+# Configures the fuzzing tree from the project root (clang, ZORVANE_FUZZING),
+# builds the targets, then writes the generated seeds. A tree configured from
+# elsewhere or with another generator is configured afresh; its corpus stays.
 zv_fuzz_build() {
-    zv_fuzz_install_deps || return 1
+    zv_fuzz_check_corpus || return 1
+    "$ZORVANE_ROOT/scripts/install-deps.sh" fuzz >&2 || return 1
     mkdir -p "$ZV_FUZZ_BUILD/logs"
-    cmake -S "$ZORVANE_ROOT/fuzz" -B "$ZV_FUZZ_BUILD" -DCMAKE_CXX_COMPILER=clang++ >"$ZV_FUZZ_BUILD/logs/configure.log" 2>&1 ||
+    local cache="$ZV_FUZZ_BUILD/CMakeCache.txt"
+    if [ -f "$cache" ] && { ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$ZORVANE_ROOT" "$cache" ||
+        ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' "$cache"; }; then
+        zv_log "configuring $ZV_FUZZ_BUILD afresh"
+        rm -rf "$cache" "$ZV_FUZZ_BUILD/CMakeFiles"
+    fi
+    cmake -S "$ZORVANE_ROOT" -B "$ZV_FUZZ_BUILD" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DZORVANE_FUZZING=ON -DZORVANE_SANITIZE=OFF -DBUILD_TESTING=OFF -DZORVANE_BUILD_QT=OFF \
+        -DZORVANE_CORPUS_DIR="$ZORVANE_CORPUS_DIR" >"$ZV_FUZZ_BUILD/logs/configure.log" 2>&1 ||
         { cat "$ZV_FUZZ_BUILD/logs/configure.log" >&2; return 1; }
-    cmake --build "$ZV_FUZZ_BUILD" -j "${ZV_JOBS:-2}" >"$ZV_FUZZ_BUILD/logs/build.log" 2>&1 ||
+    cmake --build "$ZV_FUZZ_BUILD" -j "${ZV_JOBS:-2}" --target $ZV_FUZZ_TARGETS make_seeds \
+        >"$ZV_FUZZ_BUILD/logs/build.log" 2>&1 ||
         { cat "$ZV_FUZZ_BUILD/logs/build.log" >&2; return 1; }
     rm -rf "$ZV_FUZZ_BUILD/seeds"
     mkdir -p "$ZV_FUZZ_BUILD/seeds/summary_fuzzer" "$ZV_FUZZ_BUILD/seeds/build_fuzzer"
-    local gifs=("$ZORVANE_ROOT"/samples/*.gif)
-    [ -d "$ZORVANE_CORPUS_DIR" ] && gifs+=("$ZORVANE_CORPUS_DIR"/*.gif)
     "$ZV_FUZZ_BUILD/make_seeds" "$ZV_FUZZ_BUILD/seeds/summary_fuzzer" "$ZV_FUZZ_BUILD/seeds/build_fuzzer" \
-        "${gifs[@]}" || return 1
+        "$ZORVANE_ROOT"/samples/*.gif "$ZORVANE_CORPUS_DIR"/*.gif || return 1
 }
 
 # A fresh folder for the scratch files of one target run: in memory when it
@@ -74,8 +76,7 @@ zv_fuzz_run() {
     local target="$1" seconds="$2" corpus="$3"
     local artifacts="$ZV_FUZZ_BUILD/artifacts/$target" log="$ZV_FUZZ_BUILD/logs/$target.log"
     mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
-    local seed_dirs=("$ZV_FUZZ_BUILD/seeds/$target" "$ZORVANE_ROOT/samples")
-    [ -d "$ZORVANE_CORPUS_DIR" ] && seed_dirs+=("$ZORVANE_CORPUS_DIR")
+    local seed_dirs=("$ZV_FUZZ_BUILD/seeds/$target" "$ZORVANE_ROOT/samples" "$ZORVANE_CORPUS_DIR")
     zv_log "$target: fuzzing for ${seconds}s (log: $log)"
     local status=0 scratch
     scratch="$(zv_scratch_dir)" || return 1

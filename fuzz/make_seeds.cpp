@@ -14,96 +14,62 @@
 #include <utility>
 #include <vector>
 
-namespace {
+#include "gif_fixture.h"
 
-using Bytes = std::vector<uint8_t>;
+namespace {
 
 const char kSeparator[] = "#ZV#";
 constexpr uint8_t kExtensionIntroducer = 0x21, kGraphicControlLabel = 0xF9, kCommentLabel = 0xFE;
-constexpr uint8_t kApplicationLabel = 0xFF, kImageIntroducer = 0x2C, kTrailer = 0x3B;
+constexpr uint8_t kApplicationLabel = 0xFF, kPlainTextLabel = 0x01, kTrailer = 0x3B;
+constexpr uint8_t kImageSeparator = 0x2C, kGlobalTableFlag = 0x80;
 
-// GIF records, multi-byte fields little-endian; nothing is validated.
-struct Stream {
-    Bytes bytes;
-    Stream& Raw(const Bytes& more) { return bytes.insert(bytes.end(), more.begin(), more.end()), *this; }
-    Stream& Byte(uint8_t byte) { return Raw({byte}); }
-    Stream& Le16(uint16_t value) { return Raw({static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>(value >> 8)}); }
-    Stream& Header(const char* version) { return Raw({'G', 'I', 'F'}).Raw(Bytes(version, version + 3)); }
-    Stream& Screen(uint16_t width, uint16_t height, uint8_t packed) {
-        return Le16(width).Le16(height).Raw({packed, 0, 0});
+// Sub-blocks of the given lengths, their bytes a pattern that starts at `fill`.
+std::vector<Bytes> Blocks(const std::vector<size_t>& sizes, uint8_t fill) {
+    std::vector<Bytes> blocks;
+    for (size_t length : sizes) {
+        blocks.emplace_back();
+        for (size_t i = 0; i < length; ++i) blocks.back().push_back(static_cast<uint8_t>(fill + i * 37));
     }
-    Stream& Table(size_t entries, uint8_t seed) {
-        for (size_t k = 0; k < entries; ++k)
-            Raw({static_cast<uint8_t>(k * 3 + seed), static_cast<uint8_t>(255 - k), seed});
-        return *this;
-    }
-    Stream& GraphicControl(uint8_t block_size, uint8_t packed, uint16_t delay, uint8_t index, uint8_t terminator) {
-        return Raw({kExtensionIntroducer, kGraphicControlLabel, block_size, packed})
-            .Le16(delay)
-            .Raw({index, terminator});
-    }
-    // Sub-blocks of the given lengths, then the terminator.
-    Stream& Blocks(const std::vector<size_t>& sizes, uint8_t fill) {
-        for (size_t length : sizes) {
-            Byte(static_cast<uint8_t>(length));
-            for (size_t i = 0; i < length; ++i) Byte(static_cast<uint8_t>(fill + i * 37));
-        }
-        return Byte(0);
-    }
-    Stream& Extension(uint8_t label, const std::vector<size_t>& sizes, uint8_t fill) {
-        return Raw({kExtensionIntroducer, label}).Blocks(sizes, fill);
-    }
-    Stream& Image(uint16_t left, uint16_t top, uint16_t width, uint16_t height, uint8_t packed) {
-        return Byte(kImageIntroducer).Le16(left).Le16(top).Le16(width).Le16(height).Byte(packed);
-    }
-    // The code size byte and three bytes of LZW data for 2 x 2 pixels.
-    Stream& SmallImageData() { return Raw({2, 3, 0x84, 0x84, 0x2C, 0}); }
-    // A 2 x 2 screen with a global table of two entries.
-    Stream& Start(uint8_t seed) { return Header("89a").Screen(2, 2, 0x80).Table(2, seed); }
-    Stream& Picture() { return Image(0, 0, 2, 2, 0).SmallImageData().Byte(kTrailer); }
-};
+    return blocks;
+}
+
+// A 2 x 2 screen with a global table of two entries.
+GifBuilder Start(uint8_t seed) { return GifBuilder().Header("89a").Screen(2, 2, kGlobalTableFlag).ColorTable(2, seed); }
+// `gif`, then a 2 x 2 image and the trailer.
+Bytes Picture(GifBuilder& gif) { return gif.ImageDescriptor(0, 0, 2, 2, 0).SimpleImageData(2, 2).Trailer().bytes(); }
 
 std::vector<std::pair<std::string, Bytes>> Cases() {
-    Stream gif87a, local, extensions, long_data;
-    gif87a.Header("87a").Screen(2, 2, 0x81).Table(4, 9).Image(0, 0, 2, 2, 0x40).SmallImageData().Byte(kTrailer);
-    local.Header("89a").Screen(300, 200, 0xF7).Table(256, 1).Image(5, 6, 2, 2, 0x82).Table(8, 2).SmallImageData();
-    extensions.Start(3)
-        .Extension(kApplicationLabel, {11, 3}, 'N')
-        .Extension(kCommentLabel, {255, 255, 7}, 'c')
-        .Extension(1, {12, 4}, 0);
-    extensions.GraphicControl(4, 0x1F, 0, 0, 0).GraphicControl(4, 0xE5, 3, 1, 0).Picture();
-    long_data.Header("89a").Screen(64, 64, 0x80).Table(2, 7).Image(0, 0, 64, 64, 0).Byte(2);
-    long_data.Blocks({255, 255, 255, 1}, 0).Byte(kTrailer);
+    GifBuilder gif87a, local, extensions, long_data;
+    gif87a.Header("87a").Screen(2, 2, 0x81).ColorTable(4, 9).ImageDescriptor(0, 0, 2, 2, 0x40).SimpleImageData(2, 2);
+    local.Header("89a").Screen(300, 200, 0xF7).ColorTable(256, 1).ImageDescriptor(5, 6, 2, 2, 0x82).ColorTable(8, 2);
+    extensions = Start(3)
+                     .Extension(kApplicationLabel, Blocks({11, 3}, 'N'))
+                     .Extension(kCommentLabel, Blocks({255, 255, 7}, 'c'))
+                     .Extension(kPlainTextLabel, Blocks({12, 4}, 0))
+                     .GraphicControl(0x1F, 0, 0)
+                     .GraphicControl(0xE5, 3, 1);
+    long_data.Header("89a").Screen(64, 64, kGlobalTableFlag).ColorTable(2, 7).ImageDescriptor(0, 0, 64, 64, 0);
+    long_data.ImageData(2, Blocks({255, 255, 255, 1}, 0)).Trailer();
+    // A graphic control block of size 5 whose terminator byte is ','; then a terminator.
+    const Bytes bad_control = {kExtensionIntroducer, kGraphicControlLabel, 5, 0x09, 7, 0, 1, kImageSeparator, 0};
     return {
-        {"global", Stream().Start(0).GraphicControl(4, 0x05, 10, 1, 0).Picture().bytes},
-        {"gif87a", gif87a.bytes},
-        {"local", local.Byte(kTrailer).bytes},
-        {"no-table", Stream().Header("89a").Screen(2, 2, 0x03).Picture().bytes},
-        {"extensions", extensions.bytes},
-        {"bad-control", Stream().Start(4).GraphicControl(5, 0x09, 7, 1, 0x2C).Byte(0).Picture().bytes},
-        {"stray", Stream().Start(5).Raw({0x00, 0x3B, 0x7F, 0xF9}).Image(0, 0, 2, 2, 0).SmallImageData().bytes},
-        {"trailer-first", Stream().Header("89a").Screen(2, 2, 0x00).Byte(kTrailer).bytes},
-        {"code-size-12", Stream().Start(6).Image(0, 0, 2, 2, 0).Byte(12).Blocks({4}, 0).Byte(kTrailer).bytes},
-        {"long-data", long_data.bytes},
+        {"global", Picture(Start(0).GraphicControl(0x05, 10, 1))},
+        {"gif87a", gif87a.Trailer().bytes()},
+        {"local", local.SimpleImageData(2, 2).Trailer().bytes()},
+        {"no-table", Picture(GifBuilder().Header("89a").Screen(2, 2, 0x03))},
+        {"extensions", Picture(extensions)},
+        {"bad-control", Picture(Start(4).Raw(bad_control))},
+        {"stray", Start(5)
+                      .Raw({0x00, kTrailer, 0x7F, kGraphicControlLabel})
+                      .ImageDescriptor(0, 0, 2, 2, 0)
+                      .SimpleImageData(2, 2)
+                      .bytes()},
+        {"trailer-first", GifBuilder().Header("89a").Screen(2, 2, 0x00).Trailer().bytes()},
+        {"code-size-12", Start(6).ImageDescriptor(0, 0, 2, 2, 0).ImageData(12, Blocks({4}, 0)).Trailer().bytes()},
+        {"long-data", long_data.bytes()},
         {"extension-cut",
-         Stream().Header("89a").Screen(2, 2, 0x00).Raw({kExtensionIntroducer, kCommentLabel, 200}).bytes},
+         GifBuilder().Header("89a").Screen(2, 2, 0x00).Raw({kExtensionIntroducer, kCommentLabel, 200}).bytes()},
     };
-}
-
-bool WriteFile(const std::string& path, const Bytes& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
-Bytes ReadFile(const std::string& path) {
-    Bytes bytes;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
-        std::fclose(file);
-    }
-    return bytes;
 }
 
 Bytes Join(const std::vector<const Bytes*>& frames) {
@@ -130,24 +96,24 @@ int main(int argc, char** argv) {
         for (size_t length = 0; length <= bytes.size(); ++length) {
             const Bytes cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
             const std::string file = name + "-" + std::to_string(length) + ".gif";
-            ok = WriteFile(inspect_dir + file, cut) && ok;
-            if (length == bytes.size() || length % 7 == 0) ok = WriteFile(build_dir + file, cut) && ok;
+            ok = WriteFileBytes(inspect_dir + file, cut) && ok;
+            if (length == bytes.size() || length % 7 == 0) ok = WriteFileBytes(build_dir + file, cut) && ok;
         }
         for (const auto& [other_name, other] : cases) {
-            ok = WriteFile(build_dir + "pair-" + name + "+" + other_name + ".bin", Join({&bytes, &other})) && ok;
+            ok = WriteFileBytes(build_dir + "pair-" + name + "+" + other_name + ".bin", Join({&bytes, &other})) && ok;
         }
         const Bytes* run[] = {&bytes, &cases[(i + 1) % cases.size()].second, &cases[(i + 2) % cases.size()].second,
                               &cases[0].second};
-        ok = WriteFile(build_dir + "four-" + std::to_string(i) + ".bin", Join({run, run + 4})) && ok;
+        ok = WriteFileBytes(build_dir + "four-" + std::to_string(i) + ".bin", Join({run, run + 4})) && ok;
     }
     std::vector<Bytes> files;
-    for (int a = 3; a < argc; ++a) files.push_back(ReadFile(argv[a]));
+    for (int a = 3; a < argc; ++a) files.push_back(ReadFileBytes(argv[a]));
     for (size_t i = 0; i < files.size(); ++i) {
         std::vector<const Bytes*> group;
         for (size_t n = 0; n < 4 && i + n < files.size(); ++n) {
             group.push_back(&files[i + n]);
-            ok = WriteFile(build_dir + "files-" + std::to_string(i) + "-" + std::to_string(n + 1) + ".bin",
-                           Join(group)) &&
+            ok = WriteFileBytes(build_dir + "files-" + std::to_string(i) + "-" + std::to_string(n + 1) + ".bin",
+                                Join(group)) &&
                  ok;
         }
     }

@@ -6,7 +6,7 @@
 // bytes are not "GIF87a"/"GIF89a"; a summary whose size is the logical
 // screen's (zero where the file ends) and whose palette kind and depth agree
 // with giflib's record reader wherever giflib reaches the first image over
-// the same records (see WalkedAsOurs).
+// the same records (see ControlsReadAlike).
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -15,6 +15,8 @@
 #include "fuzz_support.h"
 #include "gif/frame_summary.h"
 #include "gif/gif_records.h"
+#include "giflib_check.h"
+#include "test_support.h"
 
 namespace {
 
@@ -31,7 +33,8 @@ struct Recorder : InspectionCaller {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = ScratchDir() + "/inspect.gif";
-    WriteWholeFile(path, data, size);
+    const Bytes input(data, data + size);
+    WriteWholeFile(path, input);
 
     const int descriptors_before = OpenDescriptorCount();
     Recorder recorder;
@@ -41,12 +44,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(recorder.events[0] == std::string("name:") + kDisplayName);
     const std::string& result = recorder.events[1];
 
-    if (!HasAcceptedHeader(data, size)) {
+    if (!HasAcceptedHeader(input)) {
         FUZZ_CHECK(result == std::string("warning:") + kMsgNotAGif);
         return 0;
     }
-    const GifWalk walk = WalkWithGiflib(data, size, /*first_image_only=*/true);
-    const bool giflib_found_image = !walk.images.empty() && WalkedAsOurs(walk.images[0]);
+    GifReadOptions first_image;
+    first_image.first_image_only = first_image.pass_refused_code_size = true;
+    DecodedGif walk;
+    ReadGifBytes(input, first_image, &walk);
+    const bool giflib_found_image = !walk.images.empty() && ControlsReadAlike(walk.images[0]);
     if (result == std::string("warning:") + kMsgPrematureEnd) {
         FUZZ_CHECK(!giflib_found_image);
         return 0;
@@ -58,16 +64,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char expected[128];
     std::snprintf(expected, sizeof expected, "summary:%u x %u\n%s (%u bpp)", width, height, kind, bits);
     FUZZ_CHECK(result == expected);
-    FUZZ_CHECK(width == Le16At(data, size, kScreenWidthOffset));
-    FUZZ_CHECK(height == Le16At(data, size, kScreenHeightOffset));
+    FUZZ_CHECK(width == Le16At(input, kScreenWidthOffset));
+    FUZZ_CHECK(height == Le16At(input, kScreenHeightOffset));
     FUZZ_CHECK(bits >= 1 && bits <= 8);
     const std::string palette(kind);
     FUZZ_CHECK(palette == "local" || palette == "global" || palette == "none");
     if (!giflib_found_image) return 0;
-    const WalkedImage& image = walk.images[0];
-    if (image.has_local_table) {
+    const DecodedImage& image = walk.images[0];
+    if (image.local_bits > 0) {
         FUZZ_CHECK(palette == "local" && static_cast<int>(bits) == image.local_bits);
-    } else if (walk.has_global_table) {
+    } else if (walk.global_bits > 0) {
         FUZZ_CHECK(palette == "global" && static_cast<int>(bits) == walk.global_bits);
     } else {
         FUZZ_CHECK(palette == "none");

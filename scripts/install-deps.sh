@@ -3,6 +3,7 @@
 #
 #   scripts/install-deps.sh run          what ./run.sh needs (native build of the command line)
 #   scripts/install-deps.sh gui          what ./run.sh gui needs (the Qt desktop program)
+#   scripts/install-deps.sh fuzz         what ./fuzz.sh needs (clang, libFuzzer, giflib)
 #   scripts/install-deps.sh test         what ./test.sh needs (tests, sanitizers, fuzzing, peer GIF tools,
 #                                        both Windows builds and Wine, the Qt program, the packages
 #                                        and their checks)
@@ -18,13 +19,15 @@ test_packages=("${run_packages[@]}"
     gifsicle imagemagick              # peer tools that must read the output
     python3                           # samples/make_samples.py
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix)  # Windows builds (posix threads, for GoogleTest)
+fuzz_packages=("${run_packages[@]}"
+    clang libclang-rt-dev libgif-dev) # libFuzzer targets and their giflib checks
 gui_packages=("${run_packages[@]}"
     qt6-base-dev fonts-dejavu-core    # the Linux desktop program
     xdg-utils)                        # its help and home-page buttons
 test_packages+=(
     qt6-base-dev fonts-dejavu-core xvfb xauth xdotool        # the Qt program, its tests, screenshot and drive
     wine64 fonts-wine fp-utils python3                       # the Windows program under Wine, help.chm
-    clang libclang-rt-dev valgrind)                          # fuzzing, memory checks
+    "${fuzz_packages[@]}" valgrind)                          # fuzzing, memory checks
 test_packages+=(
     dpkg-dev lintian fakeroot desktop-file-utils man-db groff-base   # the .deb: shlibdeps, checks, pages
     zip unzip file)                                                # the Windows zip and its checks
@@ -32,9 +35,10 @@ test_packages+=(
 case "${1:-}" in
     run) packages=("${run_packages[@]}") ;;
     gui) packages=("${gui_packages[@]}") ;;
+    fuzz) packages=("${fuzz_packages[@]}") ;;
     test) packages=("${test_packages[@]}") ;;
     "" | -h | --help)
-        sed -n '2,10s/^# \{0,1\}//p' "$0"
+        sed -n '2,11s/^# \{0,1\}//p' "$0"
         [ -n "${1:-}" ] && exit 0 || exit 2
         ;;
     *) packages=("$@") ;;

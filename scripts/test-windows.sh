@@ -92,11 +92,12 @@ grep -v "FS volume label and serial are not available" "$work/tests.log" || true
 
 # ---- outputs of the dialog decoded by giflib ----------------------------------------
 echo "== giflib check of the dialog's outputs"
-checker=$build64/tests/win/giflib_check
-if [ ! -x "$checker" ] || [ tests/win/giflib_check.c -nt "$checker" ]; then
-    cc -O1 -Wall -Wextra -Werror -o "$checker" tests/win/giflib_check.c -lgif || fail "building the giflib check"
-fi
-if [ -s "$work/giflib-checks.txt" ]; then
+# The check the native suites use, built in the native tree (build/, configured with tests).
+checker=$root/build/giflib_check
+cmake --build "$root/build" --target giflib_check >/dev/null || fail "building the giflib check in build/"
+if [ ! -x "$checker" ]; then
+    fail "no giflib check at $checker"
+elif [ -s "$work/giflib-checks.txt" ]; then
     "$checker" "$work/giflib-checks.txt" || fail "giflib check"
 else
     fail "the dialog tests left no outputs to decode"

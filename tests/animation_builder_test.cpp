@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "file_io_fault.h"
 #include "giflib_support.h"
 #include "test_support.h"
 
@@ -350,8 +351,9 @@ TEST(BuildOutputTest, OutputInMissingFolderCannotBeCreated) {
 }
 
 // A write that fails stops the run with a message: on /dev/full (at the
-// header, or when the buffered bytes are flushed at the close), and in the
-// middle of a large frame when the file size limit is reached.
+// header, or when the buffered bytes are flushed before the seek back to the
+// screen descriptor), at the close when every write before it went through,
+// and in the middle of a large frame when the file size limit is reached.
 TEST(BuildOutputTest, WriteFailureStopsTheRun) {
     TempDir dir;
     const std::vector<std::string> frames = {dir.Write("big.gif", SimpleGif(400, 400, 1)),
@@ -362,6 +364,9 @@ TEST(BuildOutputTest, WriteFailureStopsTheRun) {
         EXPECT_EQ(RunBuild("/dev/full", some).messages, could_not_write) << count << " frames";
     }
     const std::string output = dir.File("out.gif");
+    FailCloseOf(output);
+    EXPECT_EQ(RunBuild(output, frames).messages, could_not_write) << "the output's close failed";
+    FailCloseOf("");
     const int outcome = RunGuarded(
         [&] {
             const BuildRecorder recorder = RunBuild(output, frames);

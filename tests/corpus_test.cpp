@@ -22,7 +22,6 @@ namespace {
 const char kCorpusDir[] = ZORVANE_CORPUS_DIR;
 constexpr unsigned kDelay = 7;
 constexpr uint8_t kTableSizeMask = 0x07;
-constexpr size_t kGraphicControlBodySize = 4;  // as giflib hands it: packed flags, delay, index
 
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
@@ -30,15 +29,8 @@ std::string BaseName(const std::string& path) { return path.substr(path.find_las
 // every graphic control before it is one 4-byte sub-block, so that giflib and
 // a reader that takes the block as 6 fixed bytes agree on where it ends.
 bool GiflibReachesFirstImage(const std::string& path, DecodedGif* input) {
-    if (!ReadFirstImage(path, input) || (input->signature != "GIF87a" && input->signature != "GIF89a")) return false;
-    const std::vector<GiflibExtension>& blocks = input->images.front().extensions;
-    for (size_t i = 0; i < blocks.size(); ++i) {
-        if (blocks[i].function == GRAPHICS_EXT_FUNC_CODE &&
-            (blocks[i].bytes.size() != kGraphicControlBodySize ||
-             (i + 1 < blocks.size() && blocks[i + 1].function == CONTINUE_EXT_FUNC_CODE)))
-            return false;
-    }
-    return true;
+    return ReadFirstImage(path, input) && (input->signature == "GIF87a" || input->signature == "GIF89a") &&
+           ControlsReadAlike(input->images.front());
 }
 
 // The summary as giflib's view of the file gives it.

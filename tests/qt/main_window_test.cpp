@@ -24,15 +24,15 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gif/animation_builder.h"
+#include "gif_fixture.h"
+#include "giflib_check.h"
 #include "qt/preview_dialog.h"
 #include "qt/user_prompts.h"
 #include "zorvane_version.h"
-
-// tests/win/giflib_check.c: decodes each listed output with giflib and compares
-// it with its inputs; returns the number of failures.
-int giflib_check_list(const char* path);
 
 namespace {
 
@@ -41,24 +41,12 @@ const char kNotAGif[] = "Not a GIF file, or incorrect version number.";
 const char kHelpMissing[] = "Couldn't find the help file! Please make sure zorvane-help.html is in %1 and try again.";
 const char kWideSummary[] = "100 x 50\nglobal (8 bpp)";
 const char kLocalSummary[] = "7 x 9\nlocal (4 bpp)";
-constexpr char kColourTableFlag = '\x80';
-constexpr int kColourTableBitsMask = 0x07;
-constexpr char kImageSeparator = 0x2C;
 
-// A one-pixel GIF; a colour table follows whenever its flag is set.
+// A one-pixel GIF89a; a colour table follows whenever its flag is set.
 QByteArray SmallGif(int width, int height, char screen_flags, char image_flags) {
-    QByteArray gif("GIF89a");
-    const char screen[] = {
-        char(width & 0xFF), char(width >> 8), char(height & 0xFF), char(height >> 8), screen_flags, 0, 0};
-    gif.append(screen, sizeof screen);
-    auto table = [&gif](char flags) {
-        if (flags & kColourTableFlag) gif.append(3 << ((flags & kColourTableBitsMask) + 1), '\x5A');
-    };
-    table(screen_flags);
-    const char image[] = {kImageSeparator, 0, 0, 0, 0, 1, 0, 1, 0, image_flags};  // 1 x 1 at 0, 0
-    gif.append(image, sizeof image);
-    table(image_flags);
-    return gif.append("\x02\x02\x44\x01\x00\x3B", 6);  // code size 2; clear, index 0, end; terminator; trailer
+    const Bytes gif = OnePixelGif("89a", static_cast<uint16_t>(width), static_cast<uint16_t>(height),
+                                  static_cast<uint8_t>(screen_flags), static_cast<uint8_t>(image_flags));
+    return QByteArray(reinterpret_cast<const char*>(gif.data()), static_cast<int>(gif.size()));
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -232,12 +220,11 @@ private:
     QImage Picture() { return Control<QLabel>("framePicture")->pixmap().toImage(); }
     // giflib finds in `output` the first images of `frames`, in this order.
     void ExpectFrames(const QString& output, unsigned delay, bool loop, const QStringList& frames) {
-        QFile list(Path(QStringLiteral("order-check.txt")));
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write(QFile::encodeName(output) + '\t' + QByteArray::number(delay) + '\t' + (loop ? "1" : "0") + '\t' +
-                   QFile::encodeName(frames.join(QLatin1Char('\t'))) + '\n');
-        list.close();
-        QCOMPARE(giflib_check_list(QFile::encodeName(list.fileName()).constData()), 0);
+        std::vector<std::string> inputs;
+        for (const QString& frame : frames) inputs.push_back(QFile::encodeName(frame).toStdString());
+        const std::vector<std::string> faults =
+            CheckAnimationFiles(QFile::encodeName(output).toStdString(), inputs, delay, loop);
+        QVERIFY2(faults.empty(), faults.empty() ? "" : faults.front().c_str());
     }
 
 private slots:
@@ -433,7 +420,7 @@ private slots:
                        (c.loop ? "1" : "0") + '\t' + QFile::encodeName(frames.join(QLatin1Char('\t'))) + '\n');
         }
         list.close();
-        QCOMPARE(giflib_check_list(QFile::encodeName(list.fileName()).constData()), 0);
+        QCOMPARE(CheckAnimationList(QFile::encodeName(list.fileName()).toStdString(), stderr), 0);
         // Building changes nothing in the window.
         QVERIFY(prompts_.messages.isEmpty());
         QCOMPARE(List()->count(), 4);

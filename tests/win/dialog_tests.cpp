@@ -13,14 +13,13 @@
 
 #include "app/app_state.h"
 #include "app/main_dialog.h"
-#include "res/ui_texts.h"
 #include "gif/animation_builder.h"
+#include "gif_fixture.h"
 #include "res/resource.h"
+#include "res/ui_texts.h"
 #include "tests/win/harness.h"
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 // Texts the user sees, written out here rather than taken from the sources.
 const char kNotAGif[] = "Not a GIF file, or incorrect version number.";
@@ -34,34 +33,11 @@ const char kWideSummary[] = "100 x 50\nglobal (8 bpp)";
 
 constexpr size_t kHeaderSize = 6;
 constexpr size_t kScreenSize = 7;
-constexpr unsigned char kColourTableFlag = 0x80;
-constexpr unsigned char kColourTableBitsMask = 0x07;
 constexpr unsigned char kExtension = 0x21;
-constexpr unsigned char kImageSeparator = 0x2C;
 constexpr unsigned char kApplicationLabel = 0xFF;
 constexpr unsigned char kTrailer = 0x3B;
 
-// A one-pixel GIF; a colour table follows whenever its flag is set.
-Bytes SmallGif(const char* version, unsigned width, unsigned height, unsigned char screen_flags,
-               unsigned char image_flags) {
-    auto byte = [](unsigned value) { return static_cast<unsigned char>(value); };
-    Bytes gif;
-    auto put = [&gif](std::initializer_list<unsigned char> bytes) {
-        for (unsigned char b : bytes) gif.push_back(b);
-    };
-    auto table = [&gif](unsigned char flags) {
-        if (flags & kColourTableFlag) gif.resize(gif.size() + (3u << ((flags & kColourTableBitsMask) + 1)), 0x5A);
-    };
-    put({'G', 'I', 'F', byte(version[0]), byte(version[1]), byte(version[2])});
-    put({byte(width), byte(width >> 8), byte(height), byte(height >> 8), screen_flags, 0, 0});  // little-endian
-    table(screen_flags);
-    put({kImageSeparator, 0, 0, 0, 0, 1, 0, 1, 0, image_flags});  // 1 x 1 at 0, 0
-    table(image_flags);
-    put({2, 2, 0x44, 0x01, 0, kTrailer});  // code size 2; clear, index 0, end; terminator
-    return gif;
-}
-
-std::string WideGif(const std::string& name) { return WriteBytes(name, SmallGif("89a", 100, 50, 0xF7, 0x00)); }
+std::string WideGif(const std::string& name) { return WriteBytes(name, OnePixelGif("89a", 100, 50, 0xF7, 0x00)); }
 std::string TextFile(const std::string& name) {
     const std::string text = "These are notes, not a picture.\r\n";
     return WriteBytes(name, Bytes(text.begin(), text.end()));
@@ -209,7 +185,7 @@ TEST_F(MainDialog, DropOfTwoThousandFiles) {
 // Selecting shows name and summary; an unusable frame names itself, keeps the
 // previous summary and says why. A 300-byte name is cut at 255 bytes.
 TEST_F(MainDialog, SelectionShowsNameAndSummary) {
-    Bytes cut = SmallGif("89a", 5, 5, 0x00, 0x00);
+    Bytes cut = OnePixelGif("89a", 5, 5, 0x00, 0x00);
     cut.resize(kHeaderSize + kScreenSize);
     cut.push_back(kTrailer);
     std::string long_name(296, 'n');
@@ -221,9 +197,9 @@ TEST_F(MainDialog, SelectionShowsNameAndSummary) {
     };
     const Case cases[] = {
         {WideGif("wide.gif"), "wide.gif", kWideSummary, nullptr},
-        {WriteBytes("local.gif", SmallGif("89a", 7, 9, 0x91, 0x83)), "local.gif", "7 x 9\nlocal (4 bpp)", nullptr},
+        {WriteBytes("local.gif", OnePixelGif("89a", 7, 9, 0x91, 0x83)), "local.gif", "7 x 9\nlocal (4 bpp)", nullptr},
         {TextFile("sel-notes.txt"), "sel-notes.txt", "7 x 9\nlocal (4 bpp)", kNotAGif},
-        {WriteBytes("bare.gif", SmallGif("87a", 3, 4, 0x00, 0x00)), "bare.gif", "3 x 4\nnone (1 bpp)", nullptr},
+        {WriteBytes("bare.gif", OnePixelGif("87a", 3, 4, 0x00, 0x00)), "bare.gif", "3 x 4\nnone (1 bpp)", nullptr},
         {WorkPath("no such file.gif"), "no such file.gif", "3 x 4\nnone (1 bpp)", kCouldNotOpen},
         {WriteBytes("cut.gif", cut), "cut.gif", "3 x 4\nnone (1 bpp)", kPrematureEnd},
         {"C:\\deep\\" + long_name, long_name.substr(0, 255), "3 x 4\nnone (1 bpp)", kCouldNotOpen},
@@ -507,7 +483,7 @@ class DialogLayout : public MainDialog {};
 TEST_F(DialogLayout, EveryStaticTextFitsItsRectangle) {
     ShowDocumentedState(dialog);
     EXPECT_EQ(TextsNotFitting(dialog), std::vector<std::string>());
-    DropFiles(dialog, {WriteBytes("widest.gif", SmallGif("89a", 65535, 65535, 0xF7, 0x00))});
+    DropFiles(dialog, {WriteBytes("widest.gif", OnePixelGif("89a", 65535, 65535, 0xF7, 0x00))});
     ClickListEntry(dialog, 3);
     EXPECT_EQ(ControlText(dialog, IDC_FRAME_INFO), "65535 x 65535\nglobal (8 bpp)");
     EXPECT_EQ(TextsNotFitting(dialog), std::vector<std::string>());
