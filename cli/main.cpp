@@ -212,26 +212,20 @@ struct CliBuild : BuildOptions {
     const char* output = nullptr;
     bool loop = true;
     PathList frames;
-    std::vector<DelayRun> delays;  // by first_frame, at most one run per frame
+    std::vector<DelayRun> delays;  // in the order given, so by first_frame
     size_t delay_frame = 0;        // the frame the next Delay() call is for
     size_t delay_run = 0;          // the run that frame falls in
     bool message_shown = false;
 
-    void SetDelay(const char* text) {
-        const DelayRun run = {frames.size(), ParseDelayText(text)};
-        if (!delays.empty() && delays.back().first_frame == run.first_frame) {
-            delays.back() = run;  // no frame in between: the later -d wins
-        } else {
-            delays.push_back(run);
-        }
-    }
+    void SetDelay(const char* text) { delays.push_back({frames.size(), ParseDelayText(text)}); }
 
     const char* OutputPath() override { return output; }
     bool LoopFlag() override { return loop; }
     size_t FrameCount() override { return frames.size(); }
     const char* FramePath(size_t index) override { return frames[index]; }
     // Asked once per frame, in frame order. The first run also covers the
-    // frames before it; a run after the last frame covers nothing.
+    // frames before it; of runs from the same frame on the last counts; a run
+    // after the last frame covers nothing (unless it is the only one).
     unsigned Delay() override {
         if (delays.empty()) return 0;
         while (delay_run + 1 < delays.size() && delays[delay_run + 1].first_frame <= delay_frame) ++delay_run;

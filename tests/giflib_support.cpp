@@ -322,6 +322,12 @@ Bytes GreyRamp(size_t entries) {
 
 void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedGif>& inputs, unsigned delay,
                             bool loop) {
+    ExpectAnimationMatches(output, inputs, std::vector<unsigned>(inputs.size(), delay), loop);
+}
+
+void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
+                            const std::vector<unsigned>& delays, bool loop) {
+    ASSERT_EQ(delays.size(), inputs.size()) << "one delay per frame";
     EXPECT_EQ(output.signature, "GIF89a");
     EXPECT_TRUE(output.global_map.empty()) << "the output has a global colour table";
     EXPECT_EQ(output.screen_packed, 0);
@@ -352,6 +358,6 @@ void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedG
         }
         DecodedImage frame = output.images[i];
         frame.extensions = extensions;
-        ExpectFrameMatchesInput(frame, inputs[i], delay);
+        ExpectFrameMatchesInput(frame, inputs[i], delays[i]);
     }
 }

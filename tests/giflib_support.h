@@ -96,5 +96,8 @@ Bytes GreyRamp(size_t entries);
 // ReadFirstImage): header, screen, looping block iff `loop`, and per frame one
 // graphic control and the input's first image, its colour table and raster.
 void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedGif>& inputs, unsigned delay, bool loop);
+// The same with a delay of its own for each frame.
+void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
+                            const std::vector<unsigned>& delays, bool loop);
 
 #endif  // ZORVANE_TESTS_GIFLIB_SUPPORT_H
