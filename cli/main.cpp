@@ -31,6 +31,8 @@ constexpr int kExitUsage = 2;
 // file of that name.
 constexpr const char kStandardInput[] = "-";
 constexpr size_t kListChunkSize = 16 * 1024;
+// Longer than any path a system takes (Windows: 32,767 UTF-16 units).
+constexpr size_t kLongestListLine = 64 * 1024;
 
 const char kUsage[] =
     "Usage: zorvane-cli make -o OUTPUT [--no-loop] [-d DELAY] FRAME... [-d DELAY FRAME...]...\n"
@@ -150,7 +152,8 @@ bool AddArgumentPath(const char* arg, PathList* paths) {
 
 // Adds the paths listed in `list_path` (standard input for "-"), one per
 // line. False, with the message shown, when the list cannot be read or holds
-// a line no path can be (a NUL byte).
+// a line no path can be (a NUL byte, or too long). Such a line stops the
+// reading at once, so that a stream without line ends (/dev/zero) ends too.
 bool AddFrameList(const char* list_path, PathList* frames) {
     const bool from_stdin = std::strcmp(list_path, kStandardInput) == 0;
 #ifdef _WIN32
@@ -169,13 +172,12 @@ bool AddFrameList(const char* list_path, PathList* frames) {
     auto finish_line = [&]() {
         ++line_number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find('\0') != std::string::npos) {
-            FileError(list_path, "line " + std::to_string(line_number) + " of the frame list holds a NUL byte");
-            ok = false;
-        } else if (!line.empty()) {
-            frames->Add(line.data(), line.size());
-        }
+        if (!line.empty()) frames->Add(line.data(), line.size());
         line.clear();
+    };
+    auto refuse_line = [&](const char* problem) {
+        FileError(list_path, "line " + std::to_string(line_number + 1) + " of the frame list " + problem);
+        ok = false;
     };
     static char chunk[kListChunkSize];
     size_t count;
@@ -185,8 +187,16 @@ bool AddFrameList(const char* list_path, PathList* frames) {
         const char* const end = chunk + count;
         while (ok && p < end) {
             const char* newline = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-            line.append(p, newline ? newline : end);
-            if (!newline) break;
+            const char* const piece_end = newline ? newline : end;
+            const size_t piece = static_cast<size_t>(piece_end - p);
+            if (std::memchr(p, '\0', piece)) {
+                refuse_line("holds a NUL byte");
+            } else if (line.size() + piece > kLongestListLine) {
+                refuse_line("is longer than any path");
+            } else {
+                line.append(p, piece);
+            }
+            if (!ok || !newline) break;
             p = newline + 1;
             finish_line();
         }
@@ -225,7 +235,7 @@ struct CliBuild : BuildOptions {
     const char* FramePath(size_t index) override { return frames[index]; }
     // Asked once per frame, in frame order. The first run also covers the
     // frames before it; of runs from the same frame on the last counts; a run
-    // after the last frame covers nothing (unless it is the only one).
+    // after the last frame covers nothing (unless it is the first).
     unsigned Delay() override {
         if (delays.empty()) return 0;
         while (delay_run + 1 < delays.size() && delays[delay_run + 1].first_frame <= delay_frame) ++delay_run;

@@ -489,6 +489,26 @@ const FaultCase kFaultCases[] = {
          f.never_created = dir.File("out.gif");
          return f;
      }},
+    {"FrameListWithoutLineEnds",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string list = dir.Write("list.txt", Bytes(100000, 'x'));
+         Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from", list, "--frames-from", "/dev/zero"},
+                 {a, list},
+                 "zorvane-cli: " + list + ": line 1 of the frame list is longer than any path\n"};
+         f.never_created = dir.File("out.gif");
+         return f;
+     }},
+    {"FrameListDevZero",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         Fault f{{"make", "-o", dir.File("out.gif"), a, "--frames-from", "/dev/zero"},
+                 {a},
+                 "zorvane-cli: /dev/zero: line 1 of the frame list holds a NUL byte\n"};
+         f.never_created = dir.File("out.gif");
+         if (access("/dev/zero", R_OK) != 0) f.skip = "no /dev/zero";
+         return f;
+     }},
     {"FrameListLinesKeepTheirBlanks",
      [](const TempDir& dir) {
          const std::string a = WriteFrame(dir, "a.gif");
