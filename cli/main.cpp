@@ -1,6 +1,6 @@
 // zorvane-cli: the command line over the GIF core.
 //
-//   zorvane-cli make -o OUTPUT [--no-loop] [-d DELAY] [--frames-from LIST] FRAME...
+//   zorvane-cli make -o OUTPUT [--no-loop] {FRAME | -d DELAY | --frames-from LIST}...
 //   zorvane-cli info FILE...
 #include <algorithm>
 #include <cerrno>
@@ -35,29 +35,30 @@ constexpr size_t kListChunkSize = 16 * 1024;
 constexpr size_t kLongestListLine = 64 * 1024;
 
 const char kUsage[] =
-    "Usage: zorvane-cli make -o OUTPUT [--no-loop] [-d DELAY] FRAME... [-d DELAY FRAME...]...\n"
+    "Usage: zorvane-cli make -o OUTPUT [--no-loop] ITEM...\n"
+    "         where each ITEM is a FRAME file, -d DELAY or --frames-from LIST\n"
     "       zorvane-cli info FILE...\n"
     "       zorvane-cli --help | --version\n"
     "\n"
     "make   writes OUTPUT, an animated GIF holding the first image of each frame\n"
     "       file in the order given. Image data is copied as it is, never re-encoded.\n"
     "         -o, --output OUTPUT  file to write (an existing file is replaced)\n"
-    "         -d, --delay DELAY    delay of the frames that follow, up to the next -d,\n"
-    "                              in hundredths of a second; frames before the first\n"
+    "         -d, --delay DELAY    delay in hundredths of a second of the frames that\n"
+    "                              follow, up to the next -d; frames before the first\n"
     "                              -d take its value, so one -d sets every frame\n"
-    "                              (digits; the value is kept modulo 65536; default 0).\n"
-    "                              Browsers show a delay of 0 or 1 as 10 hundredths;\n"
-    "                              2 is the fastest delay that plays as set.\n"
-    "         --frames-from LIST   the frame files named in LIST, one per line, at this\n"
-    "                              place in the order; '-' reads standard input. Lines\n"
-    "                              end at LF or CRLF; empty lines are skipped, nothing\n"
-    "                              else is trimmed.\n"
+    "                              (digits, kept modulo 65536; default 0). Browsers\n"
+    "                              show a delay of 0 or 1 as 10 hundredths; 2 is the\n"
+    "                              fastest delay that plays as set.\n"
+    "         --frames-from LIST   the frame files named in LIST, one per line, at\n"
+    "                              this place in the order; '-' reads standard input.\n"
+    "                              Lines end at LF or CRLF; empty lines are skipped,\n"
+    "                              nothing else is trimmed.\n"
     "         --no-loop            play once instead of looping\n"
     "       A FRAME named '-' is the file of that name in the current folder.\n"
 #ifdef _WIN32
-    "       * and ? in the file-name part of a FRAME or FILE are expanded here; each\n"
-    "       pattern's matches are sorted by name, and a pattern matching no file is an\n"
-    "       error. Paths in a LIST are taken as they are.\n"
+    "       * and ? in the file-name part of a FRAME or FILE are expanded; each\n"
+    "       pattern's matches are sorted by name, and a pattern matching no file\n"
+    "       is an error. Paths in a LIST are taken as they are.\n"
 #endif
     "info   prints the logical screen size and the palette of each FILE's first image.\n"
     "\n"
