@@ -1,11 +1,13 @@
 #!/bin/bash
 # Measures `zorvane-cli make` against gifsicle, ImageMagick and the `cat` floor
-# on four generated corpora (see bench/make_corpus.sh), and `zorvane-cli info`
+# on four generated corpora (see bench/make_corpus.sh), `make --frames-from`
+# against the `cat` floor on a fifth of 100,000 frames, and `zorvane-cli info`
 # against `gifsicle --info` and `identify` on corpus a. Writes
 # bench/results/latest.md and prints it. Not a test: nothing here fails on a
 # slow figure; the targets are reported as met or missed.
 #
-#   ./bench.sh            # everything (about 5 minutes on 2 cores)
+#   ./bench.sh            # everything (about 6 minutes on 2 cores, once the
+#                         # corpora exist)
 #
 # Environment:
 #   BENCH_ROUNDS=3        hyperfine invocations per corpus; the command order
@@ -85,6 +87,17 @@ write_make_commands() {
     } >"$out/$c.cmds"
 }
 
+# Corpus e: 100,000 frames, named in a list (no command line holds them all).
+# The floor's pieces go to cat through xargs, which starts cat a few times.
+write_list_commands() {
+    local c=$1
+    {
+        printf 'zorvane-cli make\t%s make -o out/zorvane-%s.gif -d 10 --frames-from %s.list\tout/zorvane-%s.gif\n' \
+            "$(q "$zorvane")" "$c" "$c" "$c"
+        printf "cat floor\txargs -d '\\\\n' cat <floor-%s.list >out/cat-%s.bin\tout/cat-%s.bin\n" "$c" "$c" "$c"
+    } >"$out/$c.cmds"
+}
+
 write_info_commands() {
     local files
     files=$(printf ' %q' a/*.gif)
@@ -126,20 +139,23 @@ measure() { # measure SET RUNS: hyperfine rounds, then peak RSS (median of 3 run
     echo "versions zorvane-cli $("$zorvane" --version | head -1 | awk '{print $NF}'), $(gifsicle --version | head -1),"\
          "$("$convert" -version | sed -n 's/^Version: \(ImageMagick [^ ]*\).*/\1/p'), $(hyperfine --version), $(cat --version | head -1)"
     echo "rounds $rounds"
+    echo "list_e $(wc -c <e.list) $(wc -l <e.list)"
 } >"$out/env.txt"
 
-runs_for() { case $1 in a | d) echo 10 ;; b) echo 3 ;; c) echo 5 ;; info) echo 10 ;; esac; }
+runs_for() { case $1 in a | d) echo 10 ;; b | e) echo 3 ;; c) echo 5 ;; info) echo 10 ;; esac; }
 for c in a b c d; do
     write_make_commands "$c"
     measure "$c" "$(runs_for "$c")"
 done
+write_list_commands e
+measure e "$(runs_for e)"
 write_info_commands
 measure info "$(runs_for info)"
 
 # --- checks: frames of every output (gifsicle --info), bytes of the copy -----
-for c in a b c d; do
+for c in a b c d e; do
     n=$(find "$c" -maxdepth 1 -name "*.gif" | wc -l)
-    floor_bytes=$(cat floor-"$c"/*.bin | wc -c)
+    floor_bytes=$(find floor-"$c" -maxdepth 1 -name "*.bin" -print0 | xargs -0 cat | wc -c)
     while IFS=$'\t' read -r tool _ file; do
         size=$(stat -c %s "$file")
         if [ "$tool" = "cat floor" ]; then

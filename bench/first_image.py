@@ -2,8 +2,10 @@
 """Cuts out the bytes an animation frame is copied from, for the `cat` floor.
 
   first_image.py OUT_DIR FILE...
+  first_image.py OUT_DIR --from LIST     the FILEs named in LIST, one per line
 
-For the first image of each FILE, writes OUT_DIR/NNNN.bin holding the colour
+For the first image of each FILE, writes OUT_DIR/NNNN.bin (as many digits as
+the count needs, at least 4) holding the colour
 table the frame uses (local, else global), the 9-byte image descriptor and
 the image data (LZW minimum code size and sub-blocks up to the terminator).
 That is what a frame copier must carry over; the 8-byte graphic control
@@ -55,13 +57,19 @@ def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     out_dir = sys.argv[1]
+    if sys.argv[2] == "--from":
+        with open(sys.argv[3], encoding="utf-8") as f:
+            paths = f.read().splitlines()
+    else:
+        paths = sys.argv[2:]
+    digits = max(4, len(str(len(paths) - 1)))
     os.makedirs(out_dir, exist_ok=True)
-    for index, path in enumerate(sys.argv[2:]):
+    for index, path in enumerate(paths):
         # Only the head of each file is needed, but corpus files are small
         # enough (< 20 MB) to read whole.
         with open(path, "rb") as f:
             piece = first_image_bytes(f.read())
-        with open(os.path.join(out_dir, f"{index:04d}.bin"), "wb") as f:
+        with open(os.path.join(out_dir, f"{index:0{digits}d}.bin"), "wb") as f:
             f.write(piece)
 
 

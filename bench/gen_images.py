@@ -9,7 +9,10 @@ the same Pillow version. Usage:
   gen_images.py b DIR          20 frames 1920x1080, every 4th one interlaced
   gen_images.py c-base FILE    one 50-frame 640x480 animation
   gen_images.py d-parts DIR    single images the edge-case corpus starts from
+  gen_images.py e DIR          100,000 frames 40x30 named 000000.gif ... (a time-lapse:
+                               1,000 distinct frames, each written 100 times)
 """
+import io
 import random
 import sys
 
@@ -84,11 +87,24 @@ def corpus_d_parts(out_dir):
                    interlace=False, optimize=False)
 
 
+def corpus_e(out_dir):
+    # Encoding 100,000 frames would take minutes; 1,000 distinct ones are
+    # encoded once and written in turn, so every file is a separate copy.
+    distinct = []
+    for i in range(1000):
+        buffer = io.BytesIO()
+        noisy_frame(40, 30, 5000 + i, 4).save(buffer, "GIF", interlace=False, optimize=False)
+        distinct.append(buffer.getvalue())
+    for i in range(100000):
+        with open(f"{out_dir}/{i:06d}.gif", "wb") as f:
+            f.write(distinct[i % len(distinct)])
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
     what, target = sys.argv[1], sys.argv[2]
-    {"a": corpus_a, "b": corpus_b, "c-base": corpus_c_base, "d-parts": corpus_d_parts}[what](target)
+    {"a": corpus_a, "b": corpus_b, "c-base": corpus_c_base, "d-parts": corpus_d_parts, "e": corpus_e}[what](target)
 
 
 if __name__ == "__main__":

@@ -12,6 +12,9 @@
 #       image offset, 1x1, 8000x6000 screen with a small image, 2400x1600
 #       image, GIF87a, 2 colours, gifsicle -O3 and ImageMagick-optimised
 #       animations
+#   e/  100,000 frames of 40x30 (~2 KB each, a time-lapse), too many for a
+#       command line: e.list names them (e/000000.gif ...), one per line, for
+#       --frames-from, and floor-e.list the floor's pieces
 #   floor-X/  for each file of corpus X, the bytes a frame copier carries
 #       over (colour table, image descriptor, image data of the first
 #       image), cut out by bench/first_image.py, for the `cat` floor.
@@ -89,7 +92,16 @@ if fresh d; then
     floor d
 fi
 
-(cd "$out" && find a b c d -name '*.gif' | sort | xargs sha256sum >SHA256SUMS)
-for c in a b c d; do
-    printf 'corpus %s: %3d files, %s\n' "$c" "$(find "$out/$c" -maxdepth 1 -name "*.gif" | wc -l)" "$(du -sh "$out/$c" | cut -f1)"
+if fresh e; then
+    echo "corpus e ..."
+    "$py" "$here/gen_images.py" e "$out/e"
+    (cd "$out" && find e -maxdepth 1 -name '*.gif' | sort >e.list)
+    (cd "$out" && "$py" "$here/first_image.py" floor-e --from e.list &&
+        find floor-e -maxdepth 1 -name '*.bin' | sort >floor-e.list)
+    touch "$out/e/.done"
+fi
+
+(cd "$out" && find a b c d e -name '*.gif' | sort | xargs sha256sum >SHA256SUMS)
+for c in a b c d e; do
+    printf 'corpus %s: %6d files, %s\n' "$c" "$(find "$out/$c" -maxdepth 1 -name "*.gif" | wc -l)" "$(du -sh "$out/$c" | cut -f1)"
 done

@@ -103,6 +103,43 @@ else
     fail "the dialog tests left no outputs to decode"
 fi
 
+# ---- zorvane-cli.exe: wildcards in frame arguments (begin) --------------------------
+# cmd.exe passes * and ? through; the program expands them itself, each pattern's
+# matches sorted by name (case ignored), folders skipped. Checked with giflib.
+echo "== zorvane-cli.exe wildcards under Wine"
+cli_exe=$build64/zorvane-cli.exe
+cli_work=$work/cli-wildcards
+rm -rf "$cli_work"
+mkdir -p "$cli_work/frames/d.gif" # a folder the patterns match and must skip
+cp samples/01-red.gif "$cli_work/frames/a.gif"
+cp samples/02-orange.gif "$cli_work/frames/B.gif"
+cp samples/03-yellow.gif "$cli_work/frames/c.gif"
+cp samples/04-green.gif "$cli_work/frames/c.txt"
+frames_win=$(to_windows "$cli_work/frames")
+if [ ! -f "$cli_exe" ]; then
+    fail "missing $cli_exe"
+elif "$wine" "$cli_exe" make -o "$(to_windows "$cli_work/out.gif")" -d 7 "$frames_win\\*.gif" "$frames_win\\?.gif" \
+    >"$cli_work/make.log" 2>&1; then
+    f=$cli_work/frames
+    printf '%s\t7\t1\t%s\t%s\t%s\t%s\t%s\t%s\n' "$cli_work/out.gif" "$f/a.gif" "$f/B.gif" "$f/c.gif" \
+        "$f/a.gif" "$f/B.gif" "$f/c.gif" >"$cli_work/giflib-checks.txt"
+    "$checker" "$cli_work/giflib-checks.txt" || fail "zorvane-cli.exe wildcards: frames or their order"
+else
+    cat "$cli_work/make.log"
+    fail "zorvane-cli.exe make with wildcards"
+fi
+rc=0
+"$wine" "$cli_exe" make -o "$(to_windows "$cli_work/none.gif")" "$frames_win\\*.png" >"$cli_work/none.log" 2>&1 ||
+    rc=$?
+if [ $rc = 1 ] && grep -qF "zorvane-cli: $frames_win\\*.png: no file matches this pattern" "$cli_work/none.log" &&
+    [ ! -e "$cli_work/none.gif" ]; then
+    echo "zorvane-cli.exe: a pattern matching nothing: exit 1 with its message, nothing written: ok"
+else
+    cat "$cli_work/none.log"
+    fail "zorvane-cli.exe: a pattern matching nothing (exit $rc)"
+fi
+# ---- zorvane-cli.exe: wildcards in frame arguments (end) ----------------------------
+
 # ---- screenshot ---------------------------------------------------------------------
 cat "$work/shot.log"
 if [ "$(cat "$work/shot.rc" 2>/dev/null)" = 0 ] && [ -s "$work/window.bmp" ]; then

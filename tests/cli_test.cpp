@@ -49,6 +49,7 @@ struct RunSettings {
     std::string cwd{};       // empty: the test's own
     bool as_nobody = false;  // drop to nobody before exec (root only)
     int guard_seconds = kGuardSeconds;
+    std::string stdin_path{};  // empty: /dev/null
 };
 
 std::string ReadText(const std::string& path) {
@@ -67,7 +68,7 @@ CliRun RunCli(const std::vector<std::string>& args, const RunSettings& settings 
     fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        const int in = open("/dev/null", O_RDONLY);
+        const int in = open(settings.stdin_path.empty() ? "/dev/null" : settings.stdin_path.c_str(), O_RDONLY);
         const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(124);
@@ -166,8 +167,8 @@ TEST_P(CliUsageTest, ExitsTwoWithTheProblemAndOneHintLineAndTouchesNoFile) {
 }
 
 std::string UsageCaseName(const ::testing::TestParamInfo<std::vector<std::string>>& info) {
-    static const char* const kNames[] = {"NoCommand", "UnknownCommand", "NoFrames", "DelayWithoutValue",
-                                         "UnknownInfoOption"};
+    static const char* const kNames[] = {"NoCommand",         "UnknownCommand",    "NoFrames",
+                                         "DelayWithoutValue", "UnknownInfoOption", "FramesFromWithoutValue"};
     return kNames[info.index];
 }
 
@@ -175,7 +176,8 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliUsageTest,
                          ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"convert", "a.gif"},
                                            std::vector<std::string>{"make", "-o", "out.gif"},
                                            std::vector<std::string>{"make", "-o", "out.gif", "a.gif", "-d"},
-                                           std::vector<std::string>{"info", "-v", "a.gif"}),
+                                           std::vector<std::string>{"info", "-v", "a.gif"},
+                                           std::vector<std::string>{"make", "-o", "out.gif", "a.gif", "--frames-from"}),
                          UsageCaseName);
 
 TEST(CliTest, VersionAndHelpGoToStdout) {
@@ -186,8 +188,17 @@ TEST(CliTest, VersionAndHelpGoToStdout) {
     const CliRun help = RunCli({"--help"});
     EXPECT_EQ(help.status, kExitOk);
     EXPECT_EQ(help.err, "");
-    for (const char* text : {"make -o OUTPUT", "--no-loop", "info FILE"})
-        EXPECT_NE(help.out.find(text), std::string::npos);
+    std::string words;  // the help with its line breaks and indents as single spaces
+    for (const char c : help.out) {
+        if (c != ' ' && c != '\n')
+            words += c;
+        else if (!words.empty() && words.back() != ' ')
+            words += ' ';
+    }
+    for (const char* text :
+         {"make -o OUTPUT", "--no-loop", "--frames-from LIST", "info FILE",
+          "Browsers show a delay of 0 or 1 as 10 hundredths; 2 is the fastest delay that plays as set."})
+        EXPECT_NE(words.find(text), std::string::npos) << text;
 }
 
 TEST(CliTest, InfoPrintsOneLinePerFileAndGoesOnAfterEachFailure) {
@@ -212,46 +223,97 @@ TEST(CliTest, InfoPrintsOneLinePerFileAndGoesOnAfterEachFailure) {
                            "\nzorvane-cli: " + missing + ": Could not open file.\n");
 }
 
-// make, read back with giflib against the inputs as giflib reads them.
+// make, read back with giflib against the inputs as giflib reads them. Each
+// case runs in a folder holding a.gif, b.gif, c.gif, a frame file named "-"
+// and an out.gif larger than any output, which must be replaced.
 
 struct MakeCase {
-    std::vector<std::string> options;
-    unsigned delay;
-    bool loop;
+    const char* name;
+    std::vector<std::string> args;  // after "make"
+    std::string frames;             // the output's frames in order, one letter each: a, b, c or -
+    std::vector<unsigned> delays;   // one per frame
+    bool loop = true;
+    std::string list{};        // written to list.txt when not empty
+    std::string stdin_text{};  // fed to standard input
 };
+
+void PrintTo(const MakeCase& make, std::ostream* os) { *os << make.name; }
 
 class CliMakeTest : public ::testing::TestWithParam<MakeCase> {};
 
-TEST_P(CliMakeTest, ReplacesTheOutputWithEveryFrameInArgumentOrder) {
+TEST_P(CliMakeTest, ReplacesTheOutputWithEveryFrameInOrderAndItsDelay) {
+    const MakeCase& c = GetParam();
     TempDir dir;
-    const std::string a = WriteFrame(dir, "a.gif", 10, 10, 2);
-    const std::vector<std::string> frames = {WriteFrame(dir, "b.gif", 20, 5), a, WriteFrame(dir, "c.gif", 15, 15, 3),
-                                             a};
+    const std::string paths[] = {WriteFrame(dir, "a.gif", 10, 10, 2), WriteFrame(dir, "b.gif", 20, 5),
+                                 WriteFrame(dir, "c.gif", 15, 15, 3), WriteFrame(dir, "-", 6, 8)};
     const std::string output = dir.Write("out.gif", Bytes(100000, 0xAB));
-    std::vector<std::string> args = {"make", "-o", output};
-    args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
-    args.insert(args.end(), frames.begin(), frames.end());
-    const CliRun run = RunCli(args);
+    if (!c.list.empty()) dir.Write("list.txt", Bytes(c.list.begin(), c.list.end()));
+    TempDir input;
+    RunSettings settings = {dir.path()};
+    settings.stdin_path = input.Write("stdin", Bytes(c.stdin_text.begin(), c.stdin_text.end()));
+    std::vector<std::string> args = {"make"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliRun run = RunCli(args, settings);
     EXPECT_EQ(run.status, kExitOk);
     EXPECT_EQ(run.out + run.err, "");
 
-    std::vector<DecodedGif> inputs(frames.size());
-    for (size_t i = 0; i < frames.size(); ++i) ASSERT_TRUE(ReadFirstImage(frames[i], &inputs[i]));
+    std::vector<DecodedGif> inputs(c.frames.size());
+    for (size_t i = 0; i < c.frames.size(); ++i) {
+        const char letter = c.frames[i];
+        ASSERT_TRUE(ReadFirstImage(paths[letter == '-' ? 3 : letter - 'a'], &inputs[i]));
+    }
     DecodedGif decoded;
     ASSERT_TRUE(SlurpGif(output, &decoded)) << GiflibErrorText(decoded.error);
-    ExpectAnimationMatches(decoded, inputs, GetParam().delay, GetParam().loop);
+    ExpectAnimationMatches(decoded, inputs, c.delays, c.loop);
     EXPECT_LT(ReadFileBytes(output).size(), 100000u) << "the old output was not truncated";
 }
 
-std::string MakeCaseName(const ::testing::TestParamInfo<MakeCase>& info) {
-    static const char* const kNames[] = {"NoDelayLoops", "Delay70000KeepsLow16Bits", "NoLoopLettersGiveDelay0"};
-    return kNames[info.index];
-}
+const MakeCase kMakeCases[] = {
+    {"NoDelayLoops", {"-o", "out.gif", "b.gif", "a.gif", "c.gif", "a.gif"}, "baca", {0, 0, 0, 0}},
+    {"Delay70000KeepsLow16Bits",
+     {"-o", "out.gif", "-d", " 70000 ", "b.gif", "a.gif", "c.gif", "a.gif"},
+     "baca",
+     {4464, 4464, 4464, 4464}},
+    {"NoLoopLettersGiveDelay0",
+     {"-o", "out.gif", "--no-loop", "--delay=abc", "b.gif", "a.gif", "c.gif", "a.gif"},
+     "baca",
+     {0, 0, 0, 0},
+     false},
+    {"EqualsSpellings",
+     {"--output=out.gif", "--delay=25", "--frames-from=list.txt", "c.gif"},
+     "ac",
+     {25, 25},
+     true,
+     "a.gif\n"},
+    {"EachDelayHoldsUpToTheNext",
+     {"-o", "out.gif", "-d", "10", "a.gif", "b.gif", "-d", "200", "c.gif"},
+     "abc",
+     {10, 10, 200}},
+    // Frames before the first -d take its value; of two -d in a row the
+    // second counts; a -d after the last frame (not the first) sets nothing.
+    {"FramesBeforeTheFirstDelayTakeIt",
+     {"a.gif", "b.gif", "-d", "7", "c.gif", "--delay", "300", "-d", "301", "a.gif", "-o", "out.gif", "-d", "9"},
+     "abca",
+     {7, 7, 7, 301}},
+    {"OneDelayAfterTheFramesSetsThemAll", {"-o", "out.gif", "b.gif", "c.gif", "-d", "65"}, "bc", {65, 65}},
+    {"ListFileInPlaceCrLfAndEmptyLines",
+     {"-o", "out.gif", "-d", "5", "a.gif", "--frames-from", "list.txt", "-d", "6", "a.gif"},
+     "acb-a",
+     {5, 5, 5, 5, 6},
+     true,
+     "c.gif\r\n\r\n\nb.gif\n-"},
+    // "-" reads standard input only as a list; a frame "-" is the file.
+    {"StandardInputListAndFramesNamedDash",
+     {"-o", "out.gif", "-", "--frames-from", "-", "--", "-"},
+     "-b-c-",
+     {0, 0, 0, 0, 0},
+     true,
+     "",
+     "b.gif\n-\r\nc.gif\n"},
+};
 
-INSTANTIATE_TEST_SUITE_P(Cli, CliMakeTest,
-                         ::testing::Values(MakeCase{{}, 0, true}, MakeCase{{"-d", " 70000 "}, 4464, true},
-                                           MakeCase{{"--no-loop", "--delay=abc"}, 0, false}),
-                         MakeCaseName);
+INSTANTIATE_TEST_SUITE_P(Cli, CliMakeTest, ::testing::ValuesIn(kMakeCases),
+                         [](const ::testing::TestParamInfo<MakeCase>& info) { return std::string(info.param.name); });
 
 // Fault injection: each case gives its message and exit status and leaves
 // every input byte for byte as it was.
@@ -396,6 +458,64 @@ const FaultCase kFaultCases[] = {
          const std::string link_path = dir.File("frame.gif");
          Fault f{{"make", "-o", output, a, link_path}, {a, output, link_path}, kOutputIsFrame};
          if (symlink(output.c_str(), link_path.c_str()) != 0) f.skip = "symbolic links are not supported here";
+         return f;
+     }},
+    {"FrameListMissing",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string list = dir.File("none.txt");
+         Fault f{{"make", "-o", dir.File("out.gif"), a, "--frames-from", list},
+                 {a},
+                 "zorvane-cli: " + list + ": could not read the frame list: No such file or directory\n"};
+         f.never_created = dir.File("out.gif");
+         return f;
+     }},
+    {"FrameListIsAFolder",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         MakeFolder(dir.File("list"));
+         Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from=" + dir.File("list"), a},
+                 {a, dir.File("list")},
+                 "zorvane-cli: " + dir.File("list") + ": could not read the frame list: Is a directory\n"};
+         f.never_created = dir.File("out.gif");
+         return f;
+     }},
+    {"FrameListWithANulByte",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string list = dir.Write("list.txt", Bytes{'a', '.', 'g', 'i', 'f', '\n', 'a', 0, '\n'});
+         Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from", list},
+                 {a, list},
+                 "zorvane-cli: " + list + ": line 2 of the frame list holds a NUL byte\n"};
+         f.never_created = dir.File("out.gif");
+         return f;
+     }},
+    {"FrameListWithoutLineEnds",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string list = dir.Write("list.txt", Bytes(100000, 'x'));
+         Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from", list, "--frames-from", "/dev/zero"},
+                 {a, list},
+                 "zorvane-cli: " + list + ": line 1 of the frame list is longer than any path\n"};
+         f.never_created = dir.File("out.gif");
+         return f;
+     }},
+    {"FrameListDevZero",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         Fault f{{"make", "-o", dir.File("out.gif"), a, "--frames-from", "/dev/zero"},
+                 {a},
+                 "zorvane-cli: /dev/zero: line 1 of the frame list holds a NUL byte\n"};
+         f.never_created = dir.File("out.gif");
+         if (access("/dev/zero", R_OK) != 0) f.skip = "no /dev/zero";
+         return f;
+     }},
+    {"FrameListLinesKeepTheirBlanks",
+     [](const TempDir& dir) {
+         const std::string a = WriteFrame(dir, "a.gif");
+         const std::string list = dir.Write("list.txt", Bytes{'a', '.', 'g', 'i', 'f', ' ', '\n'});
+         Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from", "list.txt"}, {a, list}, kCouldNotOpen};
+         f.cwd = dir.path();
          return f;
      }},
     {"PathsWithSpacesAndNonAsciiBytes",

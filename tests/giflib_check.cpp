@@ -352,7 +352,16 @@ std::vector<int> GifRowOrder(int height, bool interlace) {
 
 std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs, unsigned delay,
                                         bool loop) {
+    return CheckAnimation(output, inputs, std::vector<unsigned>(inputs.size(), delay), loop);
+}
+
+std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
+                                        const std::vector<unsigned>& delays, bool loop) {
     Faults faults;
+    if (delays.size() != inputs.size()) {
+        faults.Add(std::to_string(delays.size()) + " delays for " + std::to_string(inputs.size()) + " frames");
+        return faults.texts;
+    }
     faults.Expect(output.signature == "GIF89a", "signature is \"" + output.signature + "\", expected GIF89a");
     faults.Expect(output.global_map.empty(), "the output has a global colour table");
     faults.ExpectEqual("screen packed fields", output.screen_packed, 0);
@@ -385,7 +394,7 @@ std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vec
             }
             extensions.erase(extensions.begin(), extensions.begin() + 2);
         }
-        CheckFrame(output.images[i], extensions, inputs[i], delay, &faults);
+        CheckFrame(output.images[i], extensions, inputs[i], delays[i], &faults);
     }
     return faults.texts;
 }

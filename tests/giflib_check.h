@@ -94,6 +94,9 @@ std::vector<int> GifRowOrder(int height, bool interlace);
 // grey ramp) and, where both are decoded, its pixels.
 std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs, unsigned delay,
                                         bool loop);
+// The same with a delay of its own for each frame.
+std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
+                                        const std::vector<unsigned>& delays, bool loop);
 // The same from the files: the output must decode in full, and so must the
 // first image of every input.
 std::vector<std::string> CheckAnimationFiles(const std::string& output, const std::vector<std::string>& inputs,
