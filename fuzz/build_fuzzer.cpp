@@ -46,6 +46,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -70,34 +71,19 @@ constexpr size_t kLoopingSubBlockSize = 3;
 // Inputs whose first image has more pixels are not decoded for the check.
 constexpr size_t kMaxCheckedPixels = size_t{1} << 20;
 
-struct Recorder : BuildOptions {
-    std::string output;
-    bool loop = true;
-    unsigned delay = 0;
-    std::vector<std::string> frames;
-    bool loop_asked = false;
-    size_t frames_opened = 0;  // frame paths asked for after the loop flag
-    std::vector<std::string> messages;
-    std::vector<MessageIcon> icons;
-
-    const char* OutputPath() override { return output.c_str(); }
-    bool LoopFlag() override {
-        FUZZ_CHECK(!loop_asked);
-        loop_asked = true;
-        return loop;
+// The frame paths asked for after the loop flag, which must be asked for
+// once; every index asked for must be in range.
+size_t FramesOpened(const BuildRecorder& run) {
+    const auto loop = std::find(run.requests.begin(), run.requests.end(), "loop");
+    FUZZ_CHECK(loop != run.requests.end() && std::count(loop + 1, run.requests.end(), "loop") == 0);
+    size_t opened = 0;
+    for (auto request = run.requests.begin(); request != run.requests.end(); ++request) {
+        if (request->rfind("path ", 0) != 0) continue;
+        FUZZ_CHECK(std::strtoul(request->c_str() + 5, nullptr, 10) < run.frames.size());
+        opened += request > loop;
     }
-    size_t FrameCount() override { return frames.size(); }
-    const char* FramePath(size_t index) override {
-        FUZZ_CHECK(index < frames.size());
-        if (loop_asked) ++frames_opened;
-        return frames[index].c_str();
-    }
-    unsigned Delay() override { return delay; }
-    void ShowMessage(const char* text, MessageIcon icon) override {
-        messages.emplace_back(text);
-        icons.push_back(icon);
-    }
-};
+    return opened;
+}
 
 std::vector<Bytes> SplitFrames(const uint8_t* data, size_t size) {
     std::vector<Bytes> frames;
@@ -165,7 +151,7 @@ void CheckDecodedOutput(const Bytes& output, const std::vector<Bytes>& inputs, u
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<Bytes> inputs = SplitFrames(data, size);
-    Recorder run;
+    BuildRecorder run;
     run.output = ScratchDir() + "/output.gif";
     run.loop = (size % 2) == 0;
     run.delay = static_cast<unsigned>(size * 2654435761u);
@@ -184,7 +170,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Bytes output = ReadFileBytes(run.output);
     FUZZ_CHECK(output.size() <= bound);
     FUZZ_CHECK(run.messages.size() <= 1);
-    FUZZ_CHECK(run.frames_opened >= 1 && run.frames_opened <= inputs.size());
+    const size_t frames_opened = FramesOpened(run);
+    FUZZ_CHECK(frames_opened >= 1 && frames_opened <= inputs.size());
 
     GifReadOptions records;
     records.pass_refused_code_size = true;
@@ -200,16 +187,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             width = std::max(width, Le16At(input, kScreenWidthOffset));
             height = std::max(height, Le16At(input, kScreenHeightOffset));
         }
-        FUZZ_CHECK(run.frames_opened == inputs.size() && walk.reached_trailer);
+        FUZZ_CHECK(frames_opened == inputs.size() && walk.reached_trailer);
         FUZZ_CHECK(static_cast<unsigned>(walk.width) == width && static_cast<unsigned>(walk.height) == height);
         CheckDecodedOutput(output, inputs, run.delay, run.loop);
     } else {
         // The run stopped at the frame it opened last, before writing any of
         // it: the frames before it stand complete, with no trailer and the
         // screen size still zero.
-        complete = run.frames_opened - 1;
-        const std::string& message = run.messages[0];
-        FUZZ_CHECK(run.icons[0] == MessageIcon::kWarning);
+        complete = frames_opened - 1;
+        const std::string& message = run.messages[0].first;
+        FUZZ_CHECK(run.messages[0].second == MessageIcon::kWarning);
         FUZZ_CHECK(message == kMsgNotAGif || message == kMsgPrematureEnd);
         if (message == kMsgNotAGif) FUZZ_CHECK(!HasAcceptedHeader(inputs[complete]));
         FUZZ_CHECK(!walk.reached_trailer && walk.width == 0 && walk.height == 0);

@@ -1,47 +1,29 @@
 #include "fuzz_support.h"
 
-#include <ftw.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
-namespace {
-
-constexpr rlim_t kMaxFileBytes = 16u << 20;
-
-std::string g_scratch;
-
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
-
-void RemoveScratch() {
-    if (!g_scratch.empty()) nftw(g_scratch.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
-}
-
-}  // namespace
+#include "test_support.h"
 
 const std::string& ScratchDir() {
-    if (g_scratch.empty()) {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/zorvane-fuzz-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) == nullptr) {
+    constexpr rlim_t kMaxFileBytes = 16u << 20;
+    static const TempDir dir;  // removed at a normal exit
+    static const bool limited = [] {
+        if (dir.path().empty()) {
             std::perror("zorvane fuzz: mkdtemp");
             std::abort();
         }
-        g_scratch = buffer.data();
-        std::atexit(RemoveScratch);
         struct rlimit limit;
         limit.rlim_cur = limit.rlim_max = kMaxFileBytes;
         signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    return g_scratch;
+        return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }();
+    static_cast<void>(limited);
+    return dir.path();
 }
 
 void WriteWholeFile(const std::string& path, const Bytes& bytes) {

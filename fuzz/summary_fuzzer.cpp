@@ -18,18 +18,7 @@
 #include "giflib_check.h"
 #include "test_support.h"
 
-namespace {
-
 const char kDisplayName[] = "frame.gif";
-
-struct Recorder : InspectionCaller {
-    std::vector<std::string> events;
-    void SetFrameName(const char* name) override { events.push_back(std::string("name:") + name); }
-    void SetFrameSummary(const char* summary) override { events.push_back(std::string("summary:") + summary); }
-    void ShowWarning(const char* message) override { events.push_back(std::string("warning:") + message); }
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = ScratchDir() + "/inspect.gif";
@@ -37,15 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteWholeFile(path, input);
 
     const int descriptors_before = OpenDescriptorCount();
-    Recorder recorder;
+    InspectionRecorder recorder;
     InspectFrame(kDisplayName, path.c_str(), recorder);
     FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
-    FUZZ_CHECK(recorder.events.size() == 2);
-    FUZZ_CHECK(recorder.events[0] == std::string("name:") + kDisplayName);
-    const std::string& result = recorder.events[1];
+    FUZZ_CHECK(recorder.log.size() == 2);
+    FUZZ_CHECK(recorder.log[0] == std::string("name ") + kDisplayName);
+    const std::string& result = recorder.log[1];
 
     if (!HasAcceptedHeader(input)) {
-        FUZZ_CHECK(result == std::string("warning:") + kMsgNotAGif);
+        FUZZ_CHECK(result == std::string("warning ") + kMsgNotAGif);
         return 0;
     }
     GifReadOptions first_image;
@@ -53,16 +42,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecodedGif walk;
     ReadGifBytes(input, first_image, &walk);
     const bool giflib_found_image = !walk.images.empty() && ControlsReadAlike(walk.images[0]);
-    if (result == std::string("warning:") + kMsgPrematureEnd) {
+    if (result == std::string("warning ") + kMsgPrematureEnd) {
         FUZZ_CHECK(!giflib_found_image);
         return 0;
     }
     // Anything else must be a well-formed summary: "W x H\nKIND (N bpp)".
     unsigned width = 0, height = 0, bits = 0;
     char kind[16] = {};
-    FUZZ_CHECK(std::sscanf(result.c_str(), "summary:%u x %u %15s (%u bpp)", &width, &height, kind, &bits) == 4);
+    FUZZ_CHECK(std::sscanf(result.c_str(), "summary %u x %u %15s (%u bpp)", &width, &height, kind, &bits) == 4);
     char expected[128];
-    std::snprintf(expected, sizeof expected, "summary:%u x %u\n%s (%u bpp)", width, height, kind, bits);
+    std::snprintf(expected, sizeof expected, "summary %u x %u\n%s (%u bpp)", width, height, kind, bits);
     FUZZ_CHECK(result == expected);
     FUZZ_CHECK(width == Le16At(input, kScreenWidthOffset));
     FUZZ_CHECK(height == Le16At(input, kScreenHeightOffset));

@@ -29,9 +29,8 @@ const Bytes kLooping = {0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
                         'E',  '2',  '.',  '0', 0x03, 0x01, 0xFF, 0xFF, 0x00};
 
 void Append(Bytes& to, const Bytes& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
-Bytes Le16(unsigned value) { return {static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>((value >> 8) & 0xFF)}; }
 size_t TableBytes(uint8_t packed) { return 3u << ((packed & 7) + 1); }
-Bytes Table(uint8_t size_field, uint8_t seed) { return GifBuilder().ColorTable(2u << size_field, seed).bytes(); }
+Bytes Table(uint8_t packed, uint8_t seed) { return GifBuilder().TableFor(packed, seed).bytes(); }
 
 // One input file, kept as pieces so that the frame the output must hold can
 // be put together from them.
@@ -51,10 +50,10 @@ struct InputFrame {
 
     Bytes File() const {
         GifBuilder gif;
-        gif.Header(version).Screen(screen_width, screen_height, screen_packed, 0x11, 0x22);
-        if (screen_packed & 0x80) gif.Raw(Table(screen_packed & 7, global_seed));
-        gif.Raw(before_image).ImageDescriptor(left, top, width, height, image_packed);
-        if (image_packed & 0x80) gif.Raw(Table(image_packed & 7, 100));
+        gif.Header(version)
+            .Screen(screen_width, screen_height, screen_packed, 0x11, 0x22)
+            .TableFor(screen_packed, global_seed);
+        gif.Raw(before_image).ImageDescriptor(left, top, width, height, image_packed).TableFor(image_packed, 100);
         return gif.Raw(image_data).Raw(after_image).Trailer().bytes();
     }
     // Offset of the first image introducer in File().
@@ -71,9 +70,7 @@ Bytes ExpectedFrame(const InputFrame& f, unsigned delay, size_t available = SIZE
     const Bytes section(file.begin() + static_cast<std::ptrdiff_t>(f.Introducer()) + 1, file.end());
     available = std::min(available, section.size());
     auto at = [&](size_t i) -> uint8_t { return i < available ? section[i] : 0; };
-    Bytes out = {0x21, 0xF9, 0x04, f.out_control_packed};
-    Append(out, Le16(delay));
-    Append(out, {f.out_transparent, 0x00, 0x2C});
+    Bytes out = GifBuilder().GraphicControl(f.out_control_packed, delay & 0xFFFF, f.out_transparent).Byte(0x2C).bytes();
     for (size_t i = 0; i < 8; ++i) out.push_back(at(i));
     const uint8_t packed = at(8);
     size_t pos = 9;
@@ -84,7 +81,7 @@ Bytes ExpectedFrame(const InputFrame& f, unsigned delay, size_t available = SIZE
         // Bits 6..3 of the image stay; flag and size come from the screen,
         // and the screen's table, else a grey ramp of its size.
         out.push_back(static_cast<uint8_t>((packed & 0x78) | 0x80 | (f.screen_packed & 7)));
-        Append(out, (f.screen_packed & 0x80) ? Table(f.screen_packed & 7, f.global_seed)
+        Append(out, (f.screen_packed & 0x80) ? Table(f.screen_packed, f.global_seed)
                                              : GreyRamp(size_t{2} << (f.screen_packed & 7)));
     }
     out.push_back(at(pos++));  // LZW minimum code size
@@ -97,12 +94,7 @@ Bytes ExpectedFrame(const InputFrame& f, unsigned delay, size_t available = SIZE
 }
 
 Bytes ExpectedStart(uint16_t width, uint16_t height, bool loop) {
-    Bytes out = {'G', 'I', 'F', '8', '9', 'a'};
-    Append(out, Le16(width));
-    Append(out, Le16(height));
-    Append(out, {0, 0, 0});
-    if (loop) Append(out, kLooping);
-    return out;
+    return GifBuilder().Header("89a").Screen(width, height, 0).Raw(loop ? kLooping : Bytes()).bytes();
 }
 
 // giflib walks `path` to its trailer and finds `images` images.

@@ -150,12 +150,25 @@ bool WriteSparseGif(const std::string& path) {
 
 // Usage, help, version, info.
 
-class CliUsageTest : public ::testing::TestWithParam<std::vector<std::string>> {};
+// Each table below names its cases after their `name`.
+template <typename Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+    return info.param.name;
+}
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> args;
+};
+
+void PrintTo(const UsageCase& usage, std::ostream* os) { *os << ::testing::PrintToString(usage.args); }
+
+class CliUsageTest : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(CliUsageTest, ExitsTwoWithTheProblemAndOneHintLineAndTouchesNoFile) {
     TempDir dir;
     WriteFrame(dir, "a.gif");
-    const CliRun run = RunCli(GetParam(), {dir.path()});
+    const CliRun run = RunCli(GetParam().args, {dir.path()});
     EXPECT_EQ(run.status, kExitUsage);
     EXPECT_EQ(run.out, "");
     const size_t first_line_end = run.err.find('\n');
@@ -166,19 +179,14 @@ TEST_P(CliUsageTest, ExitsTwoWithTheProblemAndOneHintLineAndTouchesNoFile) {
     EXPECT_FALSE(FileExists(dir.File("out.gif")));
 }
 
-std::string UsageCaseName(const ::testing::TestParamInfo<std::vector<std::string>>& info) {
-    static const char* const kNames[] = {"NoCommand",         "UnknownCommand",    "NoFrames",
-                                         "DelayWithoutValue", "UnknownInfoOption", "FramesFromWithoutValue"};
-    return kNames[info.index];
-}
+const UsageCase kUsageCases[] = {{"NoCommand", {}},
+                                 {"UnknownCommand", {"convert", "a.gif"}},
+                                 {"NoFrames", {"make", "-o", "out.gif"}},
+                                 {"DelayWithoutValue", {"make", "-o", "out.gif", "a.gif", "-d"}},
+                                 {"UnknownInfoOption", {"info", "-v", "a.gif"}},
+                                 {"FramesFromWithoutValue", {"make", "-o", "out.gif", "a.gif", "--frames-from"}}};
 
-INSTANTIATE_TEST_SUITE_P(Cli, CliUsageTest,
-                         ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"convert", "a.gif"},
-                                           std::vector<std::string>{"make", "-o", "out.gif"},
-                                           std::vector<std::string>{"make", "-o", "out.gif", "a.gif", "-d"},
-                                           std::vector<std::string>{"info", "-v", "a.gif"},
-                                           std::vector<std::string>{"make", "-o", "out.gif", "a.gif", "--frames-from"}),
-                         UsageCaseName);
+INSTANTIATE_TEST_SUITE_P(Cli, CliUsageTest, ::testing::ValuesIn(kUsageCases), CaseName<UsageCase>);
 
 TEST(CliTest, VersionAndHelpGoToStdout) {
     const CliRun version = RunCli({"--version"});
@@ -312,8 +320,7 @@ const MakeCase kMakeCases[] = {
      "b.gif\n-\r\nc.gif\n"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cli, CliMakeTest, ::testing::ValuesIn(kMakeCases),
-                         [](const ::testing::TestParamInfo<MakeCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cli, CliMakeTest, ::testing::ValuesIn(kMakeCases), CaseName<MakeCase>);
 
 // Fault injection: each case gives its message and exit status and leaves
 // every input byte for byte as it was.
@@ -333,22 +340,20 @@ struct Fault {
 
 struct FaultCase {
     const char* name;
-    Fault (*setup)(const TempDir&);
+    Fault (*setup)(const TempDir&, const std::string& a);  // a: the frame a.gif, written beforehand
 };
 
 void PrintTo(const FaultCase& fault, std::ostream* os) { *os << fault.name; }
 
 const FaultCase kFaultCases[] = {
     {"OutputOnDevFull",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir&, const std::string& a) {
          Fault f{{"make", "-o", "/dev/full", a}, {a}, kCouldNotWrite};
          if (access("/dev/full", W_OK) != 0) f.skip = "/dev/full is not available";
          return f;
      }},
     {"OutputInReadOnlyFolder",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          MakeFolder(dir.File("locked"), 0555);
          Fault f{{"make", "-o", dir.File("locked/out.gif"), a}, {a, dir.File("locked")}, kCouldNotCreate};
          f.never_created = dir.File("locked/out.gif");
@@ -356,21 +361,18 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"OutputInMissingFolder",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          Fault f{{"make", "-o", dir.File("gone/out.gif"), a}, {a}, kCouldNotCreate};
          f.never_created = dir.File("gone");
          return f;
      }},
     {"OutputIsAFolder",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          MakeFolder(dir.File("out.gif"));
          return Fault{{"make", "-o", dir.File("out.gif"), a}, {a, dir.File("out.gif")}, kCouldNotCreate};
      }},
     {"InputUnreadable",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string locked = WriteFrame(dir, "locked.gif");
          chmod(locked.c_str(), 0);
          MakeFolder(dir.File("out"), 0777);
@@ -379,16 +381,14 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"InputIsAFolder",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          MakeFolder(dir.File("folder.gif"));
          return Fault{{"make", "-o", dir.File("out.gif"), a, dir.File("folder.gif")},
                       {a, dir.File("folder.gif")},
                       kCouldNotOpen};
      }},
     {"InputIsAFifo",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string fifo = dir.File("pipe.gif");
          Fault f{{"make", "-o", dir.File("out.gif"), fifo, a}, {a, fifo}, kCouldNotOpen};
          if (mkfifo(fifo.c_str(), 0644) != 0) f.skip = "mkfifo failed";
@@ -396,22 +396,19 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"InputRemovedAfterListing",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string removed = WriteFrame(dir, "removed.gif");
          unlink(removed.c_str());
          return Fault{{"make", "-o", dir.File("out.gif"), a, removed, a}, {a}, kCouldNotOpen};
      }},
     {"InputNotAGif",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string bad = dir.Write("bad.gif", Bytes{'G', 'I', 'F', '8', '8', 'a', 1, 0, 1, 0, 0, 0, 0});
          return Fault{
              {"make", "-o", dir.File("out.gif"), a, bad, a}, {a, bad}, std::string("zorvane-cli: ") + kNotAGif + "\n"};
      }},
     {"InputSparse4GiBExtensionPastItsEnd",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string huge = dir.File("huge.gif");
          Fault f{{"make", "-o", dir.File("out.gif"), a, huge},
                  {a, huge},
@@ -421,22 +418,19 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"OutputSamePathAsFrame",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string b = WriteFrame(dir, "b.gif");
          return Fault{{"make", "-o", a, b, a}, {a, b}, kOutputIsFrame};
      }},
     {"OutputDotSlashSpellingOfFrame",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string b = WriteFrame(dir, "b.gif");
          Fault f{{"make", "-o", "./a.gif", "b.gif", "a.gif"}, {a, b}, kOutputIsFrame};
          f.cwd = dir.path();
          return f;
      }},
     {"OutputHardLinkToFrame",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string b = WriteFrame(dir, "b.gif");
          const std::string link_path = dir.File("link.gif");
          Fault f{{"make", "-o", link_path, b, a}, {a, b, link_path}, kOutputIsFrame};
@@ -444,16 +438,14 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"OutputSymlinkToFrame",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string link_path = dir.File("out.gif");
          Fault f{{"make", "-o", link_path, a}, {a, link_path}, kOutputIsFrame};
          if (symlink("a.gif", link_path.c_str()) != 0) f.skip = "symbolic links are not supported here";
          return f;
      }},
     {"FrameSymlinkToOutput",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string output = WriteFrame(dir, "out.gif", 9, 9);
          const std::string link_path = dir.File("frame.gif");
          Fault f{{"make", "-o", output, a, link_path}, {a, output, link_path}, kOutputIsFrame};
@@ -461,8 +453,7 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"FrameListMissing",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string list = dir.File("none.txt");
          Fault f{{"make", "-o", dir.File("out.gif"), a, "--frames-from", list},
                  {a},
@@ -471,8 +462,7 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"FrameListIsAFolder",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          MakeFolder(dir.File("list"));
          Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from=" + dir.File("list"), a},
                  {a, dir.File("list")},
@@ -481,8 +471,7 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"FrameListWithANulByte",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string list = dir.Write("list.txt", Bytes{'a', '.', 'g', 'i', 'f', '\n', 'a', 0, '\n'});
          Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from", list},
                  {a, list},
@@ -491,8 +480,7 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"FrameListWithoutLineEnds",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string list = dir.Write("list.txt", Bytes(100000, 'x'));
          Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from", list, "--frames-from", "/dev/zero"},
                  {a, list},
@@ -501,8 +489,7 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"FrameListDevZero",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          Fault f{{"make", "-o", dir.File("out.gif"), a, "--frames-from", "/dev/zero"},
                  {a},
                  "zorvane-cli: /dev/zero: line 1 of the frame list holds a NUL byte\n"};
@@ -511,15 +498,14 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"FrameListLinesKeepTheirBlanks",
-     [](const TempDir& dir) {
-         const std::string a = WriteFrame(dir, "a.gif");
+     [](const TempDir& dir, const std::string& a) {
          const std::string list = dir.Write("list.txt", Bytes{'a', '.', 'g', 'i', 'f', ' ', '\n'});
          Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from", "list.txt"}, {a, list}, kCouldNotOpen};
          f.cwd = dir.path();
          return f;
      }},
     {"PathsWithSpacesAndNonAsciiBytes",
-     [](const TempDir& dir) {
+     [](const TempDir& dir, const std::string&) {
          // UTF-8 letters and Latin-1 bytes that are not valid UTF-8.
          MakeFolder(dir.File("my frames"));
          const std::string a = WriteFrame(dir, "my frames/frame one.gif", 5, 4);
@@ -529,16 +515,15 @@ const FaultCase kFaultCases[] = {
          return f;
      }},
     {"InfoUnreadableFolderFifoDeviceThenANonAsciiPath",
-     [](const TempDir& dir) {
+     [](const TempDir& dir, const std::string&) {
          const std::string locked = WriteFrame(dir, "locked.gif");
          chmod(locked.c_str(), 0);
          const std::string folder = dir.File("folder.gif"), fifo = dir.File("pipe.gif");
          MakeFolder(folder);
          const std::string good = WriteFrame(dir, "g\xC3\xBCt \xFF.gif", 2, 7);
          std::string err;
-         for (const std::string& path : {locked, folder, fifo, std::string("/dev/zero")}) {
+         for (const std::string& path : {locked, folder, fifo, std::string("/dev/zero")})
              err += "zorvane-cli: " + path + ": Could not open file.\n";
-         }
          Fault f{{"info", locked, folder, fifo, "/dev/zero", good}, {locked, folder, fifo, good}, err};
          f.out = good + ": 2 x 7, global (2 bpp)\n";
          f.needs_permissions = true;
@@ -552,7 +537,7 @@ class CliFaultTest : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(CliFaultTest, GivesItsMessageAndLeavesEveryInputAlone) {
     TempDir dir;
-    const Fault f = GetParam().setup(dir);
+    const Fault f = GetParam().setup(dir, WriteFrame(dir, "a.gif"));
     if (!f.skip.empty()) GTEST_SKIP() << f.skip;
     // Permission bits bind root only in a run as nobody, which must then
     // reach the program and the test folder.
@@ -578,7 +563,6 @@ TEST_P(CliFaultTest, GivesItsMessageAndLeavesEveryInputAlone) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cli, CliFaultTest, ::testing::ValuesIn(kFaultCases),
-                         [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cli, CliFaultTest, ::testing::ValuesIn(kFaultCases), CaseName<FaultCase>);
 
 }  // namespace

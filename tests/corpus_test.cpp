@@ -71,7 +71,7 @@ void ExpectReadableOutput(const std::string& output, const std::vector<std::stri
     DecodedGif decoded;
     ASSERT_TRUE(all_decoded ? SlurpGif(output, &decoded) : WalkGifRecords(output, &decoded))
         << "giflib cannot read the output: " << GiflibErrorText(decoded.error);
-    ExpectAnimationMatches(decoded, inputs, kDelay, loop);
+    ExpectAnimationMatches(decoded, inputs, std::vector<unsigned>(frames.size(), kDelay), loop);
 }
 
 class CorpusTest : public ::testing::Test {

@@ -29,15 +29,11 @@ struct DescriptorRecorder : InspectionRecorder {
 };
 
 GifBuilder Start(uint16_t width, uint16_t height, uint8_t screen_packed) {
-    GifBuilder gif;
-    gif.Header().Screen(width, height, screen_packed);
-    if (screen_packed & 0x80) gif.ColorTable(2u << (screen_packed & 0x07));
-    return gif;
+    return GifBuilder().Header().Screen(width, height, screen_packed).TableFor(screen_packed);
 }
 
 Bytes WithImage(GifBuilder gif, uint8_t image_packed) {
-    gif.ImageDescriptor(0, 0, 4, 4, image_packed);
-    if (image_packed & 0x80) gif.ColorTable(2u << (image_packed & 0x07), 50);
+    gif.ImageDescriptor(0, 0, 4, 4, image_packed).TableFor(image_packed, 50);
     return gif.SimpleImageData(4, 4).Trailer().bytes();
 }
 

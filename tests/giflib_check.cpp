@@ -54,10 +54,7 @@ void CopyExtensions(const ExtensionBlock* blocks, int count, std::vector<GiflibE
 
 DecodedImage ImageFromDescriptor(const GifImageDesc& desc) {
     DecodedImage image;
-    image.left = desc.Left;
-    image.top = desc.Top;
-    image.width = desc.Width;
-    image.height = desc.Height;
+    image.left = desc.Left, image.top = desc.Top, image.width = desc.Width, image.height = desc.Height;
     image.interlace = desc.Interlace;
     image.local_bits = desc.ColorMap != nullptr ? desc.ColorMap->BitsPerPixel : 0;
     image.local_map = MapBytes(desc.ColorMap);
@@ -76,10 +73,8 @@ GifFileType* Open(MemoryReader* reader, DecodedGif* out) {
     GifFileType* gif = DGifOpen(reader, ReadFromMemory, &out->error);
     if (gif == nullptr) return nullptr;
     out->opened = true;
-    out->width = gif->SWidth;
-    out->height = gif->SHeight;
-    out->background = gif->SBackGroundColor;
-    out->aspect = gif->AspectByte;
+    out->width = gif->SWidth, out->height = gif->SHeight;
+    out->background = gif->SBackGroundColor, out->aspect = gif->AspectByte;
     out->global_bits = gif->SColorMap != nullptr ? gif->SColorMap->BitsPerPixel : 0;
     out->global_map = MapBytes(gif->SColorMap);
     return gif;
@@ -108,21 +103,14 @@ bool DecodeRaster(GifFileType* gif, size_t max_pixels, DecodedImage* image) {
     return image->raster_decoded = true;
 }
 
-bool SkipCompressedData(GifFileType* gif) {
+// Passes over an image's data sub-blocks; `begun`: giflib has read its LZW
+// minimum code size already.
+bool SkipImageData(GifFileType* gif, bool begun) {
     int code_size = 0;
     GifByteType* block = nullptr;
-    if (DGifGetCode(gif, &code_size, &block) == GIF_ERROR) return false;
-    while (block != nullptr) {
+    if ((begun ? DGifGetCodeNext(gif, &block) : DGifGetCode(gif, &code_size, &block)) == GIF_ERROR) return false;
+    while (block != nullptr)
         if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
-    }
-    return true;
-}
-
-bool SkipRemainingData(GifFileType* gif) {
-    GifByteType* block = nullptr;
-    do {
-        if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
-    } while (block != nullptr);
     return true;
 }
 
@@ -268,7 +256,7 @@ bool ReadGifBytes(const Bytes& data, const GifReadOptions& options, DecodedGif* 
                 }
                 reached = true;
             } else {
-                failed = !(last.code_size_refused ? SkipRemainingData(gif) : SkipCompressedData(gif));
+                failed = !SkipImageData(gif, last.code_size_refused);
             }
         } else if (type == TERMINATE_RECORD_TYPE) {
             out->reached_trailer = true;

@@ -103,11 +103,6 @@ bool StripGlobalColorTable(const std::string& path) {
     return WriteFileBytes(path, bytes);
 }
 
-void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedGif>& inputs, unsigned delay,
-                            bool loop) {
-    ExpectAnimationMatches(output, inputs, std::vector<unsigned>(inputs.size(), delay), loop);
-}
-
 void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
                             const std::vector<unsigned>& delays, bool loop) {
     for (const std::string& fault : CheckAnimation(output, inputs, delays, loop)) ADD_FAILURE() << fault;

@@ -55,8 +55,6 @@ ExtensionPlan LoopingPlan(uint16_t loop_count);
 bool StripGlobalColorTable(const std::string& path);
 
 // CheckAnimation (giflib_check.h), each fault a test failure.
-void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedGif>& inputs, unsigned delay, bool loop);
-// The same with a delay of its own for each frame.
 void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
                             const std::vector<unsigned>& delays, bool loop);
 
