@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <utility>
 
 namespace {
@@ -212,16 +213,6 @@ void CheckFrame(const DecodedImage& frame, const std::vector<GiflibExtension>& e
     }
 }
 
-// Splits `line` at tabs.
-std::vector<std::string> Fields(const std::string& line) {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-        fields.push_back(line.substr(start, tab - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
 }  // namespace
 
 bool ReadGifBytes(const Bytes& data, const GifReadOptions& options, DecodedGif* out) {
@@ -403,14 +394,14 @@ std::vector<std::string> CheckAnimationFiles(const std::string& output, const st
 
 int CheckAnimationList(const std::string& path, FILE* report) {
     const Bytes list = ReadFileBytes(path);
+    std::istringstream lines(std::string(list.begin(), list.end()));
     int faults = 0, checked = 0;
-    std::string text(list.begin(), list.end());
-    for (size_t start = 0, end; start < text.size(); start = end + 1) {
-        end = std::min(text.find('\n', start), text.size());
-        std::string line = text.substr(start, end - start);
+    for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        const std::vector<std::string> fields = Fields(line);
+        std::istringstream split(line);
+        std::vector<std::string> fields;
+        for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
         ++checked;
         if (fields.size() < 3 || (fields[2] != "0" && fields[2] != "1")) {
             std::fprintf(report, "giflib check: %s: not OUTPUT, DELAY, LOOP, INPUT... separated by tabs\n",

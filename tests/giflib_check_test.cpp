@@ -22,24 +22,19 @@ constexpr uint8_t kReservedBits = 0xE0;
 
 ImagePlan Image(uint16_t left, uint16_t top, uint16_t width, uint16_t height, unsigned colors, uint32_t seed,
                 size_t local_entries = 0) {
-    ImagePlan image;
-    image.left = left;
-    image.top = top;
-    image.width = width;
-    image.height = height;
-    image.raster = MakeRaster(width, height, colors, seed);
-    if (local_entries > 0) image.local_map = MakeColorMap(local_entries, static_cast<uint8_t>(seed + 20));
-    return image;
+    return {left,
+            top,
+            width,
+            height,
+            false,
+            MakeColorMap(local_entries, static_cast<uint8_t>(seed + 20)),
+            MakeRaster(width, height, colors, seed),
+            {}};
 }
 
 // A screen with a global table of `global_entries` (0: none) and the given images.
 GifPlan Gif(uint16_t width, uint16_t height, size_t global_entries, std::vector<ImagePlan> images) {
-    GifPlan plan;
-    plan.width = width;
-    plan.height = height;
-    if (global_entries > 0) plan.global_map = MakeColorMap(global_entries, static_cast<uint8_t>(width + height));
-    plan.images = std::move(images);
-    return plan;
+    return {true, width, height, MakeColorMap(global_entries, static_cast<uint8_t>(width + height)), std::move(images)};
 }
 
 // One image covering its screen, coloured from a global table.

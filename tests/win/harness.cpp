@@ -125,20 +125,9 @@ std::string HostPath(const std::string& windows_path) {
     return path;
 }
 
-std::vector<unsigned char> ReadBytes(const std::string& path) {
-    std::vector<unsigned char> bytes;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<unsigned char>(c));
-        std::fclose(file);
-    }
-    return bytes;
-}
-
-std::string WriteBytes(const std::string& name, const std::vector<unsigned char>& bytes) {
+std::string WriteBytes(const std::string& name, const Bytes& bytes) {
     const std::string path = WorkPath(name);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) ADD_FAILURE() << "writing " << path;
-    if (file) std::fclose(file);
+    if (!WriteFileBytes(path, bytes)) ADD_FAILURE() << "writing " << path;
     return path;
 }
 
@@ -257,8 +246,7 @@ void MainDialog::TearDown() {
 
 void MainDialog::Reopen() {
     TearDown();
-    dialog = OpenDialog();
-    ASSERT_TRUE(dialog != nullptr);
+    SetUp();
 }
 
 // zorvane_dialog_tests [GOOGLETEST FLAGS] WORK_DIR CORPUS_DIR [SCREENSHOT.bmp]

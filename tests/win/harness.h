@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
-std::string WorkPath(const std::string& name);          // in the folder the tests may write into
-std::string CorpusPath(const std::string& name);        // in the public GIF corpus
-std::string HostPath(const std::string& windows_path);  // Z:\x\y -> /x/y
-std::vector<unsigned char> ReadBytes(const std::string& path);
-std::string WriteBytes(const std::string& name, const std::vector<unsigned char>& bytes);  // returns the path
+#include "gif_fixture.h"
+
+std::string WorkPath(const std::string& name);                        // in the folder the tests may write into
+std::string CorpusPath(const std::string& name);                      // in the public GIF corpus
+std::string HostPath(const std::string& windows_path);                // Z:\x\y -> /x/y
+std::string WriteBytes(const std::string& name, const Bytes& bytes);  // in the work folder; returns the path
 bool FileExists(const std::string& path);
 
 HWND OpenDialog();
@@ -67,7 +68,7 @@ class MainDialog : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    void Reopen();  // closes the dialog and opens a fresh one
+    void Reopen();  // closes the dialog and opens a fresh one, as for the next test
     HWND dialog = nullptr;
 };
 
