@@ -142,7 +142,8 @@ void CheckDecodedOutput(const Bytes& output, const std::vector<Bytes>& inputs, u
     }
     DecodedGif decoded;
     FUZZ_CHECK(SlurpGifBytes(output, &decoded));
-    const std::vector<std::string> faults = CheckAnimation(decoded, sources, delay, loop);
+    const std::vector<std::string> faults =
+        CheckAnimation(decoded, sources, std::vector<unsigned>(sources.size(), delay), loop);
     for (const std::string& fault : faults) std::fprintf(stderr, "giflib check: %s\n", fault.c_str());
     FUZZ_CHECK(faults.empty());
 }

@@ -329,11 +329,6 @@ std::vector<int> GifRowOrder(int height, bool interlace) {
     return rows;
 }
 
-std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs, unsigned delay,
-                                        bool loop) {
-    return CheckAnimation(output, inputs, std::vector<unsigned>(inputs.size(), delay), loop);
-}
-
 std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
                                         const std::vector<unsigned>& delays, bool loop) {
     Faults faults;
@@ -389,7 +384,7 @@ std::vector<std::string> CheckAnimationFiles(const std::string& output, const st
             faults.push_back("giflib cannot decode the first image of " + inputs[i] + ": " +
                              GiflibErrorText(firsts[i].error));
     }
-    return faults.empty() ? CheckAnimation(decoded, firsts, delay, loop) : faults;
+    return faults.empty() ? CheckAnimation(decoded, firsts, std::vector<unsigned>(firsts.size(), delay), loop) : faults;
 }
 
 int CheckAnimationList(const std::string& path, FILE* report) {

@@ -89,12 +89,9 @@ std::vector<int> GifRowOrder(int height, bool interlace);
 // against the first images of `inputs` (read by ReadFirstImage), one text a
 // fault, none when it checks out: GIF89a, no global table, the largest
 // screen, the looping block iff `loop`, and per frame one graphic control
-// (delay & 0xFFFF, disposal 2, the input's transparency) before the input's
-// first image: its descriptor, its colour table (local, else global, else a
-// grey ramp) and, where both are decoded, its pixels.
-std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs, unsigned delay,
-                                        bool loop);
-// The same with a delay of its own for each frame.
+// (its delay & 0xFFFF, disposal 2, the input's transparency) before the
+// input's first image: its descriptor, its colour table (local, else global,
+// else a grey ramp) and, where both are decoded, its pixels.
 std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
                                         const std::vector<unsigned>& delays, bool loop);
 // The same from the files: the output must decode in full, and so must the
