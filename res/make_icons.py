@@ -1,21 +1,37 @@
 #!/usr/bin/env python3
-"""Draws Zorvane's icons and writes them as Windows .ico files.
+"""Draws Zorvane's icons, for the Windows program and the Linux one alike.
 
-    python3 res/make_icons.py [output folder, default: the folder of this script]
+  res/zorvane.ico      IDI_MAIN: 32x32, 48x48 and 16x16 in 256 colours, 32x32 and 16x16 in 16
+  res/help.ico         IDI_HELP: 32x32 in 16 colours
+  qt/icons/zorvane-16.png, -32.png, -48.png, -128.png
+  qt/icons/help-32.png
 
-zorvane.ico (IDI_MAIN): three stacked picture frames, the front one with a
-play mark; 32x32, 48x48 and 16x16 in 256 colours, 32x32 and 16x16 in 16.
-help.ico (IDI_HELP): a white question mark on a blue disc; 32x32 in 16 colours.
+The program icon is three stacked picture frames, the front one with a play
+mark; the help icon a white question mark on a blue disc. Both are drawn once,
+as shapes in unit coordinates sampled four by four per pixel, and every file
+comes from that drawing: a PNG keeps the pixels' colours and coverage as they
+are; a 256-colour .ico image maps each pixel to the nearest palette colour,
+a 16-colour one draws each colour of the artwork as its stand-in among the 16
+standard colours; in an .ico, pixels less than half covered are transparent
+(AND mask set). Needs nothing but python3; writes the same bytes on every run.
 
-Only the standard library is used. Each image is drawn from shapes at four
-by four samples per pixel, then mapped to the nearest palette colour; pixels
-less than half covered are transparent (AND mask set).
+Usage: make_icons.py [--check]
+  --check   write nothing; exit 1 if any icon differs from what would be written
 """
 
 import math
 import os
 import struct
 import sys
+import zlib
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SUPERSAMPLE = 4
+PNG_SIZES = (16, 32, 48, 128)
+HELP_SIZE = 32
+# The images of each .ico: (size, bits per pixel), in the order they are stored.
+MAIN_ICO_FORMATS = [(32, 8), (48, 8), (16, 8), (32, 4), (16, 4)]
+HELP_ICO_FORMATS = [(32, 4)]
 
 # The 16 colours of the standard VGA palette.
 VGA16 = [
@@ -36,93 +52,134 @@ def palette256():
     return colours
 
 
-BLACK = (0, 0, 0)
-WHITE = (255, 255, 255)
-RED = (204, 51, 51)
-YELLOW = (255, 204, 0)
-BLUE = (51, 51, 204)
-DISC = (0, 51, 204)
+# The colours of the artwork: RGBA, and the stand-in the 16-colour images draw instead.
+CARD_BORDER = ((40, 40, 48, 255), (0, 0, 0))
+BACK_CARD = ((70, 120, 220, 255), (0, 0, 255))
+MIDDLE_CARD = ((60, 180, 90, 255), (0, 128, 0))
+FRONT_CARD = ((235, 110, 40, 255), (255, 0, 0))
+WHITE = ((255, 255, 255, 255), (255, 255, 255))
+DISC_RIM = ((30, 60, 140, 255), (0, 0, 128))
+DISC_FACE = ((50, 110, 210, 255), (0, 0, 255))
 
 
-def in_rect(u, v, rect):
-    x0, y0, x1, y1 = rect
-    return x0 <= u < x1 and y0 <= v < y1
+def rounded_rect(x0, y0, x1, y1, radius):
+    def inside(x, y):
+        if x < x0 or x > x1 or y < y0 or y > y1:
+            return False
+        cx = min(max(x, x0 + radius), x1 - radius)
+        cy = min(max(y, y0 + radius), y1 - radius)
+        return (x - cx) ** 2 + (y - cy) ** 2 <= radius ** 2
+
+    return inside
 
 
-def in_triangle(u, v, a, b, c):
-    def side(p, q):
-        return (q[0] - p[0]) * (v - p[1]) - (q[1] - p[1]) * (u - p[0])
-    s1, s2, s3 = side(a, b), side(b, c), side(c, a)
-    return (s1 >= 0 and s2 >= 0 and s3 >= 0) or (s1 <= 0 and s2 <= 0 and s3 <= 0)
+def disc(cx, cy, radius):
+    return lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= radius ** 2
 
 
-def main_icon_sample(u, v, edge):
-    """Colour at (u, v) in the unit square, or None where transparent."""
-    colour = None
-    frames = [((0.04, 0.04, 0.62, 0.62), RED), ((0.21, 0.21, 0.79, 0.79), YELLOW),
-              ((0.38, 0.38, 0.96, 0.96), BLUE)]
-    for rect, fill in frames:  # back to front
-        if in_rect(u, v, rect):
-            x0, y0, x1, y1 = rect
-            inner = (x0 + edge, y0 + edge, x1 - edge, y1 - edge)
-            colour = fill if in_rect(u, v, inner) else BLACK
-    if in_triangle(u, v, (0.56, 0.51), (0.56, 0.83), (0.84, 0.67)):
-        colour = WHITE
-    return colour
+def triangle(a, b, c):
+    def side(p, q, x, y):
+        return (q[0] - p[0]) * (y - p[1]) - (q[1] - p[1]) * (x - p[0])
+
+    def inside(x, y):
+        s1, s2, s3 = side(a, b, x, y), side(b, c, x, y), side(c, a, x, y)
+        return (s1 >= 0 and s2 >= 0 and s3 >= 0) or (s1 <= 0 and s2 <= 0 and s3 <= 0)
+
+    return inside
 
 
-def help_icon_sample(u, v, edge):
-    dx, dy = u - 0.5, v - 0.5
-    r = math.hypot(dx, dy)
-    if r >= 0.48:
-        return None
-    if r >= 0.48 - edge:
-        return BLACK
-    # Hook of the question mark: a ring around (0.5, 0.36), open at the lower left.
-    hx, hy = u - 0.5, v - 0.36
-    hr = math.hypot(hx, hy)
-    angle = math.degrees(math.atan2(hy, hx))  # 0 = right, 90 = down
-    if 0.09 <= hr <= 0.19 and not (90 <= angle <= 180):
-        return WHITE
-    if in_rect(u, v, (0.45, 0.50, 0.55, 0.66)) or (in_rect(u, v, (0.45, 0.45, 0.64, 0.55)) and hr <= 0.19):
-        return WHITE
-    if math.hypot(u - 0.5, v - 0.77) <= 0.065:
-        return WHITE
-    return DISC
+def arc(cx, cy, inner, outer, start_deg, end_deg):
+    """Ring segment; angles in degrees, 0 = right, growing clockwise (y down)."""
+
+    def inside(x, y):
+        d2 = (x - cx) ** 2 + (y - cy) ** 2
+        if d2 < inner ** 2 or d2 > outer ** 2:
+            return False
+        angle = math.degrees(math.atan2(y - cy, x - cx)) % 360
+        return start_deg <= angle <= end_deg if start_deg <= end_deg else angle >= start_deg or angle <= end_deg
+
+    return inside
 
 
-def render(sample, size, palette):
-    """Indexed pixels (top row first) and transparency mask of one image."""
-    edge = max(1, round(size / 24)) / size
-    n = 4
-    indices, transparent = [], []
-    for y in range(size):
-        row_idx, row_mask = [], []
-        for x in range(size):
-            acc, covered = [0, 0, 0], 0
+def framed(x0, y0, x1, y1, face):
+    """A frame card: dark border with a coloured face."""
+    edge = 0.045
+    return [
+        (rounded_rect(x0, y0, x1, y1, 0.07), CARD_BORDER),
+        (rounded_rect(x0 + edge, y0 + edge, x1 - edge, y1 - edge, 0.04), face),
+    ]
+
+
+def program_layers():
+    """Back to front: each shape with its colour."""
+    layers = []
+    layers += framed(0.30, 0.04, 0.96, 0.58, BACK_CARD)
+    layers += framed(0.17, 0.21, 0.83, 0.75, MIDDLE_CARD)
+    layers += framed(0.04, 0.38, 0.70, 0.96, FRONT_CARD)
+    layers.append((triangle((0.27, 0.52), (0.27, 0.82), (0.53, 0.67)), WHITE))
+    return layers
+
+
+def help_layers():
+    return [
+        (disc(0.5, 0.5, 0.48), DISC_RIM),
+        (disc(0.5, 0.5, 0.43), DISC_FACE),
+        (arc(0.5, 0.37, 0.08, 0.19, 150, 90), WHITE),
+        (rounded_rect(0.45, 0.52, 0.56, 0.66, 0.02), WHITE),
+        (disc(0.505, 0.78, 0.065), WHITE),
+    ]
+
+
+def render(layers, size, stand_ins=False):
+    """Straight-alpha RGBA pixels, rows top first, each pixel the average of its subsamples; with stand_ins the
+    artwork's 16-colour stand-ins instead of its colours."""
+    rows = []
+    n = SUPERSAMPLE
+    for py in range(size):
+        row = []
+        for px in range(size):
+            acc = [0, 0, 0, 0]
             for sy in range(n):
                 for sx in range(n):
-                    c = sample((x + (sx + 0.5) / n) / size, (y + (sy + 0.5) / n) / size, edge)
-                    if c is not None:
-                        covered += 1
-                        for k in range(3):
-                            acc[k] += c[k]
-            if covered * 2 < n * n:
-                row_idx.append(0)
-                row_mask.append(True)
-                continue
-            avg = tuple(a / covered for a in acc)
-            best = min(range(len(palette)),
-                       key=lambda i: sum((palette[i][k] - avg[k]) ** 2 for k in range(3)))
-            row_idx.append(best)
-            row_mask.append(False)
-        indices.append(row_idx)
-        transparent.append(row_mask)
-    return indices, transparent
+                    x = (px + (sx + 0.5) / n) / size
+                    y = (py + (sy + 0.5) / n) / size
+                    colour = (0, 0, 0, 0)
+                    for inside, (rgba, stand_in) in layers:
+                        if inside(x, y):
+                            colour = stand_in + (255,) if stand_ins else rgba
+                    alpha = colour[3]
+                    for k in range(3):
+                        acc[k] += colour[k] * alpha
+                    acc[3] += alpha
+            total_alpha = acc[3]
+            if total_alpha == 0:
+                row.append((0, 0, 0, 0))
+            else:
+                row.append(tuple(round(acc[k] / total_alpha) for k in range(3)) + (round(total_alpha / (n * n)),))
+        rows.append(row)
+    return rows
 
 
-def dib(indices, transparent, size, bits, palette):
+def png_bytes(pixels):
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    size = len(pixels)
+    bit_depth, colour_type_rgba = 8, 6
+    header = struct.pack(">IIBBBBB", size, size, bit_depth, colour_type_rgba, 0, 0, 0)
+    filter_none = b"\x00"
+    raw = b"".join(filter_none + bytes(channel for pixel in row for channel in pixel) for row in pixels)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
+def nearest(palette, rgb):
+    return min(range(len(palette)), key=lambda i: sum((palette[i][k] - rgb[k]) ** 2 for k in range(3)))
+
+
+def dib(pixels, bits, palette):
     """BITMAPINFOHEADER, palette, XOR bits and AND mask of one icon image."""
+    size = len(pixels)
     colours = 1 << bits
     header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, bits, 0, 0, 0, 0, colours, 0)
     table = b''.join(struct.pack('<BBBB', b, g, r, 0) for (r, g, b) in palette[:colours])
@@ -133,46 +190,66 @@ def dib(indices, transparent, size, bits, palette):
         row = bytearray(xor_stride)
         bits_row = bytearray(and_stride)
         for x in range(size):
-            idx = indices[y][x]
+            pixel = pixels[y][x]
+            transparent = pixel[3] < 128
+            idx = 0 if transparent else nearest(palette, pixel)
             if bits == 8:
                 row[x] = idx
             else:
                 row[x // 2] |= idx << (4 if x % 2 == 0 else 0)
-            if transparent[y][x]:
+            if transparent:
                 bits_row[x // 8] |= 0x80 >> (x % 8)
         xor += bytes(row)
         mask += bytes(bits_row)
     return header + table + xor + mask
 
 
-def write_ico(path, images):
-    """images: list of (size, bits, dib bytes), in the order they are stored."""
+def ico_bytes(layers, formats):
+    images = []
+    for size, bits in formats:
+        palette = palette256() if bits == 8 else VGA16
+        images.append((size, bits, dib(render(layers, size, stand_ins=bits == 4), bits, palette)))
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, bits, data in images:
         colour_count = 0 if bits >= 8 else 1 << bits
         out += struct.pack('<BBBBHHII', size % 256, size % 256, colour_count, 0, 1, bits, len(data), offset)
         offset += len(data)
-    out += b''.join(data for _, _, data in images)
-    with open(path, 'wb') as f:
-        f.write(out)
+    return out + b''.join(data for _, _, data in images)
 
 
-def build(sample, formats):
-    images = []
-    for size, bits in formats:
-        palette = palette256() if bits == 8 else VGA16
-        indices, transparent = render(sample, size, palette)
-        images.append((size, bits, dib(indices, transparent, size, bits, palette)))
-    return images
+def icons():
+    """(path relative to the source tree, bytes) of every icon file."""
+    yield 'res/zorvane.ico', ico_bytes(program_layers(), MAIN_ICO_FORMATS)
+    yield 'res/help.ico', ico_bytes(help_layers(), HELP_ICO_FORMATS)
+    for size in PNG_SIZES:
+        yield 'qt/icons/zorvane-%d.png' % size, png_bytes(render(program_layers(), size))
+    yield 'qt/icons/help-%d.png' % HELP_SIZE, png_bytes(render(help_layers(), HELP_SIZE))
 
 
-def main():
-    out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
-    write_ico(os.path.join(out_dir, 'zorvane.ico'),
-              build(main_icon_sample, [(32, 8), (48, 8), (16, 8), (32, 4), (16, 4)]))
-    write_ico(os.path.join(out_dir, 'help.ico'), build(help_icon_sample, [(32, 4)]))
+def main(argv):
+    if argv not in ([], ['--check']):
+        print('usage: res/make_icons.py [--check]', file=sys.stderr)
+        return 2
+    check = argv == ['--check']
+    differing = []
+    for name, data in icons():
+        path = os.path.join(ROOT, name)
+        if check:
+            try:
+                with open(path, 'rb') as f:
+                    if f.read() != data:
+                        differing.append(name)
+            except OSError:
+                differing.append(name)
+        else:
+            with open(path, 'wb') as f:
+                f.write(data)
+            print('wrote %s' % name)
+    for name in differing:
+        print('differs: %s (run res/make_icons.py)' % name, file=sys.stderr)
+    return 1 if differing else 0
 
 
 if __name__ == '__main__':
-    main()
+    sys.exit(main(sys.argv[1:]))
