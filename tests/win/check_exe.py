@@ -1,15 +1,25 @@
 #!/usr/bin/env python3
-"""Static checks of the shipped 32-bit Zorvane.exe (and the help.chm beside it).
+"""Checks of the Windows programs: the executable format of any of them, and
+static checks of the shipped 32-bit Zorvane.exe (and the help.chm beside it).
 
+    check_exe.py --format pe32|pe32+ [--subsystem gui|console] EXE...
     check_exe.py Zorvane.exe [help.chm]
 
-Format, subsystem and imports come from `objdump -p`; the resources are
-decompiled with windres and compared field by field with the window as the
-product describes it: dialog template, icons, version block and the
-application manifest. The texts, the layout and the version are those the
-sources define once: res/ui_texts.h and project(VERSION) in CMakeLists.txt.
+--format: each EXE is a PE32 (i686) or PE32+ (x86_64) file, of the given
+subsystem, that imports system DLLs only.
+
+Otherwise Zorvane.exe gets the format check as a 32-bit GUI program, and the
+imports it needs; its resources are decompiled with windres and compared field
+by field with the window as the product describes it: dialog template, icons,
+version block and the application manifest. The texts, the layout and the
+version are those the sources define once: res/ui_texts.h and
+project(VERSION) in CMakeLists.txt.
+
+Format, subsystem and imports come from `objdump -p`. Exits 1 when a check
+fails, 2 on wrong arguments.
 """
 
+import argparse
 import os
 import re
 import subprocess
@@ -98,8 +108,16 @@ CONTROLS = [
     (1005, ICON_PUSH, ui_text('HELP'), ui_rect('HELP')),
 ]
 TAB_ORDER = [1000, 1001, 1002, 1010, 1004, 1003, 1014, 1005]
+# DLLs that every Windows installation has. The static runtime keeps libgcc, libstdc++ and libwinpthread out of
+# the import tables.
 SYSTEM_DLLS = {'KERNEL32.DLL', 'USER32.DLL', 'COMCTL32.DLL', 'COMDLG32.DLL', 'SHELL32.DLL', 'MSVCRT.DLL', 'GDI32.DLL',
                'ADVAPI32.DLL'}
+# Executable formats: objdump's name of the file format, the optional header's magic, the objdump that reads it.
+FORMATS = {
+    'pe32': ('pei-i386', 0x10b, 'i686-w64-mingw32-objdump'),
+    'pe32+': ('pei-x86-64', 0x20b, 'x86_64-w64-mingw32-objdump'),
+}
+SUBSYSTEMS = {'gui': 2, 'console': 3}
 
 # The application manifest: its namespaces, the systems it declares (Windows 7, 8, 8.1, 10 and 11) and
 # the common controls assembly that gives visual styles.
@@ -130,16 +148,57 @@ def run(*args):
     return subprocess.run(args, check=True, capture_output=True, text=True).stdout
 
 
+def imported_dlls(dump):
+    return re.findall(r'^\s*DLL Name: (\S+)', dump, re.M)
+
+
+def header_number(dump, field):
+    found = re.search(r'^%s\s+([0-9a-fA-F]+)\b' % field, dump, re.M)
+    return int(found.group(1), 16) if found else None
+
+
+def format_problems(dump, kind, subsystem=None):
+    """What in DUMP (`objdump -p`) keeps the file from being a KIND program of SUBSYSTEM (any when None) that
+    imports system DLLs only."""
+    name, magic, _ = FORMATS[kind]
+    problems = []
+    if not re.search(r'file format %s$' % re.escape(name), dump, re.M):
+        problems.append('not %s (file format %s)' % (kind.upper(), name))
+    if header_number(dump, 'Magic') != magic:
+        problems.append('optional header magic is not %04x' % magic)
+    if subsystem and header_number(dump, 'Subsystem') != SUBSYSTEMS[subsystem]:
+        problems.append('subsystem is not %d (%s)' % (SUBSYSTEMS[subsystem], subsystem))
+    foreign = sorted(dll for dll in imported_dlls(dump) if dll.upper() not in SYSTEM_DLLS)
+    if foreign:
+        problems.append('imports DLLs that are not part of Windows: %s' % ', '.join(foreign))
+    return problems
+
+
+def objdump(exe, kind):
+    return run(FORMATS[kind][2], '-p', exe)
+
+
+def check_format(exe, kind, subsystem=None):
+    """The format check of one file: its problems recorded as failures; returns the dump."""
+    try:
+        dump = objdump(exe, kind)
+    except subprocess.CalledProcessError as error:
+        check(False, '%s: not %s (%s)' % (exe, kind.upper(), error.stderr.strip()))
+        return ''
+    for problem in format_problems(dump, kind, subsystem):
+        check(False, '%s: %s' % (exe, problem))
+    return dump
+
+
 def check_file(exe):
-    dump = run('i686-w64-mingw32-objdump', '-p', exe)
-    check('file format pei-i386' in dump, 'not a PE32 (pei-i386) file')
-    subsystem = re.search(r'^Subsystem\s+([0-9a-fA-F]+)', dump, re.M)
-    check(subsystem and int(subsystem.group(1), 16) == 2, 'subsystem is not 2 (Windows GUI)')
-    dlls = {name.upper() for name in re.findall(r'DLL Name: (\S+)', dump)}
-    check(dlls <= SYSTEM_DLLS, 'imports DLLs that are not part of Windows: %s' % sorted(dlls - SYSTEM_DLLS))
+    """The format and the imports; False when the file cannot be read as PE32."""
+    dump = check_format(exe, 'pe32', 'gui')
+    if not dump:
+        return False
     for needed in ('InitCommonControlsEx', 'DialogBoxParamA', 'GetSaveFileNameA', 'ShellExecuteA', 'DragQueryFileA',
                    'DragAcceptFiles', 'MessageBoxA', 'GetDlgItemInt', 'GetProcessHeap'):
         check(re.search(r'\b%s\b' % needed, dump), 'does not import ' + needed)
+    return True
 
 
 def check_dialog(rc):
@@ -251,22 +310,50 @@ def check_manifest(rc):
     check(aware in ([], ['false']) and not awareness, 'manifest declares DPI awareness: %s %s' % (aware, awareness))
 
 
-def main():
-    check_file(sys.argv[1])
-    rc = run('i686-w64-mingw32-windres', '-i', sys.argv[1], '-O', 'rc')
+def finish(what):
+    """Prints the failures and the verdict on WHAT; returns the exit status."""
+    for failure in failures:
+        print('FAILED: ' + failure)
+    print('%s: %s' % (what, '%d failures' % len(failures) if failures else 'all passed'))
+    return 1 if failures else 0
+
+
+def check_formats(exes, kind, subsystem):
+    for exe in exes:
+        dump = check_format(exe, kind, subsystem)
+        found = re.search(r'file format (\S+)', dump)
+        print('%s: %s, subsystem %s, imports %s' % (exe, found.group(1) if found else 'unknown format',
+                                                    header_number(dump, 'Subsystem'), ' '.join(imported_dlls(dump))))
+    return finish('format checks')
+
+
+def check_program(exe, chm):
+    if not check_file(exe):
+        return finish('static checks')
+    rc = run('i686-w64-mingw32-windres', '-i', exe, '-O', 'rc')
     check_dialog(rc)
     check_icons(rc)
     check_version(rc)
     check_manifest(rc)
-    if len(sys.argv) > 2:
-        data = open(sys.argv[2], 'rb').read()
+    if chm:
+        data = open(chm, 'rb').read()
         check(data[:4] == b'ITSF', 'help.chm is not a compiled help file')
         for topic in (b'/index.html', b'/using.html', b'/messages.html'):
             check(topic in data, 'help.chm lacks %s' % topic.decode())
-    for failure in failures:
-        print('FAILED: ' + failure)
-    print('static checks: %s' % ('%d failures' % len(failures) if failures else 'all passed'))
-    return 1 if failures else 0
+    return finish('static checks')
+
+
+def main():
+    parser = argparse.ArgumentParser(description='Checks of the Windows programs.')
+    parser.add_argument('--format', choices=sorted(FORMATS), help='check only the format of each file')
+    parser.add_argument('--subsystem', choices=sorted(SUBSYSTEMS), help='with --format: the subsystem expected')
+    parser.add_argument('files', nargs='+', metavar='FILE')
+    args = parser.parse_args()
+    if args.format:
+        return check_formats(args.files, args.format, args.subsystem)
+    if args.subsystem or len(args.files) > 2:
+        parser.error('without --format: Zorvane.exe [help.chm]')
+    return check_program(args.files[0], args.files[1] if len(args.files) > 1 else None)
 
 
 if __name__ == '__main__':
