@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Builds a tree's package and checks it as a user would get it.
 #
-#   scripts/check-packages.sh deb [BUILD_DIR]   (default build)        zorvane_<version>_amd64.deb
-#   scripts/check-packages.sh zip [BUILD_DIR]   (default build-win32)  Zorvane-<version>-win32.zip
+#   scripts/check-packages.sh deb [--install] [BUILD_DIR]   (default build)        zorvane_<version>_amd64.deb
+#   scripts/check-packages.sh zip [BUILD_DIR]               (default build-win32)  Zorvane-<version>-win32.zip
 #
-# deb: lintian (no errors), the file list with owners and modes, then installed with apt-get as a user
-# would (root or sudo), the installed programs, menu entry and manual pages checked, and removed again
-# with every package that the installation pulled in. Without root or sudo that part FAILS.
-# zip: the file list, both programs 32-bit (PE32), the static checks of Zorvane.exe on the packed copy,
-# the texts with Windows line ends.
+# deb: lintian (no errors), the control fields, the file list with owners and modes, the dependencies resolved
+# by `apt-get install --simulate`, then the unpacked tree: its programs run, their libraries found, the menu
+# entry valid, the manual pages without warnings and found by name. Nothing is installed.
+# With --install, or when CI=true: also installed with apt-get as a user would (root or sudo), the installed
+# programs, menu entry and manual pages checked the same way, and removed again with every package that the
+# installation pulled in. Without root or sudo that part FAILS. A zorvane package that was on the machine
+# before is left alone: that part is then skipped, and says so.
+# zip: the file list, both programs PE32 (zorvane-cli.exe a console program), the static checks of Zorvane.exe
+# on the packed copy, the texts with Windows line ends.
 # Needs: cmake, lintian, dpkg-dev, desktop-file-utils, man-db, apt (deb); unzip, file, python3,
 # binutils-mingw-w64 (zip). Exits non-zero on any failure.
 set -euo pipefail
@@ -89,13 +93,40 @@ usr/share/zorvane/zorvane-help.html
 EOF
 )" "$files"
 
-    install_and_remove "$deb" "$version"
+    echo "== apt-get install --simulate $deb"
+    local simulation
+    if simulation=$(apt-get -q -o DPkg::Lock::Timeout=900 install --no-install-recommends --simulate "$deb" 2>&1); then
+        echo "$simulation" | grep -E '^(Inst|Conf) |newest version' || true
+        echo "dependencies: resolved"
+    else
+        echo "$simulation" >&2
+        fail "apt-get cannot resolve the dependencies of $deb"
+    fi
+
+    local unpacked
+    unpacked=$(mktemp -d)
+    dpkg-deb -x "$deb" "$unpacked"
+    echo "== the unpacked package ($unpacked)"
+    check_programs "$version" "$unpacked"
+    rm -rf "$unpacked"
+
+    if [ "$install" -eq 1 ]; then
+        install_and_remove "$deb" "$version"
+    else
+        echo "== not installed: scripts/check-packages.sh deb --install (or CI=true) installs and purges it"
+    fi
 }
 
 # install_and_remove DEB VERSION: apt-get install, checks, then purge of the package and of whatever the
 # installation added, so that the machine is left as it was.
 install_and_remove() {
-    local deb=$1 version=$2 as_root=()
+    local deb=$1 version=$2 as_root=() present
+    present=$(dpkg-query -W -f='${db:Status-Status}' zorvane 2>/dev/null || true)
+    if [ -n "$present" ] && [ "$present" != not-installed ]; then
+        echo "== SKIPPED the install and purge check: a zorvane package was on this machine before" \
+            "(dpkg status: $present); it is left as it is"
+        return
+    fi
     if [ "$(id -u)" -ne 0 ]; then
         if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
             as_root=(sudo -n)
@@ -103,10 +134,6 @@ install_and_remove() {
             fail "installing $deb needs root or sudo: the install and remove check did NOT run"
             return
         fi
-    fi
-    if dpkg-query -W -f='${db:Status-Status}' zorvane 2>/dev/null | grep -q '^installed$'; then
-        fail "zorvane is already installed on this machine; remove it (apt-get purge zorvane) and run again"
-        return
     fi
     local apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=900)
     local before pulled added remaining
@@ -120,7 +147,7 @@ install_and_remove() {
     if ! "${apt[@]}" install --no-install-recommends "$deb"; then
         fail "apt-get install $deb"
     else
-        check_installed "$version"
+        check_programs "$version" /
     fi
 
     echo "== apt-get purge zorvane, and what its installation added"
@@ -139,41 +166,44 @@ installed_packages() {
     dpkg-query -W -f='${Package} ${db:Status-Status}\n' | awk '$2 == "installed" { print $1 }' | sort -u
 }
 
-check_installed() {
-    local version=$1 out page warnings work
-    echo "== installed zorvane-cli"
-    out=$(/usr/bin/zorvane-cli --version) || fail "zorvane-cli --version"
+# check_programs VERSION ROOT: the programs, menu entry and manual pages under ROOT (/ once installed).
+check_programs() {
+    local version=$1 root=${2%/} out page warnings work
+    echo "== zorvane-cli"
+    out=$("$root/usr/bin/zorvane-cli" --version) || fail "zorvane-cli --version"
     echo "$out"
     [ "$out" = "zorvane-cli $version" ] || fail "zorvane-cli --version printed '$out'"
     work=$(mktemp -d)
-    if /usr/bin/zorvane-cli make -o "$work/demo.gif" -d 10 samples/*.gif && /usr/bin/zorvane-cli info "$work/demo.gif"; then
+    if "$root/usr/bin/zorvane-cli" make -o "$work/demo.gif" -d 10 samples/*.gif && "$root/usr/bin/zorvane-cli" info "$work/demo.gif"; then
         gifsicle --info "$work/demo.gif" | head -1
     else
-        fail "the installed zorvane-cli could not animate samples/"
+        fail "the packaged zorvane-cli could not animate samples/"
     fi
     rm -rf "$work"
 
-    echo "== libraries of the installed programs"
-    for program in /usr/bin/zorvane /usr/bin/zorvane-cli; do
+    echo "== libraries of the programs"
+    for program in "$root/usr/bin/zorvane" "$root/usr/bin/zorvane-cli"; do
         if ldd "$program" | grep 'not found'; then fail "$program misses libraries"; else echo "$program: every library found"; fi
     done
 
-    echo "== desktop-file-validate /usr/share/applications/zorvane.desktop"
-    if desktop-file-validate /usr/share/applications/zorvane.desktop; then echo "valid"; else fail "desktop-file-validate"; fi
+    echo "== desktop-file-validate $root/usr/share/applications/zorvane.desktop"
+    if desktop-file-validate "$root/usr/share/applications/zorvane.desktop"; then echo "valid"; else fail "desktop-file-validate"; fi
 
     echo "== manual pages"
+    local manpath=$root/usr/share/man
     for page in zorvane zorvane-cli; do
-        warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -l "/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+        warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -l "$manpath/man1/$page.1.gz" 2>&1 >/dev/null)
         if [ -n "$warnings" ]; then
             fail "man -l $page.1.gz warns:"
             echo "$warnings" >&2
         else
-            echo "man -l /usr/share/man/man1/$page.1.gz: no warnings"
+            echo "man -l $manpath/man1/$page.1.gz: no warnings"
         fi
         # man finds the page by name, as a user types it.
-        [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page: $(man -w "$page" 2>&1)"
+        [ "$(man -M "$manpath" -w "$page")" = "$manpath/man1/$page.1.gz" ] || fail "man -w $page: $(man -M "$manpath" -w "$page" 2>&1)"
     done
-    LC_ALL=C.UTF-8 MANWIDTH=80 man zorvane-cli 2>/dev/null | grep -q -- '--frames-from' || fail "man zorvane-cli lacks --frames-from"
+    LC_ALL=C.UTF-8 MANWIDTH=80 man -M "$manpath" zorvane-cli 2>/dev/null | grep -q -- '--frames-from' ||
+        fail "man zorvane-cli lacks --frames-from"
 }
 
 check_zip() {
@@ -193,25 +223,32 @@ check_zip() {
     unzip -q "$zip" -d "$work"
     echo "== file"
     (cd "$work/$name" && file Zorvane.exe zorvane-cli.exe help.chm LICENSE.txt README.txt)
-    file -b "$work/$name/Zorvane.exe" | grep -q '^PE32 executable (GUI) Intel 80386' || fail "Zorvane.exe is not a 32-bit GUI program"
-    file -b "$work/$name/zorvane-cli.exe" | grep -q '^PE32 executable (console) Intel 80386' ||
-        fail "zorvane-cli.exe is not a 32-bit console program"
     for text in LICENSE.txt README.txt; do
         file -b "$work/$name/$text" | grep -q 'with CRLF line terminators' || fail "$text has no Windows line ends"
     done
     cmp <(tr -d '\r' <"$work/$name/LICENSE.txt") LICENSE || fail "LICENSE.txt is not the licence"
     grep -q "Zorvane $version for Windows" "$work/$name/README.txt" || fail "README.txt does not name version $version"
 
-    echo "== static checks of the packed Zorvane.exe"
+    echo "== the packed programs: PE32, system DLLs only; Zorvane.exe's static checks (a GUI program)"
+    python3 tests/win/check_exe.py --format pe32 --subsystem console "$work/$name/zorvane-cli.exe" ||
+        fail "zorvane-cli.exe is not a 32-bit console program importing system DLLs only"
     python3 tests/win/check_exe.py "$work/$name/Zorvane.exe" "$work/$name/help.chm" || fail "static checks of the packed exe"
     rm -rf "$work"
 }
+
+# The real installation runs where asked for: --install, or on CI.
+install=0
+[ "${CI:-}" != true ] || install=1
+if [ "$kind" = deb ] && [ "${2:-}" = --install ]; then
+    install=1
+    set -- "$kind" "${@:3}"
+fi
 
 case $kind in
     deb) check_deb "${2:-build}" ;;
     zip) check_zip "${2:-build-win32}" ;;
     *)
-        sed -n '2,12s/^# \{0,1\}//p' "$0"
+        sed -n '2,18s/^# \{0,1\}//p' "$0"
         exit 2
         ;;
 esac
