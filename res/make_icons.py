@@ -26,6 +26,9 @@ import sys
 import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, 'scripts'))
+from generated_files import write_or_check  # noqa: E402
+
 SUPERSAMPLE = 4
 PNG_SIZES = (16, 32, 48, 128)
 HELP_SIZE = 32
@@ -231,24 +234,8 @@ def main(argv):
     if argv not in ([], ['--check']):
         print('usage: res/make_icons.py [--check]', file=sys.stderr)
         return 2
-    check = argv == ['--check']
-    differing = []
-    for name, data in icons():
-        path = os.path.join(ROOT, name)
-        if check:
-            try:
-                with open(path, 'rb') as f:
-                    if f.read() != data:
-                        differing.append(name)
-            except OSError:
-                differing.append(name)
-        else:
-            with open(path, 'wb') as f:
-                f.write(data)
-            print('wrote %s' % name)
-    for name in differing:
-        print('differs: %s (run res/make_icons.py)' % name, file=sys.stderr)
-    return 1 if differing else 0
+    return write_or_check(((os.path.join(ROOT, name), data) for name, data in icons()), argv == ['--check'],
+                          'make_icons.py')
 
 
 if __name__ == '__main__':

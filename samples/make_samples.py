@@ -26,6 +26,9 @@ import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "scripts"))
+from generated_files import write_or_check  # noqa: E402
+
 SCREEN = 64
 
 # Record bytes.
@@ -310,26 +313,8 @@ def main(argv):
         sys.stderr.write(__doc__.split("\n\n")[-1] + "\n")
         return 2
     folder = args[0] if args else os.path.dirname(os.path.abspath(__file__))
-    stale = []
-    for i, frame in enumerate(FRAMES):
-        path = os.path.join(folder, frame[0] + ".gif")
-        data = frame_bytes(i)
-        if check:
-            try:
-                with open(path, "rb") as f:
-                    if f.read() != data:
-                        stale.append(path)
-            except OSError:
-                stale.append(path)
-        else:
-            with open(path, "wb") as f:
-                f.write(data)
-            print(f"wrote {path} ({len(data)} bytes)")
-    if stale:
-        for path in stale:
-            sys.stderr.write(f"make_samples.py: {path} is missing or out of date\n")
-        return 1
-    return 0
+    outputs = ((os.path.join(folder, frame[0] + ".gif"), frame_bytes(i)) for i, frame in enumerate(FRAMES))
+    return write_or_check(outputs, check, "make_samples.py")
 
 
 if __name__ == "__main__":
