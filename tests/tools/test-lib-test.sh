@@ -152,10 +152,9 @@ test.sh: step 'beta: on both trees' needs tree-c/, which no tree line above it b
 !first ran
 END
 
-expect "./test.sh --list: every group, the steps with the trees they need" 0 "$root/test.sh" --list <<'END'
+expect "./test.sh --list: the steps with their groups and the trees they need" 0 "$root/test.sh" --list <<'END'
 native    native: ctest (with the Qt suite)  [needs build/]
 windows   windows: static checks of Zorvane.exe, dialog tests under Wine  [needs build-win32/, build-win64/, build/]
-web       (no steps yet)
 packages  packages: Windows zip from build-win32/: contents, PE32, static checks  [needs build-win32/]
 END
 
