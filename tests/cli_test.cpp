@@ -254,6 +254,60 @@ TEST(CliTest, InfoPrintsOneLinePerFileAndGoesOnAfterEachFailure) {
                            "\nzorvane-cli: " + missing + ": Could not open file.\n");
 }
 
+// Every image of an animation: the size printed by --dry-run is the size
+// then written, the first image alone gets a note, and info --frames lists
+// the images as giflib and the records have them.
+TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
+    TempDir dir;
+    GifBuilder anim;
+    anim.Header().Screen(6, 5, 0x81).ColorTable(4);
+    anim.GraphicControl(0x04, 12, 0).ImageDescriptor(0, 0, 6, 5, 0).SimpleImageData(6, 5);
+    anim.GraphicControl(0x05, 30, 2).ImageDescriptor(2, 1, 3, 3, 0x80).ColorTable(2).SimpleImageData(3, 3, 2, 2);
+    const std::string animated = dir.Write("anim.gif", anim.Trailer().bytes());
+    const std::string single = WriteFrame(dir, "a.gif", 4, 3);
+    const std::string output = dir.File("out.gif");
+
+    const CliRun dry = RunCli({"make", "--dry-run", "--all-frames", "-o", output, animated, single});
+    EXPECT_EQ(dry.status, kExitOk) << dry.err;
+    EXPECT_FALSE(FileExists(output));
+    unsigned frames = 0, width = 0, height = 0;
+    unsigned long long bytes = 0;
+    char seconds[32] = {};
+    ASSERT_EQ(std::sscanf(dry.out.c_str(), (output + ": %u frames, %31s s, %u x %u, %llu bytes").c_str(), &frames,
+                          seconds, &width, &height, &bytes),
+              5)
+        << dry.out;
+    EXPECT_EQ(frames, 4u);  // a clearing frame before a.gif, which does not cover what anim.gif left
+    EXPECT_STREQ(seconds, "0.42");
+    EXPECT_EQ(width, 6u);
+
+    const CliRun made = RunCli({"make", "--all-frames", "-o", output, animated, single});
+    EXPECT_EQ(made.status, kExitOk) << made.err;
+    EXPECT_EQ(ReadFileBytes(output).size(), bytes);
+    DecodedGif decoded;
+    ASSERT_TRUE(SlurpGif(output, &decoded)) << GiflibErrorText(decoded.error);
+    ASSERT_EQ(decoded.images.size(), 4u);
+    EXPECT_EQ(decoded.images[1].left, 2);
+
+    const CliRun info = RunCli({"info", "--frames", output});
+    EXPECT_EQ(info.status, kExitOk);
+    EXPECT_EQ(info.out,
+              output +
+                  ":\n"
+                  "  image 1: 6 x 5 at 0,0, delay 12, disposal 1, opaque, local palette (2 bpp)\n"
+                  "  image 2: 3 x 3 at 2,1, delay 28, disposal 1, transparent index 2, local palette (1 bpp)\n"
+                  "  image 3: 6 x 5 at 0,0, delay 2, disposal 2, transparent index 0, local palette (1 bpp)\n"
+                  "  image 4: 4 x 3 at 0,0, delay 0, disposal 0, opaque, local palette (2 bpp)\n"
+                  "  4 frames, 0.42 s, 6 x 5, plays forever\n");
+
+    const CliRun first = RunCli({"make", "--plays", "2", "-o", output, animated, single});
+    EXPECT_EQ(first.status, kExitOk);
+    EXPECT_EQ(first.err, "zorvane-cli: note: " + animated +
+                             " holds more than one image; only its first is taken (--all-frames takes all)\n");
+    EXPECT_NE(RunCli({"info", "--frames", output}).out.find("2 frames, 0.12 s, 6 x 5, plays 2 times"),
+              std::string::npos);
+}
+
 // make, read back with giflib against the inputs as giflib reads them. Each
 // case runs in a folder holding a.gif, b.gif, c.gif, a frame file named "-"
 // and an out.gif larger than any output, which must be replaced.
