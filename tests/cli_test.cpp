@@ -1,6 +1,7 @@
 // zorvane-cli run as a separate process (fork and exec, never a shell), its
 // output files read back with giflib, and the fault-injection table: every
 // way a user's disk can hand the command line a bad output or input path.
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -59,6 +60,9 @@ struct RunSettings {
     bool as_nobody = false;  // drop to nobody before exec (root only)
     int guard_seconds = kGuardSeconds;
     std::string stdin_path{};  // empty: /dev/null
+    // When this callback first returns true (it is asked every 10 ms), the
+    // run is interrupted as Ctrl+C would.
+    std::function<bool()> interrupt_when{};
 };
 
 std::string ReadText(const std::string& path) {
@@ -91,7 +95,12 @@ CliRun RunCli(const std::vector<std::string>& args, const RunSettings& settings 
     CliRun run;
     if (child < 0) return run;
     int status = 0;
+    bool interrupted = false;
     for (int waited_ms = 0; waitpid(child, &status, WNOHANG) == 0; waited_ms += 10) {
+        if (!interrupted && settings.interrupt_when && settings.interrupt_when()) {
+            kill(child, SIGINT);
+            interrupted = true;
+        }
         if (waited_ms >= settings.guard_seconds * 1000) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
@@ -306,6 +315,46 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
                              " holds more than one image; only its first is taken (--all-frames takes all)\n");
     EXPECT_NE(RunCli({"info", "--frames", output}).out.find("2 frames, 0.12 s, 6 x 5, plays 2 times"),
               std::string::npos);
+}
+
+// The third of five frames fails, or the run is interrupted while it reads
+// a long frame: the file that was at the output is as it was, and no
+// temporary file is left beside it.
+TEST(CliTest, FailedOrInterruptedMakeKeepsTheOldOutput) {
+    TempDir dir;
+    const std::string a = WriteFrame(dir, "a.gif"), bad = dir.Write("bad.gif", Bytes{'G', 'I', 'F', '8', '7'});
+    const Bytes old = SimpleGif(7, 7);
+    const std::string output = dir.Write("out.gif", old);
+    auto names = [&] {
+        std::vector<std::string> found;
+        for (const char* name : {"a.gif", "bad.gif", "huge.gif", "out.gif"}) {
+            if (FileExists(dir.File(name))) found.push_back(name);
+        }
+        return found;
+    };
+    auto file_count = [&] {
+        size_t count = 0;
+        if (DIR* folder = opendir(dir.path().c_str())) {
+            while (dirent* entry = readdir(folder)) count += entry->d_name[0] != '.' || entry->d_name[1] > '.';
+            closedir(folder);
+        }
+        return count;
+    };
+    const CliRun failed = RunCli({"make", "-o", output, a, a, bad, a, a});
+    EXPECT_EQ(failed.status, kExitMessage);
+    EXPECT_EQ(failed.err, FrameMessage(bad, 3, 5, kNotAGif));
+    EXPECT_EQ(ReadFileBytes(output), old);
+    EXPECT_EQ(file_count(), names().size()) << "a temporary file was left";
+
+    const std::string huge = dir.File("huge.gif");
+    if (!WriteSparseGif(huge)) GTEST_SKIP() << "this file system cannot hold a sparse 4 GiB file";
+    RunSettings settings;
+    settings.guard_seconds = kHugeFileGuardSeconds;
+    settings.interrupt_when = [&] { return file_count() > names().size(); };  // the temporary file is there
+    const CliRun interrupted = RunCli({"make", "-o", output, a, huge}, settings);
+    EXPECT_EQ(interrupted.status, 128 + SIGINT);
+    EXPECT_EQ(ReadFileBytes(output), old);
+    EXPECT_EQ(file_count(), names().size()) << "a temporary file was left";
 }
 
 // make, read back with giflib against the inputs as giflib reads them. Each
