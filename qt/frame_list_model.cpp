@@ -416,26 +416,28 @@ void FrameListModel::ReplaceOptions(const PlanOptions& options) {
 // ---- What the views show.
 
 QString FrameListModel::EntryText(const FrameEntry& entry) const {
+    auto part = [](const char* text, const QString& value) { return QString::fromUtf8(text).arg(value); };
     QStringList parts;
     parts.append(QFile::decodeName(DisplayNameOf(entry.path)));
     const QString images = QString::number(entry.images);
     const QString delay = QString::number(entry.delay.hundredths);
-    const QString own = DurationText(entry.own_duration);
+    // The one delay its frames show, when there is one.
+    int shown_delay = entry.delay.given ? entry.delay.hundredths : -1;
     if (entry.Animated()) {
         const bool first = entry.choice == ImageChoice::kFirst;
-        parts.append(QString::fromUtf8(first ? ZORVANE_QT_ENTRY_FIRST_OF : ZORVANE_QT_ENTRY_IMAGES).arg(images));
-        if (entry.KeepsOwnDelays() && first)
-            parts.append(
-                QString::fromUtf8(ZORVANE_QT_ENTRY_OWN_DELAY).arg(images, QString::number(entry.first_delay), own));
-        else if (entry.KeepsOwnDelays())
-            parts.append(QString::fromUtf8(ZORVANE_QT_ENTRY_OWN_DELAYS).arg(images, delay, own));
-        else
-            parts.append(QString::fromUtf8(first ? ZORVANE_QT_ENTRY_DELAY : ZORVANE_QT_ENTRY_DELAY_EACH)
-                             .arg(images, delay, own));
+        parts.append(part(first ? ZORVANE_QT_ENTRY_FIRST_OF : ZORVANE_QT_ENTRY_IMAGES, images));
+        if (entry.KeepsOwnDelays() && first) {
+            shown_delay = entry.first_delay;
+            parts.append(part(ZORVANE_QT_ENTRY_OWN_DELAY, QString::number(entry.first_delay)));
+        } else if (entry.KeepsOwnDelays()) {
+            parts.append(part(ZORVANE_QT_ENTRY_OWN_DELAYS, DurationText(entry.own_duration)));
+        } else {
+            parts.append(part(first ? ZORVANE_QT_ENTRY_DELAY : ZORVANE_QT_ENTRY_DELAY_EACH, delay));
+        }
     } else {
-        parts.append(QString::fromUtf8(ZORVANE_QT_ENTRY_DELAY).arg(images, delay, own));
+        parts.append(part(ZORVANE_QT_ENTRY_DELAY, delay));
     }
-    if (entry.delay.given && entry.delay.hundredths <= 1) parts.append(QString::fromUtf8(ZORVANE_QT_ENTRY_PLAYS_AS_10));
+    if (shown_delay == 0 || shown_delay == 1) parts.append(QString::fromUtf8(ZORVANE_QT_ENTRY_PLAYS_AS_10));
     return parts.join(QString::fromUtf8(ZORVANE_QT_ENTRY_SEPARATOR));
 }
 

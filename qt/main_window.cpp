@@ -75,7 +75,8 @@ const char kPreviewFile[] = "preview.gif";
 // of the list is the custom one.
 const int kOfferedLimits[] = {2, 5, 10};
 constexpr uint64_t kBytesPerMegabyte = 1000000;
-constexpr double kLeastCustomLimit = 0.1;
+constexpr double kLeastCustomLimit = 0.001;
+constexpr int kCustomLimitDecimals = 3;
 constexpr double kMostCustomLimit = 100000;
 constexpr double kDefaultCustomLimit = 8;
 
@@ -191,6 +192,14 @@ QLabel* TextLabel(const QString& text, const char* name, QWidget* parent) {
     return label;
 }
 
+// A label whose marked letter, with Alt, moves to `buddy`.
+QLabel* BuddyLabel(const char* text, const char* name, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setBuddy(buddy);
+    return label;
+}
+
 QPushButton* Button(const QString& text, const char* name, const char* tip, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -273,6 +282,7 @@ MainWindow::MainWindow(UserPrompts& prompts, const QString& help_path, QSettings
 
     resize(sizeHint());
     RestoreSettings();
+    ShowDelayHint();
     ListChanged();
     SelectionChanged();
     list_->setFocus(Qt::OtherFocusReason);
@@ -370,10 +380,9 @@ QGroupBox* MainWindow::CreateOptionsGroup() {
     auto* group = new QGroupBox(QString::fromLatin1(ZORVANE_TEXT_OPTIONS_GROUP), this);
     group->setObjectName(QStringLiteral("optionsGroup"));
 
-    QLabel* delay_label = TextLabel(QStringLiteral(ZORVANE_TEXT_DELAY_LABEL), "delayLabel", this);
     delay_ = new DelaySpinBox(this);
     delay_->setObjectName(QStringLiteral("delay"));
-    delay_label->setBuddy(delay_);
+    QLabel* delay_label = BuddyLabel(ZORVANE_QT_TEXT_DELAY_LABEL, "delayLabel", delay_, this);
     QLabel* delay_unit = TextLabel(QStringLiteral(ZORVANE_TEXT_DELAY_UNIT), "delayUnit", this);
     delay_unit->setToolTip(delay_->toolTip());
     delay_hint_ = TextLabel(QString::fromUtf8(ZORVANE_QT_TEXT_DELAY_HINT), "delayHint", this);
@@ -393,13 +402,12 @@ QGroupBox* MainWindow::CreateOptionsGroup() {
         frames_.SetAllDelays(delay_->value());
     });
 
-    QLabel* scale_label = TextLabel(QString::fromUtf8(ZORVANE_QT_TEXT_SCALE_LABEL), "scaleLabel", this);
     scale_percent_ = new QSpinBox(this);
     scale_percent_->setObjectName(QStringLiteral("scalePercent"));
     scale_percent_->setRange(kLeastScale, kMostScale);
     scale_percent_->setValue(kNoScale);
     scale_percent_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_SCALE));
-    scale_label->setBuddy(scale_percent_);
+    QLabel* scale_label = BuddyLabel(ZORVANE_QT_TEXT_SCALE_LABEL, "scaleLabel", scale_percent_, this);
     QLabel* scale_unit = TextLabel(QString::fromUtf8(ZORVANE_QT_TEXT_SCALE_UNIT), "scaleUnit", this);
     scale_delays_ = Button(QString::fromUtf8(ZORVANE_QT_TEXT_SCALE), "scaleDelays", ZORVANE_QT_TIP_SCALE, this);
     connect(scale_delays_, &QPushButton::clicked, this, [this] {
@@ -407,12 +415,11 @@ QGroupBox* MainWindow::CreateOptionsGroup() {
         frames_.ScaleDelays(scale_percent_->value());
     });
 
-    QLabel* loop_label = TextLabel(QString::fromUtf8(ZORVANE_QT_TEXT_LOOP_LABEL), "loopLabel", this);
     loop_ = new QComboBox(this);
     loop_->setObjectName(QStringLiteral("loop"));
     loop_->addItems({QString::fromUtf8(ZORVANE_QT_TEXT_LOOP_FOREVER), QString::fromUtf8(ZORVANE_QT_TEXT_LOOP_TIMES)});
     loop_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_LOOP));
-    loop_label->setBuddy(loop_);
+    QLabel* loop_label = BuddyLabel(ZORVANE_QT_TEXT_LOOP_LABEL, "loopLabel", loop_, this);
     plays_ = new QSpinBox(this);
     plays_->setObjectName(QStringLiteral("plays"));
     plays_->setRange(1, static_cast<int>(kMostPlays));
@@ -421,14 +428,13 @@ QGroupBox* MainWindow::CreateOptionsGroup() {
     connect(loop_, &QComboBox::currentIndexChanged, this, &MainWindow::TakeOptions);
     connect(plays_, &QSpinBox::valueChanged, this, &MainWindow::TakeOptions);
 
-    QLabel* order_label = TextLabel(QString::fromUtf8(ZORVANE_QT_TEXT_ORDER_LABEL), "playOrderLabel", this);
     play_order_ = new QComboBox(this);
     play_order_->setObjectName(QStringLiteral("playOrder"));
     play_order_->addItems({QString::fromUtf8(ZORVANE_QT_TEXT_ORDER_FORWARD),
                            QString::fromUtf8(ZORVANE_QT_TEXT_ORDER_REVERSE),
                            QString::fromUtf8(ZORVANE_QT_TEXT_ORDER_BOUNCE)});
     play_order_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_ORDER));
-    order_label->setBuddy(play_order_);
+    QLabel* order_label = BuddyLabel(ZORVANE_QT_TEXT_ORDER_LABEL, "playOrderLabel", play_order_, this);
     connect(play_order_, &QComboBox::currentIndexChanged, this, &MainWindow::TakeOptions);
 
     center_ = new QCheckBox(QString::fromUtf8(ZORVANE_QT_TEXT_CENTER), this);
@@ -436,7 +442,6 @@ QGroupBox* MainWindow::CreateOptionsGroup() {
     center_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_CENTER));
     connect(center_, &QCheckBox::toggled, this, &MainWindow::TakeOptions);
 
-    QLabel* limit_label = TextLabel(QString::fromUtf8(ZORVANE_QT_TEXT_LIMIT_LABEL), "sizeLimitLabel", this);
     size_limit_ = new QComboBox(this);
     size_limit_->setObjectName(QStringLiteral("sizeLimit"));
     size_limit_->addItem(QString::fromUtf8(ZORVANE_QT_TEXT_LIMIT_NONE), 0);
@@ -444,10 +449,10 @@ QGroupBox* MainWindow::CreateOptionsGroup() {
         size_limit_->addItem(QStringLiteral("%1 " ZORVANE_QT_TEXT_LIMIT_UNIT).arg(megabytes), megabytes);
     size_limit_->addItem(QString::fromUtf8(ZORVANE_QT_TEXT_LIMIT_CUSTOM), -1);
     size_limit_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_LIMIT));
-    limit_label->setBuddy(size_limit_);
+    QLabel* limit_label = BuddyLabel(ZORVANE_QT_TEXT_LIMIT_LABEL, "sizeLimitLabel", size_limit_, this);
     custom_limit_ = new QDoubleSpinBox(this);
     custom_limit_->setObjectName(QStringLiteral("customLimit"));
-    custom_limit_->setDecimals(1);
+    custom_limit_->setDecimals(kCustomLimitDecimals);
     custom_limit_->setRange(kLeastCustomLimit, kMostCustomLimit);
     custom_limit_->setValue(kDefaultCustomLimit);
     custom_limit_->setSuffix(QStringLiteral(" " ZORVANE_QT_TEXT_LIMIT_UNIT));
@@ -473,7 +478,7 @@ QGroupBox* MainWindow::CreateOptionsGroup() {
     layout->addWidget(plays_meaning_, ++row, 1, 1, 4);
     layout->addWidget(order_label, ++row, 0);
     layout->addWidget(play_order_, row, 1, 1, 4);
-    layout->addWidget(center_, ++row, 0, 1, 5);
+    layout->addWidget(center_, ++row, 0, 1, 5, Qt::AlignLeft);
     layout->addWidget(limit_label, ++row, 0);
     layout->addWidget(size_limit_, row, 1, 1, 3);
     layout->addWidget(custom_limit_, row, 4);
@@ -546,7 +551,11 @@ void MainWindow::CreateActions() {
     undo_action_ = frames_.UndoStack()->createUndoAction(this);
     undo_action_->setShortcut(QKeySequence::Undo);
     redo_action_ = frames_.UndoStack()->createRedoAction(this);
-    redo_action_->setShortcuts({QKeySequence::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    QList<QKeySequence> redo_keys = QKeySequence::keyBindings(QKeySequence::Redo);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+        if (!redo_keys.contains(keys)) redo_keys.append(keys);
+    redo_action_->setShortcuts(redo_keys);
     addActions({undo_action_, redo_action_});
     connect(frames_.UndoStack(), &QUndoStack::undoTextChanged, this, [this](const QString& text) {
         undo_->setToolTip(text.isEmpty() ? QString::fromUtf8(ZORVANE_QT_TIP_UNDO)

@@ -84,28 +84,30 @@
 // delay, the options how often and in which order it plays, and a status line
 // tells what will be written.
 #define ZORVANE_QT_TEXT_ADD_FRAMES "Add Frames\u2026"
-#define ZORVANE_QT_TEXT_SORT_BY_NAME "Sort by Name"
-#define ZORVANE_QT_TEXT_UNDO "Undo"
-#define ZORVANE_QT_TEXT_REDO "Redo"
+#define ZORVANE_QT_TEXT_SORT_BY_NAME "Sort by &Name"
+#define ZORVANE_QT_TEXT_UNDO "&Undo"
+#define ZORVANE_QT_TEXT_REDO "&Redo"
 #define ZORVANE_QT_TEXT_PREVIEW "Preview"
+// Labels carry the letter that, with Alt, moves to their field.
+#define ZORVANE_QT_TEXT_DELAY_LABEL "Frame &delay:"
 #define ZORVANE_QT_TEXT_SET_DELAY "Set Selected"
 #define ZORVANE_QT_TEXT_SET_ALL_DELAYS "Set All"
-#define ZORVANE_QT_TEXT_SCALE_LABEL "Scale all delays:"
+#define ZORVANE_QT_TEXT_SCALE_LABEL "S&cale all delays:"
 #define ZORVANE_QT_TEXT_SCALE_UNIT "%"
 #define ZORVANE_QT_TEXT_SCALE "Scale"
-#define ZORVANE_QT_TEXT_LOOP_LABEL ZORVANE_TEXT_LOOP ":"
+#define ZORVANE_QT_TEXT_LOOP_LABEL "&Loop animation:"
 #define ZORVANE_QT_TEXT_LOOP_FOREVER "Forever"
 #define ZORVANE_QT_TEXT_LOOP_TIMES "A number of times"
 #define ZORVANE_QT_TEXT_PLAYS_ONCE "plays once, then stays on its last frame"
 // %1: the number of plays, 2 or more.
 #define ZORVANE_QT_TEXT_PLAYS_TIMES "plays %1 times, then stays on its last frame"
 #define ZORVANE_QT_TEXT_PLAYS_FOREVER "plays again and again, without end"
-#define ZORVANE_QT_TEXT_ORDER_LABEL "Play order:"
+#define ZORVANE_QT_TEXT_ORDER_LABEL "Play &order:"
 #define ZORVANE_QT_TEXT_ORDER_FORWARD "Forward"
 #define ZORVANE_QT_TEXT_ORDER_REVERSE "Reverse"
 #define ZORVANE_QT_TEXT_ORDER_BOUNCE "Bounce (forward, then back)"
-#define ZORVANE_QT_TEXT_CENTER "Center smaller frames"
-#define ZORVANE_QT_TEXT_LIMIT_LABEL "Size limit:"
+#define ZORVANE_QT_TEXT_CENTER "C&enter smaller frames"
+#define ZORVANE_QT_TEXT_LIMIT_LABEL "Si&ze limit:"
 #define ZORVANE_QT_TEXT_LIMIT_NONE "None"
 #define ZORVANE_QT_TEXT_LIMIT_CUSTOM "Custom"
 #define ZORVANE_QT_TEXT_LIMIT_UNIT "MB"
@@ -117,14 +119,14 @@
 #define ZORVANE_QT_TEXT_OWN_DELAYS "Keep Own Delays"
 #define ZORVANE_QT_TEXT_SET_DELAY_MENU "Set Delay of Selected"
 
-// How an entry reads in the list. %1: a number of images; %2: a delay; %3:
-// a duration ("1.20 s").
+// How an entry reads in the list: its parts. %1: a number of images, a
+// delay or a duration ("1.20 s").
 #define ZORVANE_QT_ENTRY_IMAGES "%1 images"
 #define ZORVANE_QT_ENTRY_FIRST_OF "first of %1 images"
-#define ZORVANE_QT_ENTRY_OWN_DELAYS "own delays, %3"
-#define ZORVANE_QT_ENTRY_OWN_DELAY "own delay, %2 cs"
-#define ZORVANE_QT_ENTRY_DELAY "%2 cs"
-#define ZORVANE_QT_ENTRY_DELAY_EACH "%2 cs each"
+#define ZORVANE_QT_ENTRY_OWN_DELAYS "own delays, %1"
+#define ZORVANE_QT_ENTRY_OWN_DELAY "own delay, %1 cs"
+#define ZORVANE_QT_ENTRY_DELAY "%1 cs"
+#define ZORVANE_QT_ENTRY_DELAY_EACH "%1 cs each"
 #define ZORVANE_QT_ENTRY_PLAYS_AS_10 "plays as 10 cs"
 #define ZORVANE_QT_ENTRY_SEPARATOR " \u00b7 "
 // The info panel's line of images. %1: their number; %2: their duration.
@@ -132,7 +134,7 @@
 
 // The status line. %1 frames, %2 duration, %3 x %4 screen, %5 bytes.
 #define ZORVANE_QT_STATUS_SUMMARY "%1 frames \u00b7 %2 \u00b7 %3 x %4 \u00b7 %5 bytes"
-#define ZORVANE_QT_STATUS_ONE_FRAME "1 frame \u00b7 %2 \u00b7 %3 x %4 \u00b7 %5 bytes"
+#define ZORVANE_QT_STATUS_ONE_FRAME "%1 frame \u00b7 %2 \u00b7 %3 x %4 \u00b7 %5 bytes"
 #define ZORVANE_QT_STATUS_EMPTY "No frames yet"
 // %1: the limit ("5 MB").
 #define ZORVANE_QT_STATUS_OVER_LIMIT " \u2014 over the %1 limit"

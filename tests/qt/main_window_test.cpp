@@ -306,7 +306,9 @@ private:
         QCOMPARE(prompts_.messages, expected);
         prompts_.messages.clear();
     }
+    // A key pressed in the list.
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        List()->setFocus();
         QTest::keyClick(List(), static_cast<Qt::Key>(key), modifiers);
     }
     QImage Picture() { return Control<QLabel>("framePicture")->pixmap().toImage(); }
@@ -480,9 +482,9 @@ private slots:
     void delayFieldsTakeWholeHundredthsOnly() {
         // "+" and "-": the arrow keys; anything else is typed into an empty field.
         const char* const steps[][3] = {
-            {"50", "50", ""},      {"1.5", "15", ""},      {"abc", "", ""},    {"0.5s", "05", "hint"}, {"-5", "5", ""},
-            {"70000", "7000", ""}, {"65535", "65535", ""}, {"+", "65535", ""}, {"1e3", "13", ""},      {" 7", "7", ""},
-            {"1", "1", "hint"},    {"-", "0", "hint"},     {"-", "0", "hint"}, {"+", "1", "hint"},     {"+", "2", ""}};
+            {"50", "50", ""},      {"1.5", "15", ""},      {"abc", "", ""},    {"0.5s", "05", ""}, {"-5", "5", ""},
+            {"70000", "7000", ""}, {"65535", "65535", ""}, {"+", "65535", ""}, {"1e3", "13", ""},  {" 7", "7", ""},
+            {"1", "1", "hint"},    {"-", "0", "hint"},     {"-", "0", "hint"}, {"+", "1", "hint"}, {"+", "2", ""}};
         for (const auto& step : steps) {
             const QString action = QString::fromLatin1(step[0]);
             if (action == QLatin1String("+") || action == QLatin1String("-"))
@@ -551,13 +553,13 @@ private slots:
         for (const auto& c : cases) {
             TypeDelay(QString::number(c.delay));
             ClickOn("setAllDelays");
-            if (!c.first_only) {  // the animated entry: its own delays again
-                ClickEntry(2);
-                window_->findChild<QAction*>(QStringLiteral("ownDelays"))->trigger();
-            } else {
-                ClickEntry(2);
+            // The animated entry: all its images with their own delays, or
+            // its first image only.
+            ClickEntry(2);
+            auto* own = window_->findChild<QAction*>(QStringLiteral("ownDelays"));
+            if (!c.first_only && !own->isChecked()) own->trigger();
+            if (window_->findChild<QAction*>(QStringLiteral("firstImageOnly"))->isChecked() != c.first_only)
                 Key(Qt::Key_1, Qt::ControlModifier);
-            }
             ChoosePlays(c.plays);
             ChooseOrder(c.order);
             const QString saved = Save(QStringLiteral("built%1.gif").arg(n++));
@@ -732,11 +734,12 @@ private slots:
         auto* custom = Control<QDoubleSpinBox>("customLimit");
         QVERIFY(custom->isEnabled());
         const qint64 bytes = StatusBytes();
-        custom->setValue(static_cast<double>(bytes - 1) / 1e6);
+        // In whole thousands of bytes: a thousand below the size, then above.
+        custom->setValue(static_cast<double>((bytes - 1) / 1000) / 1000);
         QVERIFY2(Status().endsWith(QStringLiteral(" bytes \u2014 over the %1 MB limit").arg(custom->value())),
                  qPrintable(Status()));
         QCOMPARE(Control<QLabel>("planSummary")->palette().color(QPalette::WindowText), QColor(Qt::red));
-        custom->setValue(static_cast<double>(bytes) / 1e6);
+        custom->setValue(static_cast<double>((bytes + 999) / 1000) / 1000);
         QVERIFY(!Status().contains(QStringLiteral("limit")));
         QCOMPARE(Control<QLabel>("planSummary")->palette().color(QPalette::WindowText), plain);
     }
@@ -794,6 +797,7 @@ private slots:
         ClickOn("help");
         ClickEntry(0);  // the list stays usable after a box
         QCOMPARE(Text("frameInfo"), kWideSummary);
+        ClickEntry(1);
         ClickOn("removeFrame");
         ClickOn("makeGif");
         QCOMPARE(Control<QStatusBar>("statusLine")->currentMessage(),
@@ -802,7 +806,8 @@ private slots:
         const QList<QPair<QString, QMessageBox::Icon>> expected = {
             {gone_text, QMessageBox::NoIcon},
             {QStringLiteral("notes.txt (entry 2 of 2): ") + kNotAGif, QMessageBox::Warning},
-            {QString::fromLatin1(kHelpMissing).arg(dir_.path()), QMessageBox::Warning}};
+            {QString::fromLatin1(kHelpMissing).arg(dir_.path()), QMessageBox::Warning},
+            {kNotAGif, QMessageBox::Warning}};  // "notes.txt", selected
         QCOMPARE(seen, expected);
     }
 
@@ -871,7 +876,7 @@ private slots:
     // Files chosen in the dialog come in the natural order of their names
     // (frame2 before frame10), as one step to undo.
     void addsFromTheDialogAndTheCommandLineAsADropWould() {
-        const QStringList chosen = {Path(QStringLiteral("b/frame10.gif")), CorpusPath("all-reds.gif"),
+        const QStringList chosen = {CorpusPath("all-reds.gif"), Path(QStringLiteral("b/frame10.gif")),
                                     Path(QStringLiteral("a/Frame2.gif")), CorpusPath("all-greens.gif")};
         prompts_.open_answer = chosen;
         Key(Qt::Key_O, Qt::ControlModifier);
@@ -905,8 +910,7 @@ private slots:
                       blues = CorpusPath("all-blues.gif"), four = CorpusPath("four-colors.gif");
         Key(Qt::Key_S, Qt::ControlModifier);  // nothing to save yet
         QCOMPARE(prompts_.save_requests, 0);
-        prompts_.open_answer = {reds, greens, blues, four};
-        Key(Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(DropFiles({reds, greens, blues, four}));
         List()->setFocus();
         Key(Qt::Key_Home);
         QCOMPARE(Text("frameName"), QStringLiteral("all-reds.gif"));
@@ -956,8 +960,7 @@ private slots:
         if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("needs an X display (qt_window_drag_test)");
         const QStringList frames = {CorpusPath("all-reds.gif"), CorpusPath("all-greens.gif"),
                                     CorpusPath("all-blues.gif")};
-        prompts_.open_answer = frames;
-        ClickOn("addFrames");
+        QVERIFY(DropFiles(frames));
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         QWindow* const window = window_->windowHandle();
@@ -986,8 +989,7 @@ private slots:
     // The picture is the frame's first image, scaled to fit with its pixels
     // kept sharp; none for a file that is not a GIF.
     void thePictureShowsTheSelectedFrame() {
-        prompts_.open_answer = {CorpusPath("four-colors.gif"), text_file_, local_};
-        ClickOn("addFrames");
+        QVERIFY(DropFiles({CorpusPath("four-colors.gif"), text_file_, local_}));
         ClickEntry(0);
         const QImage shown = Picture();
         QVERIFY(!shown.isNull());
@@ -1028,9 +1030,9 @@ private slots:
             const char* typed;
             uint32_t plays;
             QList<int> delays_ms;
-            int loops;  // as Qt reads them: -1 for none
-        } cases[] = {{"7", 1, {70, 250, 500, 1000, 2000, 70}, -1},
-                     {"250", kPlayForever, {2500, 250, 500, 1000, 2000, 2500}, 0},
+            int loops;  // as Qt reads them: 0 for none, -1 for ever
+        } cases[] = {{"7", 1, {70, 250, 500, 1000, 2000, 70}, 0},
+                     {"250", kPlayForever, {2500, 250, 500, 1000, 2000, 2500}, -1},
                      {"3", 3, {30, 250, 500, 1000, 2000, 30}, 2}};
         for (const auto& c : cases) {
             TypeDelay(QString::fromLatin1(c.typed));
