@@ -825,9 +825,11 @@ void MainWindow::InspectSelectedFrame(bool again) {
     char text[64];
     FormatFrameSummary(summary.width, summary.height, summary.palette_kind, summary.bits_per_pixel, text, sizeof text);
     frame_info_->setText(FromCore(text));
-    if (entry.images > 0)
+    if (entry.Animated())
         frame_images_->setText(
             QString::fromUtf8(ZORVANE_QT_INFO_IMAGES).arg(entry.images).arg(DurationText(entry.own_duration)));
+    else if (entry.images == 1)
+        frame_images_->setText(QString::number(entry.images));
     ShowFramePicture(entry.path);
 }
 

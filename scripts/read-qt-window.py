@@ -27,6 +27,8 @@ def children(node):
 def walk(node, found, inside=None):
     role = node.get_role_name()
     name = node.get_name() or ""
+    if role == "combo box":  # its choices are list items too
+        return
     if role == "list item":
         found["entries"].append(name)
     elif role == "label" and inside == "status bar":

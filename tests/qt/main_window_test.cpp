@@ -803,11 +803,43 @@ private slots:
         QCOMPARE(Control<QStatusBar>("statusLine")->currentMessage(),
                  QStringLiteral("Saved %1 (%2 bytes)").arg(kept).arg(QFileInfo(kept).size()));
         QVERIFY(ReadAll(kept).startsWith("GIF89a"));
+
+        // An animation whose second image is drawn over its first cannot be
+        // played backwards as it is: the window says so before saving.
+        const QString drawn = Path(QStringLiteral("drawn over.gif"));
+        const uint8_t keep = 1 << 2;  // disposal "do not dispose", in the control's packed field
+        QVERIFY(WriteFileBytes(Local(drawn), GifBuilder()
+                                                 .Header()
+                                                 .Screen(4, 4, 0xF1)
+                                                 .TableFor(0xF1)
+                                                 .GraphicControl(keep, 10, 0)
+                                                 .ImageDescriptor(0, 0, 4, 4, 0)
+                                                 .SimpleImageData(4, 4)
+                                                 .GraphicControl(keep, 10, 0)
+                                                 .ImageDescriptor(1, 1, 1, 1, 0)
+                                                 .SimpleImageData(1, 1)
+                                                 .Trailer()
+                                                 .bytes()));
+        QVERIFY(DropFiles({drawn}));
+        ChooseOrder(FrameOrder::kReverse);
+        const QString backwards = QStringLiteral(
+            "drawn over.gif (entry 2 of 2): Its images are drawn over one another, "
+            "so they cannot be played backwards without re-encoding them.");
+        QCOMPARE(Status(), backwards);
+        QVERIFY(!Model()->index(1, 0).data(Qt::DecorationRole).isNull());
+        ClickOn("makeGif");
+        QCOMPARE(Selected(), QList<int>({1}));
+        window_->activateWindow();  // as the desktop does when the box closes
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        Key(Qt::Key_1, Qt::ControlModifier);  // its first image alone can
+        QVERIFY2(Status().startsWith(QString::fromUtf8("2 frames \u00b7 ")), qPrintable(Status()));
+        QVERIFY(Model()->index(1, 0).data(Qt::DecorationRole).isNull());
         const QList<QPair<QString, QMessageBox::Icon>> expected = {
             {gone_text, QMessageBox::NoIcon},
             {QStringLiteral("notes.txt (entry 2 of 2): ") + kNotAGif, QMessageBox::Warning},
             {QString::fromLatin1(kHelpMissing).arg(dir_.path()), QMessageBox::Warning},
-            {kNotAGif, QMessageBox::Warning}};  // "notes.txt", selected
+            {kNotAGif, QMessageBox::Warning},  // "notes.txt", selected
+            {backwards, QMessageBox::Warning}};
         QCOMPARE(seen, expected);
     }
 
