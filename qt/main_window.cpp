@@ -284,7 +284,6 @@ MainWindow::MainWindow(UserPrompts& prompts, const QString& help_path, QSettings
     RestoreSettings();
     ShowDelayHint();
     ListChanged();
-    SelectionChanged();
     list_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -387,6 +386,10 @@ QGroupBox* MainWindow::CreateOptionsGroup() {
     delay_unit->setToolTip(delay_->toolTip());
     delay_hint_ = TextLabel(QString::fromUtf8(ZORVANE_QT_TEXT_DELAY_HINT), "delayHint", this);
     delay_hint_->setWordWrap(true);
+    // Kept in the layout when hidden, so that the window does not jump.
+    QSizePolicy hint_policy = delay_hint_->sizePolicy();
+    hint_policy.setRetainSizeWhenHidden(true);
+    delay_hint_->setSizePolicy(hint_policy);
     connect(delay_, &QSpinBox::valueChanged, this, &MainWindow::ShowDelayHint);
     set_delay_ = Button(QString::fromUtf8(ZORVANE_QT_TEXT_SET_DELAY), "setDelay", ZORVANE_QT_TIP_SET_DELAY, this);
     auto set_selected = [this] {
@@ -735,13 +738,7 @@ void MainWindow::ShowPlaysMeaning() {
         plays_meaning_->setText(QString::fromUtf8(ZORVANE_QT_TEXT_PLAYS_TIMES).arg(plays));
 }
 
-void MainWindow::ShowDelayHint() {
-    // Kept in the layout when hidden, so that the window does not jump.
-    QSizePolicy policy = delay_hint_->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    delay_hint_->setSizePolicy(policy);
-    delay_hint_->setVisible(delay_->value() <= 1);
-}
+void MainWindow::ShowDelayHint() { delay_hint_->setVisible(delay_->value() <= 1); }
 
 uint64_t MainWindow::SizeLimit() const {
     const int megabytes = size_limit_->currentData().toInt();
