@@ -468,9 +468,9 @@ QGroupBox* MainWindow::CreateOptionsGroup() {
     layout->addWidget(delay_label, row, 0);
     layout->addWidget(delay_, row, 1);
     layout->addWidget(delay_unit, row, 2);
-    layout->addWidget(set_delay_, row, 3);
-    layout->addWidget(set_all_delays_, row, 4);
-    layout->addWidget(delay_hint_, ++row, 1, 1, 4);
+    layout->addWidget(delay_hint_, row, 3, 1, 2);
+    layout->addWidget(set_delay_, ++row, 1, 1, 2);
+    layout->addWidget(set_all_delays_, row, 3);
     layout->addWidget(scale_label, ++row, 0);
     layout->addWidget(scale_percent_, row, 1);
     layout->addWidget(scale_unit, row, 2);
