@@ -89,7 +89,11 @@ class InsertEntriesCommand final : public QUndoCommand {
 public:
     InsertEntriesCommand(FrameListModel* list, int row, const QVector<FrameEntry>& entries, const QString& text)
         : QUndoCommand(text), list_(list), row_(row), entries_(entries) {}
-    void redo() override { list_->InsertEntries(row_, entries_); }
+    void redo() override {
+        QList<int> rows(entries_.size());
+        std::iota(rows.begin(), rows.end(), row_);
+        list_->InsertRows(rows, entries_);
+    }
     void undo() override {
         QList<int> rows(entries_.size());
         std::iota(rows.begin(), rows.end(), row_);
@@ -109,10 +113,7 @@ public:
         for (int row : rows_) entries_.append(list->Entry(row));
     }
     void redo() override { list_->RemoveRows(rows_); }
-    void undo() override {
-        // Back in ascending order, each at its old place.
-        for (int i = 0; i < rows_.size(); ++i) list_->InsertEntries(rows_[i], {entries_[i]});
-    }
+    void undo() override { list_->InsertRows(rows_, entries_); }
 
 private:
     FrameListModel* list_;
@@ -358,11 +359,19 @@ void FrameListModel::SetOptions(const PlanOptions& options) {
 
 // ---- Raw edits.
 
-void FrameListModel::InsertEntries(int row, const QVector<FrameEntry>& entries) {
+void FrameListModel::InsertRows(const QList<int>& ascending_rows, const QVector<FrameEntry>& entries) {
     marked_row_ = -1;
-    beginInsertRows(QModelIndex(), row, row + entries.size() - 1);
-    for (int i = 0; i < entries.size(); ++i) entries_.insert(row + i, entries[i]);
-    endInsertRows();
+    // Each at its place in the list as it will be: in ascending order, runs
+    // of neighbours at once.
+    for (int i = 0; i < ascending_rows.size();) {
+        int end = i + 1;
+        while (end < ascending_rows.size() && ascending_rows[end] == ascending_rows[end - 1] + 1) ++end;
+        const int first = ascending_rows[i];
+        beginInsertRows(QModelIndex(), first, first + (end - i) - 1);
+        for (int k = i; k < end; ++k) entries_.insert(first + (k - i), entries[k]);
+        endInsertRows();
+        i = end;
+    }
     emit Changed();
 }
 

@@ -130,8 +130,9 @@ private:
     friend class ChangeEntriesCommand;
     friend class OptionsCommand;
 
-    // The raw edits the commands make.
-    void InsertEntries(int row, const QVector<FrameEntry>& entries);
+    // The raw edits the commands make; each reports one change. Entry i
+    // goes to (or comes from) ascending_rows[i] of the list with them.
+    void InsertRows(const QList<int>& ascending_rows, const QVector<FrameEntry>& entries);
     void RemoveRows(const QList<int>& ascending_rows);
     // Entry i becomes the one that was at order[i]; the views keep their
     // selection on the same entries.
