@@ -16,6 +16,7 @@
 #include <initializer_list>
 
 #include "platform/file_io.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -57,15 +58,21 @@ bool ClearNonBlocking(int fd) {
 
 }  // namespace
 
-bool FileOpenRead(const char* path, FileHandle* file) {
-    if (!path) return false;
+int OpenRegularFileForReading(const char* path) {
+    if (!path) return -1;
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd == -1) return false;
+    if (fd == -1) return -1;
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !ClearNonBlocking(fd)) {
         close(fd);
-        return false;
+        return -1;
     }
+    return fd;
+}
+
+bool FileOpenRead(const char* path, FileHandle* file) {
+    const int fd = OpenRegularFileForReading(path);
+    if (fd == -1) return false;
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return WrapDescriptor(fd, "rb", file);
 }

@@ -1,7 +1,5 @@
 #include "qt/main_window.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -44,6 +42,7 @@
 #include <iterator>
 
 #include "gif/file_summary.h"
+#include "platform/regular_file.h"
 #include "qt/delay_spin_box.h"
 #include "qt/user_prompts.h"
 #include "res/ui_texts.h"
@@ -165,12 +164,10 @@ QString ExistingFolder(const QString& folder) {
 // the file's logical screen; null when Qt cannot read it. The file is opened
 // by its 8-bit name, and read only when it is a regular file.
 QImage FirstImageOf(const QByteArray& path) {
-    const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int descriptor = OpenRegularFileForReading(path.constData());
     if (descriptor < 0) return QImage();
-    struct stat status;
     QFile file;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
-        !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
         return QImage();
     }
