@@ -102,15 +102,6 @@ void ExpectWellFormed(const std::string& path, size_t images) {
     EXPECT_EQ(walked.images.size(), images);
 }
 
-std::set<std::string> Listing(const std::string& folder) {
-    std::set<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* entry = readdir(dir)) names.insert(entry->d_name);
-        closedir(dir);
-    }
-    return names;
-}
-
 InputFrame Placed(uint16_t screen_width, uint16_t screen_height, uint16_t left, uint16_t top, uint16_t width,
                   uint16_t height) {
     InputFrame f;

@@ -51,24 +51,20 @@ struct RecordingObserver final : BuildObserver {
 
 }  // namespace
 
+std::set<std::string> Listing(const std::string& folder) {
+    std::set<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* entry = readdir(dir)) names.insert(entry->d_name);
+        closedir(dir);
+    }
+    return names;
+}
+
 BuildRun RunPlan(const BuildPlan& plan, bool measure_only) {
     BuildRun run;
     RecordingObserver observer(&run);
     run.result = measure_only ? MeasurePlan(plan, &observer) : BuildAnimation(plan, &observer);
     return run;
-}
-
-BuildPlan DialogPlan(const std::string& output, const std::vector<std::string>& frames, unsigned delay, bool loop) {
-    BuildPlan plan;
-    plan.output = output;
-    plan.plays = loop ? kPlayForever : 1;
-    plan.forever_count = 0xFFFF;
-    plan.mode = OutputMode::kWriteInPlace;
-    DelayRule rule;
-    rule.given = true;
-    rule.hundredths = static_cast<uint16_t>(delay & 0xFFFF);
-    for (const std::string& frame : frames) plan.entries.push_back(PlanEntry{frame, ImageChoice::kFirst, rule});
-    return plan;
 }
 
 BuildRun RunBuild(const std::string& output, const std::vector<std::string>& frames, unsigned delay, bool loop) {

@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "dialog_plan.h"
 #include "gif/build_plan.h"
 #include "gif_fixture.h"
 
@@ -31,6 +33,8 @@ private:
 };
 
 bool FileExists(const std::string& path);  // also a dangling symlink
+// The names in a folder ("." and ".." included).
+std::set<std::string> Listing(const std::string& folder);
 
 using Message = std::pair<std::string, MessageIcon>;
 
@@ -38,18 +42,13 @@ using Message = std::pair<std::string, MessageIcon>;
 // observer heard on the way.
 struct BuildRun {
     BuildResult result;
-    std::vector<Message> messages;       // each failure reported
+    std::vector<Message> messages;        // each failure reported
     std::vector<size_t> entries_started;  // in order
     std::vector<size_t> images_left_out;  // entries taken as their first image that hold more
 };
 
 // Runs `plan` through BuildAnimation (or MeasurePlan) with a recording observer.
 BuildRun RunPlan(const BuildPlan& plan, bool measure_only = false);
-
-// The plan of the Windows dialog: each frame's first image, one delay, the
-// looping block with 65535 when looping, written in place.
-BuildPlan DialogPlan(const std::string& output, const std::vector<std::string>& frames, unsigned delay = 0,
-                     bool loop = true);
 
 // Runs `body` in a child process and returns its result (0..255), or
 // 256 + the signal number when the child was killed. The child may write at

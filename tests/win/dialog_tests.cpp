@@ -13,6 +13,7 @@
 
 #include "app/app_state.h"
 #include "app/main_dialog.h"
+#include "dialog_plan.h"
 #include "gif/build_plan.h"
 #include "gif_fixture.h"
 #include "res/resource.h"
@@ -45,15 +46,7 @@ std::string TextFile(const std::string& name) {
 
 // The same build done through the engine directly, without the dialog.
 Bytes BuildDirectly(const std::string& name, const std::vector<std::string>& frames, bool loop, unsigned delay) {
-    BuildPlan plan;
-    plan.output = WorkPath(name);
-    plan.plays = loop ? kPlayForever : 1;
-    plan.forever_count = 0xFFFF;
-    plan.mode = OutputMode::kWriteInPlace;
-    DelayRule rule;
-    rule.given = true;
-    rule.hundredths = static_cast<uint16_t>(delay & 0xFFFF);
-    for (const std::string& frame : frames) plan.entries.push_back(PlanEntry{frame, ImageChoice::kFirst, rule});
+    const BuildPlan plan = DialogPlan(WorkPath(name), frames, delay, loop);
     const BuildResult result = BuildAnimation(plan);
     if (!result.ok) ADD_FAILURE() << "direct build: " << result.message;
     return ReadFileBytes(plan.output);
