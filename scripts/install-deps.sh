@@ -26,7 +26,8 @@ fuzz_packages=("${run_packages[@]}"
     clang libclang-rt-dev libgif-dev) # libFuzzer targets and their giflib checks
 web_packages=(cmake ninja-build
     emscripten                        # the web page's build (WebAssembly)
-    chromium nodejs)                  # its checks in a real browser, driven from Node.js
+    chromium nodejs                   # its checks in a real browser, driven from Node.js
+    python3)                          # ./run.sh web's static server
 gui_packages=("${run_packages[@]}"
     qt6-base-dev fonts-dejavu-core    # the Linux desktop program
     xdg-utils)                        # its help and home-page buttons

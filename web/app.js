@@ -27,7 +27,10 @@
     worker = new Worker(url);
     URL.revokeObjectURL(url);
     worker.onmessage = ({ data }) => {
-      if (data.type === 'ready') return;
+      if (data.type === 'ready') {
+        document.body.dataset.core = 'ready';
+        return;
+      }
       const request = waiting.get(data.seq);
       if (!request) return;
       if (data.type === 'progress') {
@@ -408,6 +411,8 @@
     $('marked').textContent = marked.length ? `${T.msgMarked} ${marked.map((e) => e.name).join(', ')}` : '';
     $('empty').hidden = entries.length > 0;
     $('delay-hint').hidden = !entries.some((e) => e.delay === 0 || e.delay === 1);
+    // The figures are out of date until the measurement of this change is in.
+    $('figures').setAttribute('aria-busy', 'true');
     clearTimeout(measureTimer);
     measureTimer = setTimeout(measure, 30);
   }
@@ -417,12 +422,12 @@
     const mine = ++measureSeq;
     if (stop) {
       measured = null;
-      showFigures();
-      return;
+    } else {
+      const answer = await ask({ type: 'run', write: false, plan: plan() });
+      if (mine !== measureSeq) return;
+      measured = answer.type === 'ran' ? answer.result : { ok: false, message: answer.message };
     }
-    const answer = await ask({ type: 'run', write: false, plan: plan() });
-    if (mine !== measureSeq) return;
-    measured = answer.type === 'ran' ? answer.result : { ok: false, message: answer.message };
+    if (!entries.some((e) => e.state === 'checking')) $('figures').removeAttribute('aria-busy');
     showFigures();
   }
 
@@ -511,7 +516,14 @@
   $('preview').addEventListener('click', async () => {
     const result = await build();
     if (!result) return;
-    $('preview-image').src = result.url;
+    const image = $('preview-image');
+    // Small animations are shown larger, pixel for pixel.
+    image.onload = () => {
+      const scale = Math.max(1, Math.floor(256 / Math.max(image.naturalWidth, image.naturalHeight)));
+      image.style.width = `${image.naturalWidth * scale}px`;
+      image.classList.toggle('scaled', scale > 1);
+    };
+    image.src = result.url;
     $('preview-image').alt = `${T.preview}: ${numberText(result.result.frames)} ${T.frames.replace(/:$/, '')}`;
     $('preview-box').hidden = false;
   });

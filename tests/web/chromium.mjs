@@ -20,11 +20,14 @@ const TYPES = {
 };
 
 // Serves the files under `root` (GET and HEAD only); `routes` maps a path to a
-// handler (req, res) that takes precedence. Resolves to {url, close()}.
+// handler (req, res, url) that takes precedence. Resolves to {url, requests,
+// close()}, `requests` listing the path of every request received.
 export function serve(root, routes = {}) {
   const base = root ? path.resolve(root) : null;
+  const requests = [];
   const server = http.createServer((req, res) => {
     const url = new URL(req.url, 'http://127.0.0.1');
+    requests.push(url.pathname);
     const route = routes[url.pathname];
     if (route) return route(req, res, url);
     if (!base || (req.method !== 'GET' && req.method !== 'HEAD')) {
@@ -55,6 +58,7 @@ export function serve(root, routes = {}) {
       const { port } = server.address();
       resolve({
         url: `http://127.0.0.1:${port}/`,
+        requests,
         close: () => new Promise((done) => {
           server.closeAllConnections?.();
           server.close(() => done());
@@ -81,4 +85,57 @@ export function readBody(req) {
     req.on('end', () => resolve(Buffer.concat(parts)));
     req.on('error', reject);
   });
+}
+
+// Decodes the GIF at `url` in `page` (a page of a secure context, where
+// WebCodecs' ImageDecoder exists) as Chromium plays it. Resolves to
+// {repetitionCount, frameCount, width, height, durations[, sha256]} or
+// {error}. With `rgbaUrl`, each frame's RGBA pixels are PUT to
+// `${rgbaUrl}&frame=N`.
+export function decodeGif(page, url, { hash = false, rgbaUrl = null } = {}) {
+  return page.evaluate(async (url, wantHash, rgbaUrl) => {
+    const hex = (buffer) => [...new Uint8Array(buffer)].map((b) => b.toString(16).padStart(2, '0')).join('');
+    let decoder;
+    try {
+      const response = await fetch(url);
+      if (!response.ok) return { error: await response.text() };
+      decoder = new ImageDecoder({ data: await response.arrayBuffer(), type: 'image/gif' });
+      await decoder.tracks.ready;
+      await decoder.completed;
+      const track = decoder.tracks.selectedTrack;
+      const out = {
+        repetitionCount: track.repetitionCount === Infinity ? 'Infinity' : track.repetitionCount,
+        frameCount: track.frameCount,
+        width: 0,
+        height: 0,
+        durations: [],
+      };
+      if (wantHash) out.sha256 = [];
+      let canvas = null;
+      let context = null;
+      for (let frame = 0; frame < track.frameCount; frame++) {
+        const { image } = await decoder.decode({ frameIndex: frame, completeFramesOnly: true });
+        out.durations.push(image.duration);
+        out.width = image.displayWidth;
+        out.height = image.displayHeight;
+        if (wantHash || rgbaUrl) {
+          if (!canvas) {
+            canvas = new OffscreenCanvas(image.displayWidth, image.displayHeight);
+            context = canvas.getContext('2d', { willReadFrequently: true });
+          }
+          context.clearRect(0, 0, canvas.width, canvas.height);
+          context.drawImage(image, 0, 0);
+          const pixels = context.getImageData(0, 0, canvas.width, canvas.height).data;
+          if (wantHash) out.sha256.push(hex(await crypto.subtle.digest('SHA-256', pixels)));
+          if (rgbaUrl) await fetch(`${rgbaUrl}&frame=${frame}`, { method: 'PUT', body: pixels });
+        }
+        image.close();
+      }
+      return out;
+    } catch (e) {
+      return { error: `${e.name}: ${e.message}` };
+    } finally {
+      decoder?.close();
+    }
+  }, url, hash, rgbaUrl);
 }

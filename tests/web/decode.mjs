@@ -23,7 +23,7 @@
 // at /usr/bin/chromium (or $ZORVANE_CHROMIUM).
 import fs from 'node:fs';
 import path from 'node:path';
-import { launch, serve, readBody } from './chromium.mjs';
+import { decodeGif, launch, serve, readBody } from './chromium.mjs';
 
 const usage = 'usage: node tests/web/decode.mjs [--hash] [--rgba DIR] FILE.gif...';
 const files = [];
@@ -81,51 +81,7 @@ try {
       status = 1;
       continue;
     }
-    const result = await page.evaluate(async (index, wantHash, wantRgba) => {
-      const hex = (buffer) => [...new Uint8Array(buffer)].map((b) => b.toString(16).padStart(2, '0')).join('');
-      let decoder;
-      try {
-        const response = await fetch(`/gif?i=${index}`);
-        if (!response.ok) return { error: await response.text() };
-        decoder = new ImageDecoder({ data: await response.arrayBuffer(), type: 'image/gif' });
-        await decoder.tracks.ready;
-        await decoder.completed;
-        const track = decoder.tracks.selectedTrack;
-        const out = {
-          repetitionCount: track.repetitionCount === Infinity ? 'Infinity' : track.repetitionCount,
-          frameCount: track.frameCount,
-          width: 0,
-          height: 0,
-          durations: [],
-        };
-        if (wantHash) out.sha256 = [];
-        let canvas = null;
-        let context = null;
-        for (let frame = 0; frame < track.frameCount; frame++) {
-          const { image } = await decoder.decode({ frameIndex: frame, completeFramesOnly: true });
-          out.durations.push(image.duration);
-          out.width = image.displayWidth;
-          out.height = image.displayHeight;
-          if (wantHash || wantRgba) {
-            if (!canvas) {
-              canvas = new OffscreenCanvas(image.displayWidth, image.displayHeight);
-              context = canvas.getContext('2d', { willReadFrequently: true });
-            }
-            context.clearRect(0, 0, canvas.width, canvas.height);
-            context.drawImage(image, 0, 0);
-            const pixels = context.getImageData(0, 0, canvas.width, canvas.height).data;
-            if (wantHash) out.sha256.push(hex(await crypto.subtle.digest('SHA-256', pixels)));
-            if (wantRgba) await fetch(`/rgba?i=${index}&frame=${frame}`, { method: 'PUT', body: pixels });
-          }
-          image.close();
-        }
-        return out;
-      } catch (e) {
-        return { error: `${e.name}: ${e.message}` };
-      } finally {
-        decoder?.close();
-      }
-    }, i, hash, rgbaDir !== null);
+    const result = await decodeGif(page, `/gif?i=${i}`, { hash, rgbaUrl: rgbaDir ? `/rgba?i=${i}` : null });
     const line = { file: files[i], ...result };
     if (rgbaDir && !result.error) {
       line.rgba = Array.from({ length: result.frameCount }, (_, frame) => written.get(`${i}/${frame}`));
