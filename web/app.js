@@ -260,6 +260,12 @@
     }
   });
 
+  // A row is dragged by any part but its fields and buttons, whose text stays selectable.
+  list.addEventListener('pointerdown', (event) => {
+    const row = event.target.closest?.('.entry');
+    if (row) row.draggable = !event.target.closest('input, button, label');
+  });
+
   const entryType = 'application/x-zorvane-entry';
   let dragged = null;
   list.addEventListener('dragstart', (event) => {
@@ -403,6 +409,7 @@
   let measureTimer = 0;
   let built = null; // {key, blob, url} of the last successful build
   let building = false;
+  let buildCount = 0;
 
   function changed() {
     const marked = entries.filter((e) => e.state === 'bad');
@@ -423,9 +430,11 @@
     if (stop) {
       measured = null;
     } else {
-      const answer = await ask({ type: 'run', write: false, plan: plan() });
+      const current = plan();
+      const answer = await ask({ type: 'run', write: false, plan: current });
       if (mine !== measureSeq) return;
       measured = answer.type === 'ran' ? answer.result : { ok: false, message: answer.message };
+      measured.key = JSON.stringify(current);
     }
     if (!entries.some((e) => e.state === 'checking')) $('figures').removeAttribute('aria-busy');
     showFigures();
@@ -489,7 +498,8 @@
     const shown = setTimeout(() => {
       progress.hidden = false;
     }, 300);
-    const answer = await ask({ type: 'run', write: true, plan: current }, [], (index, count) => {
+    const expectedBytes = measured && measured.ok && measured.key === key ? measured.bytes : 0;
+    const answer = await ask({ type: 'run', write: true, plan: current, expectedBytes }, [], (index, count) => {
       progress.max = count;
       progress.value = index;
     });
@@ -504,6 +514,9 @@
     if (built) URL.revokeObjectURL(built.url);
     const blob = new Blob([answer.bytes], { type: 'image/gif' });
     built = { key, blob, url: URL.createObjectURL(blob), result: answer.result };
+    // For measurements: how many builds the page made, and the last one's time in the worker.
+    document.body.dataset.built = String(++buildCount);
+    document.body.dataset.buildMs = String(Math.round(answer.result.milliseconds));
     setStatus('');
     return built;
   }

@@ -6,7 +6,9 @@
 // Requests (from app.js), each answered by one message of the same seq:
 //   {type: 'add', seq, id, file}       the file is copied in and inspected
 //   {type: 'remove', seq, id}          its copy is deleted
-//   {type: 'run', seq, write, plan}    the plan measured, or built (write)
+//   {type: 'run', seq, write, plan, expectedBytes}
+//                                      the plan measured, or built (write); a
+//                                      build is told the size last measured
 //   {type: 'sort', seq, names}         the natural order of the names
 // A build also sends {type: 'progress', seq, index, count} as each entry starts.
 
@@ -14,6 +16,29 @@ const inputFolder = '/in';
 const outputPath = '/out/animation.gif';
 const pending = [];
 let coreReady = false;
+
+// While a build writes, the output file's storage grows at once to the size
+// the page measured for the same plan, instead of step by step (each step a
+// copy of all written so far). A wrong guess costs only that saving.
+let reserve = 0;
+const expandFileStorage = MEMFS.expandFileStorage;
+MEMFS.expandFileStorage = function (node, capacity) {
+  if (reserve > capacity) {
+    capacity = reserve;
+    reserve = 0;
+  }
+  return expandFileStorage(node, capacity);
+};
+
+// The output's bytes, without a copy when its storage is exactly its size;
+// the file is removed.
+function takeOutput() {
+  const node = FS.lookupPath(outputPath).node;
+  let bytes = node.contents || new Uint8Array(0);
+  if (bytes.byteOffset !== 0 || bytes.buffer.byteLength !== node.usedBytes) bytes = bytes.slice(0, node.usedBytes);
+  removeFile(outputPath);
+  return bytes;
+}
 
 function zorvaneWorkerReady() {
   FS.mkdir(inputFolder);
@@ -102,12 +127,16 @@ function answer(request) {
       case 'run': {
         const write = Boolean(request.write);
         Module.onEntryStarted = write ? (index, count) => postMessage({ type: 'progress', seq, index, count }) : null;
+        reserve = write ? Number(request.expectedBytes) || 0 : 0;
+        const started = performance.now();
         const result = callForJson('zorvane_run', [planText(request.plan)], [write ? 1 : 0]);
         Module.onEntryStarted = null;
+        reserve = 0;
         let bytes = null;
         if (write) {
-          if (result.ok) bytes = FS.readFile(outputPath);
+          if (result.ok) bytes = takeOutput();
           removeFile(outputPath);
+          result.milliseconds = performance.now() - started;
           // The page offers only a file that is whole: the size the core
           // announced, read back in full.
           if (bytes && bytes.length !== result.bytes) {

@@ -208,6 +208,32 @@ const overflow = await page.evaluate(() => document.documentElement.scrollWidth 
 check('nothing is wider than a phone\'s screen', overflow <= 0, `${overflow} px too wide`);
 console.log(`screenshots: ${desktopShot} ${phoneShot}`);
 
+// --- opened from a file (the Windows zip's double-click, the menu entry's xdg-open): the samples,
+// defaults otherwise, give zorvane-cli's size and a preview.
+const local = await browser.newPage();
+local.on('pageerror', (e) => check('no script error on the page opened from a file', false, e.message));
+await local.goto(`file://${path.resolve(pageDir)}/index.html`, { waitUntil: 'load' });
+await local.waitForSelector('body[data-core="ready"]', { timeout: 20000 });
+await (await local.$('#file-input')).uploadFile(...samples);
+await local.waitForFunction(() => !document.getElementById('figures').hasAttribute('aria-busy') &&
+  !document.querySelector('.entry.checking') && document.getElementById('size').dataset.bytes, { timeout: 20000 });
+const localBytes = Number(await local.$eval('#size', (e) => e.dataset.bytes));
+let plainSize = -1;
+try {
+  const plain = path.join(outDir, 'cli-plain.gif');
+  execFileSync(cli, ['make', '-o', plain, '--all-frames', '-d', '10', ...samples], { stdio: 'inherit' });
+  plainSize = fs.statSync(plain).size;
+} catch (e) {
+  check('zorvane-cli make of the samples', false, e.message);
+}
+check('opened from a file, the page measures the samples as zorvane-cli makes them', localBytes === plainSize,
+  `page ${localBytes}, zorvane-cli ${plainSize}`);
+await local.click('#preview');
+const previewed = await local.waitForFunction(() => document.getElementById('preview-image').naturalWidth > 0,
+  { timeout: 20000 }).then(() => true, () => false);
+check('opened from a file, Preview shows the animation', previewed);
+await local.close();
+
 check('no request left the page after it loaded', late.length === 0 && server.requests.length === servedAtLoad,
   [...late, ...server.requests.slice(servedAtLoad)].join(' '));
 
