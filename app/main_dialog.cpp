@@ -9,8 +9,8 @@
 
 #include "app/app_state.h"
 #include "app/frame_list.h"
-#include "gif/animation_builder.h"
-#include "gif/frame_summary.h"
+#include "gif/build_plan.h"
+#include "gif/file_summary.h"
 #include "res/resource.h"
 #include "res/ui_texts.h"
 
@@ -22,7 +22,8 @@ constexpr WORD kClicked = BN_CLICKED;                // 0
 constexpr WORD kSelectionChanged = LBN_SELCHANGE;    // 1
 constexpr LPARAM kDelayRange = MAKELPARAM(1000, 0);  // upper 1000, lower 0
 constexpr INT_PTR kClosedResult = 2;
-constexpr INT_PTR kShellFailureLimit = 32;  // ShellExecuteA results up to this are failures
+constexpr INT_PTR kShellFailureLimit = 32;         // ShellExecuteA results up to this are failures
+constexpr uint16_t kWindowsForeverCount = 0xFFFF;  // the count this program has always written for "forever"
 
 // The Save As structure as the system of the 32-bit program knows it
 // (OPENFILENAME_SIZE_VERSION_400A): no fields past lpTemplateName.
@@ -36,60 +37,73 @@ static_assert(kSaveAsFlags == 0x806, "Save As options");
 // with the string's own terminator.
 const char kSaveAsFilter[] = ZORVANE_GIF_FILTER_NAME "\0" ZORVANE_GIF_PATTERN "\0";
 
-// Answers frame inspection from the dialog's info panel.
-struct DialogInspection final : InspectionCaller {
+// The name and summary pass through one buffer of this size; longer display
+// names are cut to its length less the terminator.
+constexpr size_t kInspectionBufferSize = 256;
+
+// Asks for the output file in the Save As dialog; false when cancelled.
+bool AskOutputPath(HWND dialog, char (&output_path)[kOutputPathSize]) {
+    OPENFILENAMEA save_as;
+    std::memset(&save_as, 0, sizeof save_as);
+    save_as.lStructSize = kSaveAsStructSize;
+    save_as.hwndOwner = dialog;
+    save_as.hInstance = g_app.instance;
+    save_as.lpstrFilter = kSaveAsFilter;
+    save_as.nFilterIndex = 1;
+    save_as.lpstrFile = output_path;
+    save_as.nMaxFile = sizeof output_path;
+    save_as.lpstrTitle = ZORVANE_SAVE_AS_TITLE;
+    save_as.Flags = kSaveAsFlags;
+    save_as.lpstrDefExt = ZORVANE_GIF_EXTENSION;
+    output_path[0] = '\0';
+    return GetSaveFileNameA(&save_as) != 0;
+}
+
+// Shows a failed build's message while its files are still open.
+struct DialogBuildMessages final : BuildObserver {
     HWND dialog;
-    explicit DialogInspection(HWND d) : dialog(d) {}
-    void SetFrameName(const char* name) override { SetDlgItemTextA(dialog, IDC_FRAME_NAME, name); }
-    void SetFrameSummary(const char* summary) override { SetDlgItemTextA(dialog, IDC_FRAME_INFO, summary); }
-    void ShowWarning(const char* message) override { MessageBoxA(dialog, message, nullptr, MB_ICONWARNING); }
-};
-
-// Answers the animation build from the Save As dialog, the controls and the
-// frame list.
-struct DialogBuild final : BuildOptions {
-    HWND dialog;
-    char output_path[kOutputPathSize];
-
-    explicit DialogBuild(HWND d) : dialog(d), output_path() {}
-
-    const char* OutputPath() override {
-        OPENFILENAMEA save_as;
-        std::memset(&save_as, 0, sizeof save_as);
-        save_as.lStructSize = kSaveAsStructSize;
-        save_as.hwndOwner = dialog;
-        save_as.hInstance = g_app.instance;
-        save_as.lpstrFilter = kSaveAsFilter;
-        save_as.nFilterIndex = 1;
-        save_as.lpstrFile = output_path;
-        save_as.nMaxFile = sizeof output_path;
-        save_as.lpstrTitle = ZORVANE_SAVE_AS_TITLE;
-        save_as.Flags = kSaveAsFlags;
-        save_as.lpstrDefExt = ZORVANE_GIF_EXTENSION;
-        output_path[0] = '\0';
-        return GetSaveFileNameA(&save_as) ? output_path : nullptr;
-    }
-    bool LoopFlag() override { return IsDlgButtonChecked(dialog, IDC_LOOP) == BST_CHECKED; }
-    size_t FrameCount() override { return ::FrameCount(dialog); }
-    const char* FramePath(size_t index) override { return FramePathAt(dialog, index); }
-    unsigned Delay() override { return GetDlgItemInt(dialog, IDC_DELAY, nullptr, FALSE); }
-    void ShowMessage(const char* text, MessageIcon icon) override {
-        MessageBoxA(dialog, text, nullptr, icon == MessageIcon::kWarning ? MB_ICONWARNING : MB_OK);
+    explicit DialogBuildMessages(HWND d) : dialog(d) {}
+    void Failed(const BuildResult& result) override {
+        MessageBoxA(dialog, result.message, nullptr, result.icon == MessageIcon::kWarning ? MB_ICONWARNING : MB_OK);
     }
 };
 
 void InspectSelectedFrame(HWND dialog) {
     const int selected = SelectedFrame(dialog);
     if (selected < 0) return;  // a list box reports a change only onto an entry
-    char name[kInspectionBufferSize];
-    CopyDisplayName(dialog, selected, name, sizeof name);
-    DialogInspection caller(dialog);
-    InspectFrame(name, FramePathAt(dialog, static_cast<size_t>(selected)), caller);
+    char text[kInspectionBufferSize];
+    CopyDisplayName(dialog, selected, text, sizeof text);
+    SetDlgItemTextA(dialog, IDC_FRAME_NAME, text);
+    const FileSummary summary =
+        InspectFile(FramePathAt(dialog, static_cast<size_t>(selected)), InspectDepth::kFirstImage);
+    if (summary.message) {
+        MessageBoxA(dialog, summary.message, nullptr, MB_ICONWARNING);
+        return;
+    }
+    FormatFrameSummary(summary.width, summary.height, summary.palette_kind, summary.bits_per_pixel, text, sizeof text);
+    SetDlgItemTextA(dialog, IDC_FRAME_INFO, text);
 }
 
+// Every entry's first image, with the one delay of the field; looping
+// forever (count 65535) when the box is ticked. A failed build leaves what
+// it wrote.
 void MakeAnimatedGif(HWND dialog) {
-    DialogBuild options(dialog);
-    BuildAnimation(options);
+    char output_path[kOutputPathSize];
+    if (!AskOutputPath(dialog, output_path)) return;
+    BuildPlan plan;
+    plan.output = output_path;
+    plan.plays = IsDlgButtonChecked(dialog, IDC_LOOP) == BST_CHECKED ? kPlayForever : 1;
+    plan.forever_count = kWindowsForeverCount;
+    plan.mode = OutputMode::kWriteInPlace;
+    DelayRule delay;
+    delay.given = true;
+    delay.hundredths = static_cast<uint16_t>(GetDlgItemInt(dialog, IDC_DELAY, nullptr, FALSE) & 0xFFFFu);
+    const size_t count = FrameCount(dialog);
+    plan.entries.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        plan.entries.push_back(PlanEntry{FramePathAt(dialog, i), ImageChoice::kFirst, delay});
+    DialogBuildMessages messages(dialog);
+    BuildAnimation(plan, &messages);
 }
 
 // Opens a document or address with its default handler; on failure shows

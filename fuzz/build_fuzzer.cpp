@@ -53,7 +53,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "gif/animation_builder.h"
+#include "gif/build_plan.h"
 #include "gif/gif_records.h"
 #include "giflib_check.h"
 #include "test_support.h"
@@ -73,18 +73,6 @@ constexpr size_t kMaxCheckedPixels = size_t{1} << 20;
 
 // The frame paths asked for after the loop flag, which must be asked for
 // once; every index asked for must be in range.
-size_t FramesOpened(const BuildRecorder& run) {
-    const auto loop = std::find(run.requests.begin(), run.requests.end(), "loop");
-    FUZZ_CHECK(loop != run.requests.end() && std::count(loop + 1, run.requests.end(), "loop") == 0);
-    size_t opened = 0;
-    for (auto request = run.requests.begin(); request != run.requests.end(); ++request) {
-        if (request->rfind("path ", 0) != 0) continue;
-        FUZZ_CHECK(std::strtoul(request->c_str() + 5, nullptr, 10) < run.frames.size());
-        opened += request > loop;
-    }
-    return opened;
-}
-
 std::vector<Bytes> SplitFrames(const uint8_t* data, size_t size) {
     std::vector<Bytes> frames;
     size_t start = 0;
@@ -152,27 +140,28 @@ void CheckDecodedOutput(const Bytes& output, const std::vector<Bytes>& inputs, u
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<Bytes> inputs = SplitFrames(data, size);
-    BuildRecorder run;
-    run.output = ScratchDir() + "/output.gif";
-    run.loop = (size % 2) == 0;
-    run.delay = static_cast<unsigned>(size * 2654435761u);
+    const std::string output_path = ScratchDir() + "/output.gif";
+    const bool loop = (size % 2) == 0;
+    const unsigned delay = static_cast<unsigned>(size * 2654435761u);
+    std::vector<std::string> frames;
     size_t bound = kOutputFixedBytes;
     for (size_t i = 0; i < inputs.size(); ++i) {
-        run.frames.push_back(ScratchDir() + "/frame" + std::to_string(i) + ".gif");
-        WriteWholeFile(run.frames.back(), inputs[i]);
+        frames.push_back(ScratchDir() + "/frame" + std::to_string(i) + ".gif");
+        WriteWholeFile(frames.back(), inputs[i]);
         bound += inputs[i].size() + kFrameOverheadBytes;
     }
-    unlink(run.output.c_str());
+    unlink(output_path.c_str());
 
     const int descriptors_before = OpenDescriptorCount();
-    BuildAnimation(run);
+    const BuildRun run = RunBuild(output_path, frames, delay, loop);
     FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
-    for (size_t i = 0; i < inputs.size(); ++i) FUZZ_CHECK(ReadFileBytes(run.frames[i]) == inputs[i]);
-    const Bytes output = ReadFileBytes(run.output);
+    for (size_t i = 0; i < inputs.size(); ++i) FUZZ_CHECK(ReadFileBytes(frames[i]) == inputs[i]);
+    const Bytes output = ReadFileBytes(output_path);
     FUZZ_CHECK(output.size() <= bound);
     FUZZ_CHECK(run.messages.size() <= 1);
-    const size_t frames_opened = FramesOpened(run);
+    const size_t frames_opened = run.entries_started.size();
     FUZZ_CHECK(frames_opened >= 1 && frames_opened <= inputs.size());
+    for (size_t i = 0; i < frames_opened; ++i) FUZZ_CHECK(run.entries_started[i] == i);
 
     GifReadOptions records;
     records.pass_refused_code_size = true;
@@ -190,7 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         FUZZ_CHECK(frames_opened == inputs.size() && walk.reached_trailer);
         FUZZ_CHECK(static_cast<unsigned>(walk.width) == width && static_cast<unsigned>(walk.height) == height);
-        CheckDecodedOutput(output, inputs, run.delay, run.loop);
+        CheckDecodedOutput(output, inputs, delay, loop);
     } else {
         // The run stopped at the frame it opened last, before writing any of
         // it: the frames before it stand complete, with no trailer and the
@@ -209,7 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::pair<int, size_t>> other_frame = {{kGraphicControlLabel, kGraphicControlBlockSize}};
     for (size_t i = 0; i < complete; ++i) {
         FUZZ_CHECK(walk.images[i].local_bits > 0);
-        FUZZ_CHECK(BlocksBefore(walk.images[i]) == (i == 0 && run.loop ? looping_frame : other_frame));
+        FUZZ_CHECK(BlocksBefore(walk.images[i]) == (i == 0 && loop ? looping_frame : other_frame));
         CheckFrameTable(walk.images[i], inputs[i]);
     }
     return 0;

@@ -1,4 +1,4 @@
-// Fuzz target: InspectFrame over any file.
+// Fuzz target: InspectFile over any file, its first image and the whole walk.
 //
 // Every run must end with the name shown and then exactly one summary or one
 // warning, no descriptor left open, and a result that agrees with independent
@@ -13,12 +13,10 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "gif/frame_summary.h"
+#include "gif/file_summary.h"
 #include "gif/gif_records.h"
 #include "giflib_check.h"
 #include "test_support.h"
-
-const char kDisplayName[] = "frame.gif";
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = ScratchDir() + "/inspect.gif";
@@ -26,12 +24,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteWholeFile(path, input);
 
     const int descriptors_before = OpenDescriptorCount();
-    InspectionRecorder recorder;
-    InspectFrame(kDisplayName, path.c_str(), recorder);
+    const FileSummary first = InspectFile(path.c_str(), InspectDepth::kFirstImage);
     FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
-    FUZZ_CHECK(recorder.log.size() == 2);
-    FUZZ_CHECK(recorder.log[0] == std::string("name ") + kDisplayName);
-    const std::string& result = recorder.log[1];
+    const FileSummary whole = InspectFile(path.c_str(), InspectDepth::kWholeFile);
+    FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
+    // The whole walk agrees with the first image's summary.
+    FUZZ_CHECK((first.message == nullptr) == (whole.message == nullptr));
+    FUZZ_CHECK(first.width == whole.width && first.height == whole.height);
+    FUZZ_CHECK(first.bits_per_pixel == whole.bits_per_pixel && first.images <= whole.images);
+    std::string result;
+    if (first.message) {
+        result = std::string("warning ") + first.message;
+    } else {
+        char text[128];
+        FormatFrameSummary(first.width, first.height, first.palette_kind, first.bits_per_pixel, text, sizeof text);
+        result = std::string("summary ") + text;
+    }
 
     if (!HasAcceptedHeader(input)) {
         FUZZ_CHECK(result == std::string("warning ") + kMsgNotAGif);

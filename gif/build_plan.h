@@ -72,12 +72,12 @@ struct BuildPlan {
 
 // What a plan writes, known from the records alone.
 struct PlanSummary {
-    size_t frames = 0;               // images written, clearing frames included
-    uint64_t duration = 0;           // sum of the delays, in hundredths of a second
-    uint16_t width = 0;              // logical screen of the output
+    size_t frames = 0;      // images written, clearing frames included
+    uint64_t duration = 0;  // sum of the delays, in hundredths of a second
+    uint16_t width = 0;     // logical screen of the output
     uint16_t height = 0;
-    uint64_t bytes = 0;              // exact size of the output file
-    size_t clearing_frames = 0;      // frames added between entries to clear the canvas
+    uint64_t bytes = 0;          // exact size of the output file
+    size_t clearing_frames = 0;  // frames added between entries to clear the canvas
 };
 
 constexpr size_t kNoEntry = static_cast<size_t>(-1);
@@ -97,6 +97,9 @@ public:
     virtual void EntryStarted(size_t /*index*/, size_t /*count*/) {}
     // On failure, while the files are still open, before the result returns.
     virtual void Failed(const BuildResult& /*result*/) {}
+    // Entry `index` is taken as its first image only, and its file holds
+    // more images than that.
+    virtual void ImagesLeftOut(size_t /*index*/) {}
 
 protected:
     ~BuildObserver() = default;
@@ -108,7 +111,6 @@ extern const char kMsgCouldNotCreateOutput[];
 extern const char kMsgCouldNotWriteOutput[];
 extern const char kMsgCannotPlayBackwards[];
 extern const char kMsgTooLarge[];
-extern const char kMsgNoFrames[];
 
 // Writes the plan's output. Every image keeps its compressed data; the output
 // has no global table, each frame carrying its own. Where an entry of all its
@@ -121,6 +123,6 @@ BuildResult BuildAnimation(const BuildPlan& plan, BuildObserver* observer = null
 
 // What BuildAnimation would write, from reading the entries alone: nothing is
 // written. The same refusals as a build, except those about the output file.
-BuildResult MeasurePlan(const BuildPlan& plan);
+BuildResult MeasurePlan(const BuildPlan& plan, BuildObserver* observer = nullptr);
 
 #endif  // ZORVANE_GIF_BUILD_PLAN_H

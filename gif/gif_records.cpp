@@ -8,9 +8,10 @@ const uint8_t kGif89aHeader[kGifHeaderSize] = {'G', 'I', 'F', '8', '9', 'a'};
 
 namespace {
 
-constexpr uint8_t kApplicationBlockSize = 11;  // identifier and authentication code
+constexpr uint8_t kApplicationBlockSize = kApplicationIdSize;  // identifier and authentication code
 constexpr uint8_t kLoopSubBlockSize = 3;
-constexpr uint8_t kLoopSubBlockId = 1;
+// In the block: introducer, label, block size, identifier, sub-block size, id.
+constexpr size_t kLoopCountOffset = 3 + kApplicationIdSize + 2;
 constexpr uint8_t kLoopForeverLow = 0xFF;  // loop count 65535, little-endian
 constexpr uint8_t kLoopForeverHigh = 0xFF;
 
@@ -24,6 +25,13 @@ const uint8_t LoopingBlock[kLoopingBlockSize] = {
     kBlockTerminator};
 // clang-format on
 
+const uint8_t kLoopingApplicationId[kApplicationIdSize] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+
+void EncodeLoopingBlock(uint16_t count, uint8_t bytes[kLoopingBlockSize]) {
+    std::memcpy(bytes, LoopingBlock, kLoopingBlockSize);
+    EncodeLe16(count, bytes + kLoopCountOffset);
+}
+
 const char kMsgNotAGif[] = "Not a GIF file, or incorrect version number.";
 const char kMsgPrematureEnd[] = "Premature end of file encountered; no GIF image data present.";
 
@@ -33,6 +41,8 @@ const uint8_t kSignature[3] = {'G', 'I', 'F'};
 const uint8_t kVersion89a[3] = {'8', '9', 'a'};
 const uint8_t kVersion87a[3] = {'8', '7', 'a'};
 
+}  // namespace
+
 // Multi-byte fields are little-endian: low byte first.
 uint16_t DecodeLe16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)); }
 
@@ -40,8 +50,6 @@ void EncodeLe16(uint16_t value, uint8_t* bytes) {
     bytes[0] = static_cast<uint8_t>(value & 0xFF);
     bytes[1] = static_cast<uint8_t>(value >> 8);
 }
-
-}  // namespace
 
 GifScreenDescriptor DecodeScreenDescriptor(const uint8_t bytes[kScreenDescriptorSize]) {
     GifScreenDescriptor screen;
@@ -103,11 +111,35 @@ bool IsAcceptedGifHeader(const uint8_t* bytes, size_t count) {
     return std::memcmp(bytes + 3, kVersion89a, 3) == 0 || std::memcmp(bytes + 3, kVersion87a, 3) == 0;
 }
 
-BlockScanResult BlockScan(FileHandle file, GifGraphicControl* capture) {
+namespace {
+
+// Reads the sub-blocks of an application extension whose block-size byte has
+// been read, noting a looping block's count. False at the end of the file.
+bool ReadApplicationBlocks(FileHandle file, uint8_t first_length, LoopingInfo* looping) {
+    uint8_t data[255];
+    uint8_t length = first_length;
+    bool is_looping = false;
+    for (size_t index = 0; length != 0; ++index) {
+        if (FileRead(file, data, length) < length) return false;
+        if (index == 0) {
+            is_looping = length == kApplicationIdSize && std::memcmp(data, kLoopingApplicationId, length) == 0;
+        } else if (index == 1 && is_looping && length >= 3 && data[0] == kLoopSubBlockId && looping) {
+            looping->present = true;
+            looping->count = DecodeLe16(data + 1);
+        }
+        if (!FileReadByte(file, &length)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+BlockScanResult ScanBlocks(FileHandle file, GifGraphicControl* capture, bool stop_at_trailer, LoopingInfo* looping) {
     for (;;) {
         uint8_t introducer;
         if (!FileReadByte(file, &introducer)) return BlockScanResult::kPrematureEnd;
         if (introducer == kImageIntroducer) return BlockScanResult::kFound;
+        if (introducer == kTrailer && stop_at_trailer) return BlockScanResult::kTrailer;
         if (introducer != kExtensionIntroducer) continue;  // trailer or stray byte
 
         uint8_t label;
@@ -123,11 +155,19 @@ BlockScanResult BlockScan(FileHandle file, GifGraphicControl* capture) {
             }
             continue;
         }
-        for (;;) {
-            uint8_t length;
-            if (!FileReadByte(file, &length)) return BlockScanResult::kPrematureEnd;
-            if (length == 0) break;
+        uint8_t length;
+        if (!FileReadByte(file, &length)) return BlockScanResult::kPrematureEnd;
+        if (label == kApplicationLabel) {
+            if (!ReadApplicationBlocks(file, length, looping)) return BlockScanResult::kPrematureEnd;
+            continue;
+        }
+        while (length != 0) {
             FileSkip(file, length);
+            if (!FileReadByte(file, &length)) return BlockScanResult::kPrematureEnd;
         }
     }
+}
+
+BlockScanResult BlockScan(FileHandle file, GifGraphicControl* capture) {
+    return ScanBlocks(file, capture, false, nullptr);
 }

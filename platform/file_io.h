@@ -42,10 +42,42 @@ bool FileWrite(FileHandle file, const void* data, size_t size);
 void FileSkip(FileHandle file, uint32_t count);
 
 // Moves the position to an absolute offset from the start of the file.
-bool FileSeekTo(FileHandle file, uint32_t offset);
+bool FileSeekTo(FileHandle file, uint64_t offset);
+
+// The position, as an offset from the start of the file.
+uint64_t FileTell(FileHandle file);
 
 // Closes the file; false if pending data could not be written.
 bool FileClose(FileHandle file);
+
+// A file written beside its destination and moved over it only when it is
+// complete, so that the destination is either as it was or whole.
+struct TemporaryFile {
+    FileHandle file;
+    char path[4096 + 64];         // the temporary file's own path
+    char destination[4096 + 64];  // the file it will replace, links followed
+};
+
+// True when `path` names something that exists and is not a regular file
+// (a device, a pipe, a folder): such an output can only be written in place.
+bool FileIsSpecial(const char* path);
+
+// Creates a new, empty file in the folder of `destination` (links to it
+// followed) and opens it for writing. It gets the permissions of the file it
+// will replace, or those a new file gets there. False when the folder does
+// not take a new file.
+bool FileCreateBeside(const char* destination, TemporaryFile* temporary);
+
+// Moves the temporary file, closed by the caller, over its destination.
+// False, with the temporary file removed, when that fails.
+bool FileCommit(TemporaryFile* temporary);
+
+// Removes the temporary file, closed by the caller.
+void FileDiscard(TemporaryFile* temporary);
+
+// Makes an interruption (Ctrl+C, a termination request) remove the
+// temporary file being written, if any, before the process ends.
+void RemoveTemporaryFileOnInterrupt();
 
 // Identity of a file on its volume: two paths naming the same file (hard
 // links, symbolic links, other spellings) give equal identities.

@@ -2,12 +2,18 @@
 // file. Inputs must be regular files: they are opened without blocking and
 // checked before any byte is read.
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 
 #include "platform/file_io.h"
 
@@ -91,8 +97,100 @@ bool FileWrite(FileHandle file, const void* data, size_t size) {
 
 void FileSkip(FileHandle file, uint32_t count) { fseeko(Stream(file), static_cast<off_t>(count), SEEK_CUR); }
 
-bool FileSeekTo(FileHandle file, uint32_t offset) {
+bool FileSeekTo(FileHandle file, uint64_t offset) {
     return fseeko(Stream(file), static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+uint64_t FileTell(FileHandle file) {
+    const off_t position = ftello(Stream(file));
+    return position < 0 ? 0 : static_cast<uint64_t>(position);
+}
+
+namespace {
+
+// The temporary file being written, for the interrupt handler: the path is
+// complete before the flag is set, and the flag is cleared before the path
+// changes.
+char g_pending_path[sizeof(TemporaryFile::path)];
+volatile sig_atomic_t g_pending = 0;
+
+void SetPending(const char* path) {
+    g_pending = 0;
+    std::memcpy(g_pending_path, path, std::strlen(path) + 1);
+    g_pending = 1;
+}
+
+extern "C" void RemovePendingAndStop(int signal_number) {
+    if (g_pending) unlink(g_pending_path);  // async-signal-safe
+    ::signal(signal_number, SIG_DFL);
+    raise(signal_number);
+}
+
+}  // namespace
+
+bool FileIsSpecial(const char* path) {
+    struct stat info;
+    return path && stat(path, &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+bool FileCreateBeside(const char* destination, TemporaryFile* temporary) {
+    if (!destination || !*destination) return false;
+    // Through a link to the file it names, so that the link stays a link.
+    char resolved[PATH_MAX];
+    struct stat existing;
+    const bool exists = stat(destination, &existing) == 0 && S_ISREG(existing.st_mode);
+    const char* target = exists && realpath(destination, resolved) ? resolved : destination;
+    if (std::strlen(target) + 1 > sizeof temporary->destination) return false;
+    std::memcpy(temporary->destination, target, std::strlen(target) + 1);
+    const char* slash = std::strrchr(target, '/');
+    const size_t folder_length = slash ? static_cast<size_t>(slash - target) + 1 : 0;
+    const char* name = target + folder_length;
+    // A hidden name in the same folder, so that the move is a rename within
+    // one file system. O_EXCL never opens a file that exists.
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        struct timespec now;
+        clock_gettime(CLOCK_REALTIME, &now);
+        const unsigned tag = static_cast<unsigned>(now.tv_nsec) ^ (static_cast<unsigned>(getpid()) << 12) ^ ++counter;
+        const int written = std::snprintf(temporary->path, sizeof temporary->path, "%.*s.%s.%08x.tmp",
+                                          static_cast<int>(folder_length), target, name, tag);
+        if (written < 0 || static_cast<size_t>(written) >= sizeof temporary->path) return false;
+        // Mode 0666 less the umask, as any new file; or the replaced file's.
+        const int fd = open(temporary->path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd == -1) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        SetPending(temporary->path);
+        if (exists) fchmod(fd, existing.st_mode & 07777);
+        if (!WrapDescriptor(fd, "wb", &temporary->file)) {
+            unlink(temporary->path);
+            g_pending = 0;
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+bool FileCommit(TemporaryFile* temporary) {
+    const bool moved = rename(temporary->path, temporary->destination) == 0;
+    if (!moved) unlink(temporary->path);
+    g_pending = 0;
+    return moved;
+}
+
+void FileDiscard(TemporaryFile* temporary) {
+    unlink(temporary->path);
+    g_pending = 0;
+}
+
+void RemoveTemporaryFileOnInterrupt() {
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = RemovePendingAndStop;
+    sigemptyset(&action.sa_mask);
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaction(signal_number, &action, nullptr);
 }
 
 bool FileClose(FileHandle file) {

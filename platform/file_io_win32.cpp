@@ -49,11 +49,79 @@ void FileSkip(FileHandle file, uint32_t count) {
     SetFilePointer(Handle(file), static_cast<LONG>(count), nullptr, FILE_CURRENT);
 }
 
-bool FileSeekTo(FileHandle file, uint32_t offset) {
-    LONG high = 0;
-    const DWORD result = SetFilePointer(Handle(file), static_cast<LONG>(offset), &high, FILE_BEGIN);
+bool FileSeekTo(FileHandle file, uint64_t offset) {
+    LONG high = static_cast<LONG>(offset >> 32);
+    const DWORD result = SetFilePointer(Handle(file), static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN);
     return !(result == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
 }
+
+uint64_t FileTell(FileHandle file) {
+    LONG high = 0;
+    const DWORD low = SetFilePointer(Handle(file), 0, &high, FILE_CURRENT);
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return 0;
+    return (static_cast<uint64_t>(static_cast<DWORD>(high)) << 32) | low;
+}
+
+namespace {
+
+// The temporary file being written, for the console control handler.
+char g_pending_path[sizeof(TemporaryFile::path)];
+volatile LONG g_pending = 0;
+
+BOOL WINAPI RemovePendingOnControl(DWORD) {
+    if (g_pending) DeleteFileA(g_pending_path);
+    return FALSE;  // the default handler then ends the process
+}
+
+}  // namespace
+
+bool FileIsSpecial(const char* path) {
+    if (!path) return false;
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // Devices such as NUL and CON have no attributes but open.
+    HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const bool special = GetFileType(handle) != FILE_TYPE_DISK;
+    CloseHandle(handle);
+    return special;
+}
+
+bool FileCreateBeside(const char* destination, TemporaryFile* temporary) {
+    if (!destination || !*destination) return false;
+    // Room for the destination and ".<process><attempt>.tmp".
+    if (lstrlenA(destination) + 32 >= static_cast<int>(sizeof temporary->path)) return false;
+    lstrcpyA(temporary->destination, destination);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        wsprintfA(temporary->path, "%s.%lx%x.tmp", destination, GetCurrentProcessId(), attempt);
+        HANDLE handle = CreateFileA(temporary->path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS) continue;
+            return false;
+        }
+        g_pending = 0;
+        lstrcpyA(g_pending_path, temporary->path);
+        g_pending = 1;
+        temporary->file.impl = handle;
+        return true;
+    }
+    return false;
+}
+
+bool FileCommit(TemporaryFile* temporary) {
+    const bool moved = MoveFileExA(temporary->path, temporary->destination, MOVEFILE_REPLACE_EXISTING) != 0;
+    if (!moved) DeleteFileA(temporary->path);
+    g_pending = 0;
+    return moved;
+}
+
+void FileDiscard(TemporaryFile* temporary) {
+    DeleteFileA(temporary->path);
+    g_pending = 0;
+}
+
+void RemoveTemporaryFileOnInterrupt() { SetConsoleCtrlHandler(RemovePendingOnControl, TRUE); }
 
 bool FileClose(FileHandle file) { return CloseHandle(Handle(file)) != 0; }
 

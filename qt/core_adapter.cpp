@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "gif/delay_text.h"
+#include "gif/file_summary.h"
 #include "qt/delay_spin_box.h"
 #include "qt/user_prompts.h"
 #include "res/ui_texts.h"
@@ -18,51 +19,37 @@ namespace {
 // Texts from the core are 8-bit in the file system's encoding.
 QString FromCore(const char* text) { return QFile::decodeName(QByteArray(text)); }
 
+QByteArray DisplayName(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
+
 }  // namespace
 
-InspectionAdapter::InspectionAdapter(const WindowControls& controls, UserPrompts& prompts)
-    : controls_(controls), prompts_(prompts) {}
-
-void InspectionAdapter::SetFrameName(const char* name) { controls_.frame_name->setText(FromCore(name)); }
-
-void InspectionAdapter::SetFrameSummary(const char* summary) {
-    controls_.frame_info->setText(FromCore(summary));
-    summarised_ = true;
+bool ShowFrameSummary(const WindowControls& controls, UserPrompts& prompts, const QByteArray& path) {
+    controls.frame_name->setText(FromCore(DisplayName(path).left(255).constData()));
+    const FileSummary summary = InspectFile(path.constData(), InspectDepth::kFirstImage);
+    if (summary.message) {
+        prompts.ShowMessage(controls.window, QString::fromLatin1(kMessageTitle), FromCore(summary.message),
+                            MessageIcon::kWarning);
+        return false;
+    }
+    char text[256];
+    FormatFrameSummary(summary.width, summary.height, summary.palette_kind, summary.bits_per_pixel, text, sizeof text);
+    controls.frame_info->setText(FromCore(text));
+    return true;
 }
 
-void InspectionAdapter::ShowWarning(const char* message) {
-    prompts_.ShowMessage(controls_.window, QString::fromLatin1(kMessageTitle), FromCore(message),
-                         MessageIcon::kWarning);
-}
-
-BuildAdapter::BuildAdapter(const WindowControls& controls, UserPrompts& prompts, const QString& save_folder)
-    : controls_(controls), prompts_(prompts), save_folder_(save_folder) {}
-
-void BuildAdapter::WriteTo(const QString& path) {
-    output_ = path;
-    output_given_ = true;
-}
-
-const char* BuildAdapter::OutputPath() {
-    if (!output_given_) output_ = prompts_.AskSavePath(controls_.window, save_folder_);
-    if (output_.isEmpty()) return nullptr;
-    output_path_ = QFile::encodeName(output_);
-    return output_path_.constData();
-}
-
-bool BuildAdapter::LoopFlag() { return controls_.loop->isChecked(); }
-
-size_t BuildAdapter::FrameCount() { return static_cast<size_t>(controls_.frame_list->count()); }
-
-const char* BuildAdapter::FramePath(size_t index) {
-    const QListWidgetItem* entry = controls_.frame_list->item(static_cast<int>(index));
-    frame_path_ = entry ? entry->data(kFramePathRole).toByteArray() : QByteArray();
-    return frame_path_.constData();
-}
-
-unsigned BuildAdapter::Delay() { return ParseDelayText(controls_.delay->Text().toUtf8().constData()); }
-
-void BuildAdapter::ShowMessage(const char* text, MessageIcon icon) {
-    ++message_count_;
-    prompts_.ShowMessage(controls_.window, QString::fromLatin1(kMessageTitle), FromCore(text), icon);
+bool BuildFromWindow(const WindowControls& controls, UserPrompts& prompts, const QString& output) {
+    BuildPlan plan;
+    plan.output = QFile::encodeName(output).toStdString();
+    plan.plays = controls.loop->isChecked() ? kPlayForever : 1;
+    DelayRule delay;
+    delay.given = true;
+    delay.hundredths = ParseDelayText(controls.delay->Text().toUtf8().constData());
+    for (int i = 0; i < controls.frame_list->count(); ++i) {
+        const QByteArray path = controls.frame_list->item(i)->data(kFramePathRole).toByteArray();
+        plan.entries.push_back(PlanEntry{path.toStdString(), ImageChoice::kFirst, delay});
+    }
+    const BuildResult result = BuildAnimation(plan);
+    if (result.ok) return true;
+    prompts.ShowMessage(controls.window, QString::fromLatin1(kMessageTitle), FromCore(result.message), result.icon);
+    return false;
 }

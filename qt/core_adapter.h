@@ -1,6 +1,5 @@
-// Answers the GIF core's requests from the main window: the two interfaces
-// the core calls back through, mapped onto the window's controls, its frame
-// list and the user prompts.
+// The GIF core as the main window uses it: the plan built from the window's
+// controls and frame list, and the core's results shown in them.
 #ifndef ZORVANE_QT_CORE_ADAPTER_H
 #define ZORVANE_QT_CORE_ADAPTER_H
 
@@ -8,8 +7,7 @@
 #include <QString>
 #include <Qt>
 
-#include "gif/animation_builder.h"
-#include "gif/frame_summary.h"
+#include "gif/build_plan.h"
 
 class QCheckBox;
 class QLabel;
@@ -33,53 +31,12 @@ struct WindowControls {
     QCheckBox* loop;
 };
 
-class InspectionAdapter final : public InspectionCaller {
-public:
-    InspectionAdapter(const WindowControls& controls, UserPrompts& prompts);
+// Shows the name and summary of the frame file at `path` in the info panel,
+// or the core's warning. True when the file was summarised.
+bool ShowFrameSummary(const WindowControls& controls, UserPrompts& prompts, const QByteArray& path);
 
-    void SetFrameName(const char* name) override;
-    void SetFrameSummary(const char* summary) override;
-    void ShowWarning(const char* message) override;
-
-    // The core summarised the frame: it is a GIF with a first image.
-    bool Summarised() const { return summarised_; }
-
-private:
-    const WindowControls& controls_;
-    UserPrompts& prompts_;
-    bool summarised_ = false;
-};
-
-class BuildAdapter final : public BuildOptions {
-public:
-    // The output is asked for in the save dialog, which starts in
-    // `save_folder` (its own choice when empty).
-    BuildAdapter(const WindowControls& controls, UserPrompts& prompts, const QString& save_folder);
-
-    // Writes to `path` instead of asking.
-    void WriteTo(const QString& path);
-
-    // The output file asked for or given; empty when the dialog was cancelled.
-    const QString& Output() const { return output_; }
-    // The messages shown during the run: each tells of a failure.
-    int MessageCount() const { return message_count_; }
-
-    const char* OutputPath() override;
-    bool LoopFlag() override;
-    size_t FrameCount() override;
-    const char* FramePath(size_t index) override;
-    unsigned Delay() override;
-    void ShowMessage(const char* text, MessageIcon icon) override;
-
-private:
-    const WindowControls& controls_;
-    UserPrompts& prompts_;
-    QString save_folder_;
-    QString output_;
-    bool output_given_ = false;
-    int message_count_ = 0;
-    QByteArray output_path_;  // lives until the run ends
-    QByteArray frame_path_;   // the path last asked for
-};
+// Writes `output` from every entry's first image, with the window's delay and
+// loop setting. False, with the message shown, when the build failed.
+bool BuildFromWindow(const WindowControls& controls, UserPrompts& prompts, const QString& output);
 
 #endif  // ZORVANE_QT_CORE_ADAPTER_H

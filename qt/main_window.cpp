@@ -34,8 +34,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "gif/animation_builder.h"
-#include "gif/frame_summary.h"
 #include "qt/delay_spin_box.h"
 #include "qt/dialog_units.h"
 #include "qt/user_prompts.h"
@@ -455,9 +453,7 @@ void MainWindow::InspectSelectedFrame() {
     if (selected.isEmpty()) return;
     const QByteArray path = selected.first()->data(kFramePathRole).toByteArray();
     frame_picture_->clear();
-    InspectionAdapter adapter(controls_, prompts_);
-    InspectFrame(DisplayNameOf(path).constData(), path.constData(), adapter);
-    if (adapter.Summarised()) ShowFramePicture(path);
+    if (ShowFrameSummary(controls_, prompts_, path)) ShowFramePicture(path);
 }
 
 void MainWindow::ShowFramePicture(const QByteArray& path) {
@@ -477,12 +473,11 @@ void MainWindow::InspectClickedSelectedFrame() {
 }
 
 void MainWindow::MakeAnimation() {
-    BuildAdapter adapter(controls_, prompts_,
-                         ExistingFolder(settings_.value(QLatin1String(kSaveFolderKey)).toString()));
-    BuildAnimation(adapter);
-    if (!adapter.Output().isEmpty()) {
-        settings_.setValue(QLatin1String(kSaveFolderKey), QFileInfo(adapter.Output()).absolutePath());
-    }
+    const QString output =
+        prompts_.AskSavePath(this, ExistingFolder(settings_.value(QLatin1String(kSaveFolderKey)).toString()));
+    if (output.isEmpty()) return;
+    BuildFromWindow(controls_, prompts_, output);
+    settings_.setValue(QLatin1String(kSaveFolderKey), QFileInfo(output).absolutePath());
 }
 
 void MainWindow::PreviewAnimation() {
@@ -495,12 +490,8 @@ void MainWindow::PreviewAnimation() {
         return;
     }
     const QString path = folder.filePath(QLatin1String(kPreviewFile));
-    BuildAdapter adapter(controls_, prompts_, QString());
-    adapter.WriteTo(path);
-    BuildAnimation(adapter);
-    // A build that failed has said why, as "Make Animated GIF" would; what
-    // it left is not played.
-    if (adapter.MessageCount() == 0) prompts_.ShowPreview(this, path);
+    // A build that failed has said why, as "Make Animated GIF" would.
+    if (BuildFromWindow(controls_, prompts_, path)) prompts_.ShowPreview(this, path);
 }
 
 void MainWindow::OpenHomePage() {

@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "gif/animation_builder.h"
+#include "gif/build_plan.h"
 
 class QFileDialog;
 class QMessageBox;

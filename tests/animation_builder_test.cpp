@@ -1,7 +1,6 @@
-// The animation builder: output bytes computed from the inputs' pieces, the
-// order of its requests, and every failure path.
-#include "gif/animation_builder.h"
-
+// The animation builder as the Windows dialog uses it (first images, one
+// delay, written in place): output bytes computed from the inputs' pieces,
+// and every failure path.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,12 +10,11 @@
 #include <string>
 
 #include "file_io_fault.h"
+#include "gif/build_plan.h"
 #include "giflib_support.h"
 #include "test_support.h"
 
 namespace {
-
-using Requests = std::vector<std::string>;
 
 const char kCouldNotOpen[] = "Could not open file. GIF creation aborted.";
 const char kNotAGif[] = "Not a GIF file, or incorrect version number.";
@@ -207,7 +205,7 @@ TEST(BuildLayoutTest, OutputIsAssembledFromTheInputs) {
         for (const InputFrame& f : c.frames) paths.push_back(dir.Write("in" + std::to_string(paths.size()), f.File()));
         // An existing output is replaced, not appended to or refused.
         const std::string output = dir.Write("out.gif", Bytes(5000, 0x3B));
-        const BuildRecorder recorder = RunBuild(output, paths, c.delay, c.loop);
+        const BuildRun recorder = RunBuild(output, paths, c.delay, c.loop);
         EXPECT_EQ(recorder.messages, std::vector<Message>());
 
         // Each dimension of the screen is the largest of any input's.
@@ -223,43 +221,6 @@ TEST(BuildLayoutTest, OutputIsAssembledFromTheInputs) {
         EXPECT_EQ(diff.first, actual.end()) << "first difference at byte " << diff.first - actual.begin();
         ExpectWellFormed(output, c.frames.size());
     }
-}
-
-// The frames are guarded (count and paths asked for) before the output
-// exists; then the run asks in a fixed order.
-TEST(BuildRequestsTest, OrderOfASuccessfulRun) {
-    struct ProbeRecorder : BuildRecorder {
-        bool created_before_guard = false;
-        const char* FramePath(size_t index) override {
-            if (std::find(requests.begin(), requests.end(), "loop") == requests.end())
-                created_before_guard = created_before_guard || FileExists(output);
-            return BuildRecorder::FramePath(index);
-        }
-    };
-    TempDir dir;
-    ProbeRecorder recorder;
-    recorder.frames = {dir.Write("a.gif", SimpleGif(2, 2)), dir.Write("b.gif", SimpleGif(3, 3))};
-    recorder.output = dir.File("out.gif");
-    BuildAnimation(recorder);
-
-    const Requests& r = recorder.requests;
-    const auto loop = std::find(r.begin(), r.end(), "loop");
-    ASSERT_NE(loop, r.end());
-    Requests guard(r.begin(), loop);
-    ASSERT_GE(guard.size(), 2u);
-    EXPECT_EQ(Requests(guard.begin(), guard.begin() + 2), Requests({"output", "count"}));
-    std::sort(guard.begin(), guard.end());
-    guard.erase(std::unique(guard.begin(), guard.end()), guard.end());
-    EXPECT_EQ(guard, Requests({"count", "output", "path 0", "path 1"}));
-    EXPECT_FALSE(recorder.created_before_guard) << "output created before the frames were guarded";
-    EXPECT_EQ(Requests(loop, r.end()),
-              Requests({"loop", "count", "path 0", "delay", "count", "path 1", "delay", "count"}));
-    EXPECT_TRUE(recorder.messages.empty());
-
-    // Cancelling touches nothing.
-    const std::set<std::string> listing = Listing(dir.path());
-    EXPECT_EQ(RunBuild("", recorder.frames).requests, Requests({"output"}));
-    EXPECT_EQ(Listing(dir.path()), listing);
 }
 
 // A failing frame stops the run: what was written stays, without trailer,
@@ -295,11 +256,10 @@ TEST(BuildStopTest, FailureOnSecondOfThreeFrames) {
         // First in a guarded child, so that a run that never ends fails here.
         ASSERT_EQ(RunGuarded([&] { return RunBuild(output, frames, 6, c.loop).messages.size() == 1 ? 0 : 1; }), 0);
         const int descriptors = OpenDescriptorCount();
-        const BuildRecorder recorder = RunBuild(output, frames, 6, c.loop);
+        const BuildRun recorder = RunBuild(output, frames, 6, c.loop);
         EXPECT_EQ(recorder.messages, std::vector<Message>({c.message}));
-        const Requests& r = recorder.requests;
-        EXPECT_EQ(Requests(std::find(r.begin(), r.end(), "loop"), r.end()),
-                  Requests({"loop", "count", "path 0", "delay", "count", "path 1", "message"}));
+        EXPECT_EQ(recorder.result.entry, 1u);
+        EXPECT_EQ(recorder.entries_started, std::vector<size_t>({0, 1}));
         Bytes expected = ExpectedStart(0, 0, c.loop);
         Append(expected, ExpectedFrame(first, 6));
         EXPECT_EQ(ReadFileBytes(output), expected);
@@ -325,10 +285,9 @@ TEST(BuildOutputTest, OutputThatIsAFrameIsRefused) {
         }
         const std::set<std::string> listing = Listing(dir.path());
 
-        const BuildRecorder recorder = RunBuild(output, frames);
+        const BuildRun recorder = RunBuild(output, frames);
         EXPECT_EQ(recorder.messages, std::vector<Message>({{kOutputIsFrame, MessageIcon::kWarning}}));
-        EXPECT_EQ(recorder.requests.back(), "message");
-        EXPECT_EQ(std::count(recorder.requests.begin(), recorder.requests.end(), "loop"), 0);
+        EXPECT_TRUE(recorder.entries_started.empty());
         EXPECT_EQ(ReadFileBytes(frames[1]), frame_bytes);
         EXPECT_EQ(Listing(dir.path()), listing);
     }
@@ -336,10 +295,9 @@ TEST(BuildOutputTest, OutputThatIsAFrameIsRefused) {
 
 TEST(BuildOutputTest, OutputInMissingFolderCannotBeCreated) {
     TempDir dir;
-    const BuildRecorder recorder = RunBuild(dir.File("no/such/out.gif"), {dir.Write("a.gif", SimpleGif(2, 2))});
+    const BuildRun recorder = RunBuild(dir.File("no/such/out.gif"), {dir.Write("a.gif", SimpleGif(2, 2))});
     EXPECT_EQ(recorder.messages, std::vector<Message>({{kCouldNotCreate, MessageIcon::kWarning}}));
-    EXPECT_EQ(recorder.requests.back(), "message");
-    EXPECT_EQ(std::count(recorder.requests.begin(), recorder.requests.end(), "loop"), 0);
+    EXPECT_TRUE(recorder.entries_started.empty());
 }
 
 // A write that fails stops the run with a message: on /dev/full (at the
@@ -361,10 +319,10 @@ TEST(BuildOutputTest, WriteFailureStopsTheRun) {
     FailCloseOf("");
     const int outcome = RunGuarded(
         [&] {
-            const BuildRecorder recorder = RunBuild(output, frames);
+            const BuildRun recorder = RunBuild(output, frames);
             if (recorder.messages != could_not_write) return 1;
-            const Requests& r = recorder.requests;
-            return std::find(std::find(r.begin(), r.end(), "loop"), r.end(), "path 1") == r.end() ? 0 : 2;
+            const std::vector<size_t>& started = recorder.entries_started;
+            return std::find(started.begin(), started.end(), 1u) == started.end() ? 0 : 2;
         },
         4096, true);
     EXPECT_EQ(outcome, 0) << "1: wrong messages, 2: went on with the next frame";

@@ -32,12 +32,21 @@ constexpr int kFifoGuardSeconds = 10;
 constexpr int kHugeFileGuardSeconds = 600;
 
 const char kHint[] = "Try 'zorvane-cli --help' for more information.";
-const char kCouldNotOpen[] = "zorvane-cli: Could not open file. GIF creation aborted.\n";
-const char kCouldNotCreate[] = "zorvane-cli: Could not create output file.\n";
-const char kCouldNotWrite[] = "zorvane-cli: Could not write output file. GIF creation aborted.\n";
-const char kOutputIsFrame[] = "zorvane-cli: The output file is one of the frames. GIF creation aborted.\n";
+const char kCouldNotOpen[] = "Could not open file. GIF creation aborted.";
+const char kCouldNotCreate[] = "Could not create output file.";
+const char kCouldNotWrite[] = "Could not write output file. GIF creation aborted.";
+const char kOutputIsFrame[] = "The output file is one of the frames. GIF creation aborted.";
 const char kPrematureEnd[] = "Premature end of file encountered; no GIF image data present.";
 const char kNotAGif[] = "Not a GIF file, or incorrect version number.";
+
+// What the command line says of a failing frame, and of its output.
+std::string FrameMessage(const std::string& path, size_t number, size_t count, const char* text) {
+    return "zorvane-cli: " + path + " (frame " + std::to_string(number) + " of " + std::to_string(count) +
+           "): " + text + "\n";
+}
+std::string OutputMessage(const std::string& path, const char* text) {
+    return "zorvane-cli: " + path + ": " + text + "\n";
+}
 
 struct CliRun {
     int status = -1;  // exit status, or 128 + signal number
@@ -179,12 +188,25 @@ TEST_P(CliUsageTest, ExitsTwoWithTheProblemAndOneHintLineAndTouchesNoFile) {
     EXPECT_FALSE(FileExists(dir.File("out.gif")));
 }
 
-const UsageCase kUsageCases[] = {{"NoCommand", {}},
-                                 {"UnknownCommand", {"convert", "a.gif"}},
-                                 {"NoFrames", {"make", "-o", "out.gif"}},
-                                 {"DelayWithoutValue", {"make", "-o", "out.gif", "a.gif", "-d"}},
-                                 {"UnknownInfoOption", {"info", "-v", "a.gif"}},
-                                 {"FramesFromWithoutValue", {"make", "-o", "out.gif", "a.gif", "--frames-from"}}};
+const UsageCase kUsageCases[] = {
+    {"NoCommand", {}},
+    {"UnknownCommand", {"convert", "a.gif"}},
+    {"NoFrames", {"make", "-o", "out.gif"}},
+    {"DelayWithoutValue", {"make", "-o", "out.gif", "a.gif", "-d"}},
+    {"UnknownInfoOption", {"info", "-v", "a.gif"}},
+    {"FramesFromWithoutValue", {"make", "-o", "out.gif", "a.gif", "--frames-from"}},
+    {"EmptyOutput", {"make", "-o", "", "a.gif"}},
+    {"EmptyOutputEquals", {"make", "--output=", "a.gif"}},
+    {"DelayFraction", {"make", "-o", "out.gif", "-d", "1.5", "a.gif"}},
+    {"DelayWithUnit", {"make", "-o", "out.gif", "--delay=10ms", "a.gif"}},
+    {"DelayNegative", {"make", "-o", "out.gif", "-d", "-5", "a.gif"}},
+    {"DelayTooLarge", {"make", "-o", "out.gif", "-d", "70000", "a.gif"}},
+    {"DelayEmpty", {"make", "-o", "out.gif", "-d", "", "a.gif"}},
+    {"DelayBlanks", {"make", "-o", "out.gif", "-d", " 7 ", "a.gif"}},
+    {"PlaysZero", {"make", "-o", "out.gif", "--plays", "0", "a.gif"}},
+    {"PlaysTooMany", {"make", "-o", "out.gif", "--plays=65537", "a.gif"}},
+    {"PlaysAndNoLoopDisagree", {"make", "-o", "out.gif", "--plays", "3", "--no-loop", "a.gif"}},
+    {"ReverseAndBounce", {"make", "-o", "out.gif", "--reverse", "--bounce", "a.gif"}}};
 
 INSTANTIATE_TEST_SUITE_P(Cli, CliUsageTest, ::testing::ValuesIn(kUsageCases), CaseName<UsageCase>);
 
@@ -204,7 +226,8 @@ TEST(CliTest, VersionAndHelpGoToStdout) {
             words += ' ';
     }
     for (const char* text :
-         {"make -o OUTPUT", "--no-loop", "--frames-from LIST", "info FILE",
+         {"make -o OUTPUT", "--no-loop", "--frames-from LIST", "info [--frames] FILE", "--all-frames", "--plays N",
+          "--reverse", "--bounce", "--center", "--dry-run",
           "Browsers show a delay of 0 or 1 as 10 hundredths; 2 is the fastest delay that plays as set."})
         EXPECT_NE(words.find(text), std::string::npos) << text;
 }
@@ -240,9 +263,9 @@ struct MakeCase {
     std::vector<std::string> args;  // after "make"
     std::string frames;             // the output's frames in order, one letter each: a, b, c or -
     std::vector<unsigned> delays;   // one per frame
-    bool loop = true;
-    std::string list{};        // written to list.txt when not empty
-    std::string stdin_text{};  // fed to standard input
+    unsigned plays = 0;             // 0: forever
+    std::string list{};             // written to list.txt when not empty
+    std::string stdin_text{};       // fed to standard input
 };
 
 void PrintTo(const MakeCase& make, std::ostream* os) { *os << make.name; }
@@ -272,26 +295,30 @@ TEST_P(CliMakeTest, ReplacesTheOutputWithEveryFrameInOrderAndItsDelay) {
     }
     DecodedGif decoded;
     ASSERT_TRUE(SlurpGif(output, &decoded)) << GiflibErrorText(decoded.error);
-    ExpectAnimationMatches(decoded, inputs, c.delays, c.loop);
-    EXPECT_LT(ReadFileBytes(output).size(), 100000u) << "the old output was not truncated";
+    ExpectAnimationMatches(decoded, inputs, c.delays, c.plays != 1, c.plays == 0 ? 0 : c.plays - 1);
+    EXPECT_LT(ReadFileBytes(output).size(), 100000u) << "the old output was not replaced";
 }
 
 const MakeCase kMakeCases[] = {
     {"NoDelayLoops", {"-o", "out.gif", "b.gif", "a.gif", "c.gif", "a.gif"}, "baca", {0, 0, 0, 0}},
-    {"Delay70000KeepsLow16Bits",
-     {"-o", "out.gif", "-d", " 70000 ", "b.gif", "a.gif", "c.gif", "a.gif"},
+    {"LargestDelayPlaysThreeTimes",
+     {"-o", "out.gif", "-d", "65535", "--plays", "3", "b.gif", "a.gif", "c.gif", "a.gif"},
      "baca",
-     {4464, 4464, 4464, 4464}},
-    {"NoLoopLettersGiveDelay0",
-     {"-o", "out.gif", "--no-loop", "--delay=abc", "b.gif", "a.gif", "c.gif", "a.gif"},
+     {65535, 65535, 65535, 65535},
+     3},
+    {"NoLoopPlaysOnce",
+     {"-o", "out.gif", "--no-loop", "--delay=0", "b.gif", "a.gif", "c.gif", "a.gif"},
      "baca",
      {0, 0, 0, 0},
-     false},
+     1},
+    {"PlaysTwiceAndAgreeingNoLoop", {"--plays=2", "-o", "out.gif", "a.gif"}, "a", {0}, 2},
+    {"PlaysOnceIsNoLoop", {"--plays", "1", "--no-loop", "-o", "out.gif", "a.gif"}, "a", {0}, 1},
+    {"MostPlays", {"--plays", "65536", "-o", "out.gif", "a.gif"}, "a", {0}, 65536},
     {"EqualsSpellings",
      {"--output=out.gif", "--delay=25", "--frames-from=list.txt", "c.gif"},
      "ac",
      {25, 25},
-     true,
+     0,
      "a.gif\n"},
     {"EachDelayHoldsUpToTheNext",
      {"-o", "out.gif", "-d", "10", "a.gif", "b.gif", "-d", "200", "c.gif"},
@@ -308,14 +335,14 @@ const MakeCase kMakeCases[] = {
      {"-o", "out.gif", "-d", "5", "a.gif", "--frames-from", "list.txt", "-d", "6", "a.gif"},
      "acb-a",
      {5, 5, 5, 5, 6},
-     true,
+     0,
      "c.gif\r\n\r\n\nb.gif\n-"},
     // "-" reads standard input only as a list; a frame "-" is the file.
     {"StandardInputListAndFramesNamedDash",
      {"-o", "out.gif", "-", "--frames-from", "-", "--", "-"},
      "-b-c-",
      {0, 0, 0, 0, 0},
-     true,
+     0,
      "",
      "b.gif\n-\r\nc.gif\n"},
 };
@@ -348,35 +375,44 @@ void PrintTo(const FaultCase& fault, std::ostream* os) { *os << fault.name; }
 const FaultCase kFaultCases[] = {
     {"OutputOnDevFull",
      [](const TempDir&, const std::string& a) {
-         Fault f{{"make", "-o", "/dev/full", a}, {a}, kCouldNotWrite};
+         Fault f{{"make", "-o", "/dev/full", a}, {a}, OutputMessage("/dev/full", kCouldNotWrite)};
          if (access("/dev/full", W_OK) != 0) f.skip = "/dev/full is not available";
          return f;
      }},
     {"OutputInReadOnlyFolder",
      [](const TempDir& dir, const std::string& a) {
          MakeFolder(dir.File("locked"), 0555);
-         Fault f{{"make", "-o", dir.File("locked/out.gif"), a}, {a, dir.File("locked")}, kCouldNotCreate};
+         Fault f{{"make", "-o", dir.File("locked/out.gif"), a},
+                 {a, dir.File("locked")},
+                 OutputMessage(dir.File("locked/out.gif"), kCouldNotCreate)};
          f.never_created = dir.File("locked/out.gif");
          f.needs_permissions = true;
          return f;
      }},
     {"OutputInMissingFolder",
      [](const TempDir& dir, const std::string& a) {
-         Fault f{{"make", "-o", dir.File("gone/out.gif"), a}, {a}, kCouldNotCreate};
+         Fault f{{"make", "-o", dir.File("gone/out.gif"), a},
+                 {a},
+                 OutputMessage(dir.File("gone/out.gif"), kCouldNotCreate)};
          f.never_created = dir.File("gone");
          return f;
      }},
     {"OutputIsAFolder",
      [](const TempDir& dir, const std::string& a) {
          MakeFolder(dir.File("out.gif"));
-         return Fault{{"make", "-o", dir.File("out.gif"), a}, {a, dir.File("out.gif")}, kCouldNotCreate};
+         return Fault{{"make", "-o", dir.File("out.gif"), a},
+                      {a, dir.File("out.gif")},
+                      OutputMessage(dir.File("out.gif"), kCouldNotCreate)};
      }},
     {"InputUnreadable",
      [](const TempDir& dir, const std::string& a) {
          const std::string locked = WriteFrame(dir, "locked.gif");
          chmod(locked.c_str(), 0);
          MakeFolder(dir.File("out"), 0777);
-         Fault f{{"make", "-o", dir.File("out/out.gif"), a, locked}, {a, locked}, kCouldNotOpen};
+         Fault f{{"make", "-o", dir.File("out/out.gif"), a, locked},
+                 {a, locked},
+                 FrameMessage(locked, 2, 2, kCouldNotOpen)};
+         f.never_created = dir.File("out/out.gif");
          f.needs_permissions = true;
          return f;
      }},
@@ -385,12 +421,12 @@ const FaultCase kFaultCases[] = {
          MakeFolder(dir.File("folder.gif"));
          return Fault{{"make", "-o", dir.File("out.gif"), a, dir.File("folder.gif")},
                       {a, dir.File("folder.gif")},
-                      kCouldNotOpen};
+                      FrameMessage(dir.File("folder.gif"), 2, 2, kCouldNotOpen)};
      }},
     {"InputIsAFifo",
      [](const TempDir& dir, const std::string& a) {
          const std::string fifo = dir.File("pipe.gif");
-         Fault f{{"make", "-o", dir.File("out.gif"), fifo, a}, {a, fifo}, kCouldNotOpen};
+         Fault f{{"make", "-o", dir.File("out.gif"), fifo, a}, {a, fifo}, FrameMessage(fifo, 1, 2, kCouldNotOpen)};
          if (mkfifo(fifo.c_str(), 0644) != 0) f.skip = "mkfifo failed";
          f.guard_seconds = kFifoGuardSeconds;
          return f;
@@ -399,20 +435,19 @@ const FaultCase kFaultCases[] = {
      [](const TempDir& dir, const std::string& a) {
          const std::string removed = WriteFrame(dir, "removed.gif");
          unlink(removed.c_str());
-         return Fault{{"make", "-o", dir.File("out.gif"), a, removed, a}, {a}, kCouldNotOpen};
+         Fault f{{"make", "-o", dir.File("out.gif"), a, removed, a}, {a}, FrameMessage(removed, 2, 3, kCouldNotOpen)};
+         f.never_created = dir.File("out.gif");
+         return f;
      }},
     {"InputNotAGif",
      [](const TempDir& dir, const std::string& a) {
          const std::string bad = dir.Write("bad.gif", Bytes{'G', 'I', 'F', '8', '8', 'a', 1, 0, 1, 0, 0, 0, 0});
-         return Fault{
-             {"make", "-o", dir.File("out.gif"), a, bad, a}, {a, bad}, std::string("zorvane-cli: ") + kNotAGif + "\n"};
+         return Fault{{"make", "-o", dir.File("out.gif"), a, bad, a}, {a, bad}, FrameMessage(bad, 2, 3, kNotAGif)};
      }},
     {"InputSparse4GiBExtensionPastItsEnd",
      [](const TempDir& dir, const std::string& a) {
          const std::string huge = dir.File("huge.gif");
-         Fault f{{"make", "-o", dir.File("out.gif"), a, huge},
-                 {a, huge},
-                 std::string("zorvane-cli: ") + kPrematureEnd + "\n"};
+         Fault f{{"make", "-o", dir.File("out.gif"), a, huge}, {a, huge}, FrameMessage(huge, 2, 2, kPrematureEnd)};
          if (!WriteSparseGif(huge)) f.skip = "this file system cannot hold a sparse 4 GiB file";
          f.guard_seconds = kHugeFileGuardSeconds;
          return f;
@@ -420,12 +455,12 @@ const FaultCase kFaultCases[] = {
     {"OutputSamePathAsFrame",
      [](const TempDir& dir, const std::string& a) {
          const std::string b = WriteFrame(dir, "b.gif");
-         return Fault{{"make", "-o", a, b, a}, {a, b}, kOutputIsFrame};
+         return Fault{{"make", "-o", a, b, a}, {a, b}, OutputMessage(a, kOutputIsFrame)};
      }},
     {"OutputDotSlashSpellingOfFrame",
      [](const TempDir& dir, const std::string& a) {
          const std::string b = WriteFrame(dir, "b.gif");
-         Fault f{{"make", "-o", "./a.gif", "b.gif", "a.gif"}, {a, b}, kOutputIsFrame};
+         Fault f{{"make", "-o", "./a.gif", "b.gif", "a.gif"}, {a, b}, OutputMessage("./a.gif", kOutputIsFrame)};
          f.cwd = dir.path();
          return f;
      }},
@@ -433,14 +468,14 @@ const FaultCase kFaultCases[] = {
      [](const TempDir& dir, const std::string& a) {
          const std::string b = WriteFrame(dir, "b.gif");
          const std::string link_path = dir.File("link.gif");
-         Fault f{{"make", "-o", link_path, b, a}, {a, b, link_path}, kOutputIsFrame};
+         Fault f{{"make", "-o", link_path, b, a}, {a, b, link_path}, OutputMessage(link_path, kOutputIsFrame)};
          if (link(a.c_str(), link_path.c_str()) != 0) f.skip = "hard links are not supported here";
          return f;
      }},
     {"OutputSymlinkToFrame",
      [](const TempDir& dir, const std::string& a) {
          const std::string link_path = dir.File("out.gif");
-         Fault f{{"make", "-o", link_path, a}, {a, link_path}, kOutputIsFrame};
+         Fault f{{"make", "-o", link_path, a}, {a, link_path}, OutputMessage(link_path, kOutputIsFrame)};
          if (symlink("a.gif", link_path.c_str()) != 0) f.skip = "symbolic links are not supported here";
          return f;
      }},
@@ -448,7 +483,7 @@ const FaultCase kFaultCases[] = {
      [](const TempDir& dir, const std::string& a) {
          const std::string output = WriteFrame(dir, "out.gif", 9, 9);
          const std::string link_path = dir.File("frame.gif");
-         Fault f{{"make", "-o", output, a, link_path}, {a, output, link_path}, kOutputIsFrame};
+         Fault f{{"make", "-o", output, a, link_path}, {a, output, link_path}, OutputMessage(output, kOutputIsFrame)};
          if (symlink(output.c_str(), link_path.c_str()) != 0) f.skip = "symbolic links are not supported here";
          return f;
      }},
@@ -500,7 +535,9 @@ const FaultCase kFaultCases[] = {
     {"FrameListLinesKeepTheirBlanks",
      [](const TempDir& dir, const std::string& a) {
          const std::string list = dir.Write("list.txt", Bytes{'a', '.', 'g', 'i', 'f', ' ', '\n'});
-         Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from", "list.txt"}, {a, list}, kCouldNotOpen};
+         Fault f{{"make", "-o", dir.File("out.gif"), "--frames-from", "list.txt"},
+                 {a, list},
+                 FrameMessage("a.gif ", 1, 1, kCouldNotOpen)};
          f.cwd = dir.path();
          return f;
      }},
@@ -549,7 +586,18 @@ TEST_P(CliFaultTest, GivesItsMessageAndLeavesEveryInputAlone) {
 
     std::vector<std::string> before;
     for (const std::string& input : f.inputs) before.push_back(Fingerprint(input));
+    // An output that is a device or a folder stays what it was: it is never
+    // replaced by a file.
+    auto kind_of = [](const std::string& path) {
+        struct stat info;
+        return lstat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & S_IFMT) : -1;
+    };
+    const std::string output = f.args.size() > 2 && f.args[1] == "-o" ? f.args[2] : std::string();
+    const int output_kind = kind_of(output);
     const CliRun run = RunCli(f.args, settings);
+    if (output_kind != -1 && output_kind != S_IFREG) {
+        EXPECT_EQ(kind_of(output), output_kind) << output;
+    }
     ASSERT_FALSE(run.hung) << "still running after " << f.guard_seconds << " s";
     EXPECT_EQ(run.status, f.status);
     EXPECT_EQ(run.err, f.err);

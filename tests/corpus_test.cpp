@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "gif/animation_builder.h"
-#include "gif/frame_summary.h"
+#include "gif/build_plan.h"
+#include "gif/file_summary.h"
 #include "gif/gif_records.h"
 #include "giflib_support.h"
 #include "test_support.h"
@@ -51,7 +51,7 @@ std::string ExpectedSummary(const DecodedGif& input) {
 }
 
 // A build of `frames` into `output`, first in a guarded child.
-BuildRecorder GuardedBuild(const std::string& output, const std::vector<std::string>& frames, bool loop) {
+BuildRun GuardedBuild(const std::string& output, const std::vector<std::string>& frames, bool loop) {
     const int status =
         RunGuarded([&] { return static_cast<int>(RunBuild(output, frames, kDelay, loop).messages.size()); });
     EXPECT_LE(status, 1) << "the build crashed, hung or grew its output without bound (" << status - 256 << ")";
@@ -92,23 +92,25 @@ TEST_F(CorpusTest, InspectionSummarisesOrWarns) {
     for (const std::string& file : files_) {
         const std::string name = BaseName(file);
         SCOPED_TRACE(name);
-        InspectionRecorder recorder;
-        ASSERT_EQ(RunGuarded([&] {
-                      InspectFrame(name.c_str(), file.c_str(), recorder);
-                      return 0;
-                  }),
-                  0)
-            << "inspection crashed or hung";
-        InspectFrame(name.c_str(), file.c_str(), recorder);
-        ASSERT_EQ(recorder.log.size(), 2u);
-        EXPECT_EQ(recorder.log[0], "name " + name);
+        for (const InspectDepth depth : {InspectDepth::kFirstImage, InspectDepth::kWholeFile}) {
+            ASSERT_EQ(RunGuarded([&] {
+                          InspectFile(file.c_str(), depth);
+                          return 0;
+                      }),
+                      0)
+                << "inspection crashed or hung";
+        }
+        const FileSummary summary = InspectFile(file.c_str(), InspectDepth::kWholeFile);
         DecodedGif input;
         if (GiflibReachesFirstImage(file, &input)) {
-            EXPECT_EQ(recorder.log[1], "summary " + ExpectedSummary(input));
-        } else if (recorder.log[1].rfind("summary ", 0) != 0) {
-            EXPECT_TRUE(recorder.log[1] == std::string("warning ") + kMsgNotAGif ||
-                        recorder.log[1] == std::string("warning ") + kMsgPrematureEnd)
-                << recorder.log[1];
+            ASSERT_EQ(summary.message, nullptr);
+            char text[256];
+            FormatFrameSummary(summary.width, summary.height, summary.palette_kind, summary.bits_per_pixel, text,
+                               sizeof text);
+            EXPECT_EQ(text, ExpectedSummary(input));
+        } else if (summary.message) {
+            EXPECT_TRUE(summary.message == std::string(kMsgNotAGif) || summary.message == std::string(kMsgPrematureEnd))
+                << summary.message;
         }
     }
 }
@@ -124,7 +126,7 @@ TEST_F(CorpusTest, BuildAloneAndTogether) {
         const std::string& file = files_[i];
         SCOPED_TRACE(BaseName(file));
         const std::string output = dir_.File(BaseName(file));
-        const BuildRecorder run = GuardedBuild(output, {file}, true);
+        const BuildRun run = GuardedBuild(output, {file}, true);
         DecodedGif input, walked;
         const bool giflib_reads_input = GiflibReachesFirstImage(file, &input);
         if (!run.messages.empty()) {
@@ -150,20 +152,20 @@ TEST_F(CorpusTest, BuildAloneAndTogether) {
     }
 
     const std::string all = dir_.File("all.gif");
-    const BuildRecorder run = GuardedBuild(all, files_, true);
+    const BuildRun run = GuardedBuild(all, files_, true);
     if (first_failing == files_.size()) {
         EXPECT_TRUE(run.messages.empty());
     } else {
         EXPECT_EQ(run.messages, std::vector<Message>({{first_message, MessageIcon::kWarning}}));
-        EXPECT_EQ(run.requests.end()[-2], "path " + std::to_string(first_failing));
+        EXPECT_EQ(run.result.entry, first_failing);
     }
 
     ASSERT_FALSE(readable.empty());
-    const BuildRecorder together = GuardedBuild(dir_.File("readable.gif"), readable, false);
+    const BuildRun together = GuardedBuild(dir_.File("readable.gif"), readable, false);
     EXPECT_TRUE(together.messages.empty());
     ExpectReadableOutput(dir_.File("readable.gif"), readable, false);
     // giflib stops at the first frame whose image data it refuses.
-    const BuildRecorder every = GuardedBuild(dir_.File("built.gif"), built, true);
+    const BuildRun every = GuardedBuild(dir_.File("built.gif"), built, true);
     EXPECT_TRUE(every.messages.empty());
     DecodedGif walked;
     WalkGifRecords(dir_.File("built.gif"), &walked);

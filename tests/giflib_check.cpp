@@ -22,7 +22,7 @@ constexpr size_t kControlTransparentIndex = 3;
 constexpr size_t kControlBodySize = 4;  // as giflib hands it: packed flags, delay, index
 constexpr unsigned kDelayMask = 0xFFFF;
 const Bytes kLoopingIdentifier = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
-const Bytes kLoopForever = {0x01, 0xFF, 0xFF};  // sub-block id 1, count 65535
+constexpr uint8_t kLoopingSubBlockId = 1;  // then the count, little-endian
 
 // giflib reads through this, so the walk knows where every read fell.
 struct MemoryReader {
@@ -330,7 +330,9 @@ std::vector<int> GifRowOrder(int height, bool interlace) {
 }
 
 std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
-                                        const std::vector<unsigned>& delays, bool loop) {
+                                        const std::vector<unsigned>& delays, bool loop, unsigned loop_count) {
+    const Bytes looping = {kLoopingSubBlockId, static_cast<uint8_t>(loop_count & 0xFF),
+                           static_cast<uint8_t>(loop_count >> 8)};
     Faults faults;
     if (delays.size() != inputs.size()) {
         faults.Add(std::to_string(delays.size()) + " delays for " + std::to_string(inputs.size()) + " frames");
@@ -362,8 +364,8 @@ std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vec
         std::vector<GiflibExtension> extensions = output.images[i].extensions;
         if (i == 0 && loop) {
             if (extensions.size() < 2 || extensions[0].function != APPLICATION_EXT_FUNC_CODE ||
-                extensions[0].bytes != kLoopingIdentifier || extensions[1].bytes != kLoopForever) {
-                faults.Add("no looping block (count 65535) before the first frame");
+                extensions[0].bytes != kLoopingIdentifier || extensions[1].bytes != looping) {
+                faults.Add("no looping block (count " + std::to_string(loop_count) + ") before the first frame");
                 continue;
             }
             extensions.erase(extensions.begin(), extensions.begin() + 2);
@@ -374,7 +376,7 @@ std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vec
 }
 
 std::vector<std::string> CheckAnimationFiles(const std::string& output, const std::vector<std::string>& inputs,
-                                             unsigned delay, bool loop) {
+                                             unsigned delay, bool loop, unsigned loop_count) {
     DecodedGif decoded;
     if (!SlurpGif(output, &decoded)) return {"giflib cannot decode it: " + GiflibErrorText(decoded.error)};
     std::vector<std::string> faults;
@@ -384,7 +386,9 @@ std::vector<std::string> CheckAnimationFiles(const std::string& output, const st
             faults.push_back("giflib cannot decode the first image of " + inputs[i] + ": " +
                              GiflibErrorText(firsts[i].error));
     }
-    return faults.empty() ? CheckAnimation(decoded, firsts, std::vector<unsigned>(firsts.size(), delay), loop) : faults;
+    return faults.empty()
+               ? CheckAnimation(decoded, firsts, std::vector<unsigned>(firsts.size(), delay), loop, loop_count)
+               : faults;
 }
 
 int CheckAnimationList(const std::string& path, FILE* report) {

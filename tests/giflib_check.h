@@ -88,16 +88,16 @@ std::vector<int> GifRowOrder(int height, bool interlace);
 // `output` (decoded, or walked where an input's image data does not decode)
 // against the first images of `inputs` (read by ReadFirstImage), one text a
 // fault, none when it checks out: GIF89a, no global table, the largest
-// screen, the looping block iff `loop`, and per frame one graphic control
+// screen, the looping block iff `loop` (with `loop_count`), and per frame one graphic control
 // (its delay & 0xFFFF, disposal 2, the input's transparency) before the
 // input's first image: its descriptor, its colour table (local, else global,
 // else a grey ramp) and, where both are decoded, its pixels.
 std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
-                                        const std::vector<unsigned>& delays, bool loop);
+                                        const std::vector<unsigned>& delays, bool loop, unsigned loop_count = 0xFFFF);
 // The same from the files: the output must decode in full, and so must the
 // first image of every input.
 std::vector<std::string> CheckAnimationFiles(const std::string& output, const std::vector<std::string>& inputs,
-                                             unsigned delay, bool loop);
+                                             unsigned delay, bool loop, unsigned loop_count = 0xFFFF);
 // Every line of the list file at `path`, tab-separated: output path, delay,
 // loop flag (0/1), input paths. Reports each output to `report`; returns the
 // number of faults, 1 when the list is missing or empty.

@@ -57,7 +57,7 @@ protected:
     // output as giflib decodes it.
     DecodedGif BuildAndCheck(const std::vector<std::string>& frames, unsigned delay, bool loop) {
         const std::string output = dir_.File("out" + std::to_string(++files_) + ".gif");
-        const BuildRecorder run = RunBuild(output, frames, delay, loop);
+        const BuildRun run = RunBuild(output, frames, delay, loop);
         EXPECT_TRUE(run.messages.empty()) << "message: " << run.messages.front().first;
         for (const std::string& fault : CheckAnimationFiles(output, frames, delay, loop)) ADD_FAILURE() << fault;
         DecodedGif decoded;

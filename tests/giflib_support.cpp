@@ -104,6 +104,6 @@ bool StripGlobalColorTable(const std::string& path) {
 }
 
 void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
-                            const std::vector<unsigned>& delays, bool loop) {
-    for (const std::string& fault : CheckAnimation(output, inputs, delays, loop)) ADD_FAILURE() << fault;
+                            const std::vector<unsigned>& delays, bool loop, unsigned loop_count) {
+    for (const std::string& fault : CheckAnimation(output, inputs, delays, loop, loop_count)) ADD_FAILURE() << fault;
 }

@@ -56,6 +56,6 @@ bool StripGlobalColorTable(const std::string& path);
 
 // CheckAnimation (giflib_check.h), each fault a test failure.
 void ExpectAnimationMatches(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
-                            const std::vector<unsigned>& delays, bool loop);
+                            const std::vector<unsigned>& delays, bool loop, unsigned loop_count = 0xFFFF);
 
 #endif  // ZORVANE_TESTS_GIFLIB_SUPPORT_H

@@ -39,14 +39,40 @@ bool FileExists(const std::string& path) {
     return lstat(path.c_str(), &info) == 0;
 }
 
-BuildRecorder RunBuild(const std::string& output, const std::vector<std::string>& frames, unsigned delay, bool loop) {
-    BuildRecorder recorder;
-    recorder.output = output;
-    recorder.frames = frames;
-    recorder.delay = delay;
-    recorder.loop = loop;
-    BuildAnimation(recorder);
-    return recorder;
+namespace {
+
+struct RecordingObserver final : BuildObserver {
+    BuildRun* run;
+    explicit RecordingObserver(BuildRun* r) : run(r) {}
+    void EntryStarted(size_t index, size_t) override { run->entries_started.push_back(index); }
+    void Failed(const BuildResult& result) override { run->messages.emplace_back(result.message, result.icon); }
+    void ImagesLeftOut(size_t index) override { run->images_left_out.push_back(index); }
+};
+
+}  // namespace
+
+BuildRun RunPlan(const BuildPlan& plan, bool measure_only) {
+    BuildRun run;
+    RecordingObserver observer(&run);
+    run.result = measure_only ? MeasurePlan(plan, &observer) : BuildAnimation(plan, &observer);
+    return run;
+}
+
+BuildPlan DialogPlan(const std::string& output, const std::vector<std::string>& frames, unsigned delay, bool loop) {
+    BuildPlan plan;
+    plan.output = output;
+    plan.plays = loop ? kPlayForever : 1;
+    plan.forever_count = 0xFFFF;
+    plan.mode = OutputMode::kWriteInPlace;
+    DelayRule rule;
+    rule.given = true;
+    rule.hundredths = static_cast<uint16_t>(delay & 0xFFFF);
+    for (const std::string& frame : frames) plan.entries.push_back(PlanEntry{frame, ImageChoice::kFirst, rule});
+    return plan;
+}
+
+BuildRun RunBuild(const std::string& output, const std::vector<std::string>& frames, unsigned delay, bool loop) {
+    return RunPlan(DialogPlan(output, frames, delay, loop));
 }
 
 int RunGuarded(const std::function<int()>& body, uint64_t max_file_bytes, bool fail_writes) {

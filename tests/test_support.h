@@ -10,8 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "gif/animation_builder.h"
-#include "gif/frame_summary.h"
+#include "gif/build_plan.h"
 #include "gif_fixture.h"
 
 // A fresh folder under $TMPDIR (or /tmp), removed with its contents when the
@@ -35,35 +34,22 @@ bool FileExists(const std::string& path);  // also a dangling symlink
 
 using Message = std::pair<std::string, MessageIcon>;
 
-// Records every request a build makes and answers from fixed settings.
-struct BuildRecorder : BuildOptions {
-    std::string output;  // empty: cancel
-    bool loop = true;
-    unsigned delay = 0;
-    std::vector<std::string> frames;
-    std::vector<std::string> requests;  // "output", "loop", "count", "path 0", "delay", "message"
-    std::vector<Message> messages;
-
-    const char* OutputPath() override { return Note("output"), output.empty() ? nullptr : output.c_str(); }
-    bool LoopFlag() override { return Note("loop"), loop; }
-    size_t FrameCount() override { return Note("count"), frames.size(); }
-    const char* FramePath(size_t i) override {
-        return Note("path " + std::to_string(i)), i < frames.size() ? frames[i].c_str() : "";
-    }
-    unsigned Delay() override { return Note("delay"), delay; }
-    void ShowMessage(const char* text, MessageIcon icon) override {
-        Note("message"), messages.emplace_back(text, icon);
-    }
-    void Note(const std::string& request) { requests.push_back(request); }
+// A build's outcome as a front end sees it: the result, and what the
+// observer heard on the way.
+struct BuildRun {
+    BuildResult result;
+    std::vector<Message> messages;       // each failure reported
+    std::vector<size_t> entries_started;  // in order
+    std::vector<size_t> images_left_out;  // entries taken as their first image that hold more
 };
 
-// Records what inspection shows, in order: "name N", "summary S", "warning W".
-struct InspectionRecorder : InspectionCaller {
-    std::vector<std::string> log;
-    void SetFrameName(const char* name) override { log.push_back(std::string("name ") + name); }
-    void SetFrameSummary(const char* summary) override { log.push_back(std::string("summary ") + summary); }
-    void ShowWarning(const char* message) override { log.push_back(std::string("warning ") + message); }
-};
+// Runs `plan` through BuildAnimation (or MeasurePlan) with a recording observer.
+BuildRun RunPlan(const BuildPlan& plan, bool measure_only = false);
+
+// The plan of the Windows dialog: each frame's first image, one delay, the
+// looping block with 65535 when looping, written in place.
+BuildPlan DialogPlan(const std::string& output, const std::vector<std::string>& frames, unsigned delay = 0,
+                     bool loop = true);
 
 // Runs `body` in a child process and returns its result (0..255), or
 // 256 + the signal number when the child was killed. The child may write at
@@ -76,8 +62,8 @@ int RunGuarded(const std::function<int()>& body, uint64_t max_file_bytes = 4u <<
 // Number of file descriptors the process has open.
 int OpenDescriptorCount();
 
-// Runs a build of `frames` into `output` and returns the recorder.
-BuildRecorder RunBuild(const std::string& output, const std::vector<std::string>& frames, unsigned delay = 0,
-                       bool loop = true);
+// Runs the dialog's plan for `frames` into `output`.
+BuildRun RunBuild(const std::string& output, const std::vector<std::string>& frames, unsigned delay = 0,
+                  bool loop = true);
 
 #endif  // ZORVANE_TESTS_TEST_SUPPORT_H

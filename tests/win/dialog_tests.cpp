@@ -13,7 +13,7 @@
 
 #include "app/app_state.h"
 #include "app/main_dialog.h"
-#include "gif/animation_builder.h"
+#include "gif/build_plan.h"
 #include "gif_fixture.h"
 #include "res/resource.h"
 #include "res/ui_texts.h"
@@ -44,27 +44,19 @@ std::string TextFile(const std::string& name) {
 }
 
 // The same build done through the engine directly, without the dialog.
-struct DirectBuild final : BuildOptions {
-    std::string output;
-    std::vector<std::string> frames;
-    bool loop;
-    unsigned delay;
-    const char* OutputPath() override { return output.c_str(); }
-    bool LoopFlag() override { return loop; }
-    size_t FrameCount() override { return frames.size(); }
-    const char* FramePath(size_t index) override { return frames[index].c_str(); }
-    unsigned Delay() override { return delay; }
-    void ShowMessage(const char* text, MessageIcon) override { ADD_FAILURE() << "direct build: " << text; }
-};
-
 Bytes BuildDirectly(const std::string& name, const std::vector<std::string>& frames, bool loop, unsigned delay) {
-    DirectBuild build;
-    build.output = WorkPath(name);
-    build.frames = frames;
-    build.loop = loop;
-    build.delay = delay;
-    BuildAnimation(build);
-    return ReadFileBytes(build.output);
+    BuildPlan plan;
+    plan.output = WorkPath(name);
+    plan.plays = loop ? kPlayForever : 1;
+    plan.forever_count = 0xFFFF;
+    plan.mode = OutputMode::kWriteInPlace;
+    DelayRule rule;
+    rule.given = true;
+    rule.hundredths = static_cast<uint16_t>(delay & 0xFFFF);
+    for (const std::string& frame : frames) plan.entries.push_back(PlanEntry{frame, ImageChoice::kFirst, rule});
+    const BuildResult result = BuildAnimation(plan);
+    if (!result.ok) ADD_FAILURE() << "direct build: " << result.message;
+    return ReadFileBytes(plan.output);
 }
 
 std::string BesideTests(const char* name) {

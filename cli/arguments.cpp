@@ -1,0 +1,188 @@
+#include "cli/arguments.h"
+
+#include <cstring>
+
+#include "cli/frame_lists.h"
+
+namespace {
+
+constexpr unsigned kLargestDelay = 0xFFFF;
+
+ParseResult Usage(const std::string& problem) {
+    ParseResult result;
+    result.status = ParseStatus::kUsageError;
+    result.problem = problem;
+    return result;
+}
+
+ParseResult FileProblem(const char* file, const std::string& problem) {
+    ParseResult result;
+    result.status = ParseStatus::kFileError;
+    result.problem_file = file;
+    result.problem = problem;
+    return result;
+}
+
+// A whole number from 0 to `largest`, digits only. False for anything else.
+bool ParseWholeNumber(const char* text, unsigned long largest, unsigned long* value) {
+    if (!*text) return false;
+    unsigned long number = 0;
+    for (const char* p = text; *p; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        number = number * 10 + static_cast<unsigned long>(*p - '0');
+        if (number > largest) return false;
+    }
+    *value = number;
+    return true;
+}
+
+// Walks the arguments of one command, taking "-x VALUE", "--long VALUE" and
+// "--long=VALUE".
+class ArgumentWalk {
+public:
+    ArgumentWalk(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
+    bool Done() const { return index_ >= argc_; }
+    const char* Next() { return argv_[index_++]; }
+    // Whether `arg` is the option; then `value` is its value (null when it
+    // has none: the option was last).
+    bool Option(const char* arg, const char* short_name, const char* long_name, const char** value) {
+        const size_t long_length = std::strlen(long_name);
+        if (std::strncmp(arg, long_name, long_length) == 0 && arg[long_length] == '=') {
+            *value = arg + long_length + 1;
+            return true;
+        }
+        if ((!short_name || std::strcmp(arg, short_name) != 0) && std::strcmp(arg, long_name) != 0) return false;
+        *value = Done() ? nullptr : Next();
+        return true;
+    }
+
+private:
+    int argc_;
+    const char* const* argv_;
+    int index_ = 2;
+};
+
+std::string Quoted(const char* text) { return std::string("'") + text + "'"; }
+
+ParseResult ParseMake(int argc, const char* const* argv, Arguments* arguments) {
+    BuildPlan& plan = arguments->plan;
+    bool output_given = false;
+    bool delay_seen = false;
+    bool plays_given = false;
+    DelayRule delay;  // for the frames from here on
+    ImageChoice images = ImageChoice::kFirst;
+    const AddPath add = [&](const char* path, size_t length) {
+        plan.entries.push_back(PlanEntry{std::string(path, length), images, delay});
+    };
+    ArgumentWalk walk(argc, argv);
+    bool options_done = false;
+    while (!walk.Done()) {
+        const char* arg = walk.Next();
+        if (options_done || arg[0] != '-' || arg[1] == '\0') {
+            if (!ExpandArgument(arg, add)) return FileProblem(arg, "no file matches this pattern");
+            continue;
+        }
+        const char* value = nullptr;
+        if (std::strcmp(arg, "--") == 0) {
+            options_done = true;
+        } else if (std::strcmp(arg, "--no-loop") == 0) {
+            if (plays_given && plan.plays != 1) return Usage("--plays and --no-loop disagree");
+            plan.plays = 1;
+            plays_given = true;
+        } else if (std::strcmp(arg, "--all-frames") == 0) {
+            images = ImageChoice::kAll;
+        } else if (std::strcmp(arg, "--reverse") == 0 || std::strcmp(arg, "--bounce") == 0) {
+            const FrameOrder order = arg[2] == 'r' ? FrameOrder::kReverse : FrameOrder::kBounce;
+            if (plan.order != FrameOrder::kForward && plan.order != order) {
+                return Usage("--reverse and --bounce cannot be given together");
+            }
+            plan.order = order;
+        } else if (std::strcmp(arg, "--center") == 0) {
+            plan.center = true;
+        } else if (std::strcmp(arg, "--dry-run") == 0) {
+            arguments->dry_run = true;
+        } else if (walk.Option(arg, "-o", "--output", &value)) {
+            if (!value) return Usage("option " + Quoted(arg) + " needs a value");
+            plan.output = value;
+            output_given = *value != '\0';
+        } else if (walk.Option(arg, nullptr, "--plays", &value)) {
+            if (!value) return Usage("option " + Quoted(arg) + " needs a value");
+            unsigned long plays;
+            if (!ParseWholeNumber(value, kMostPlays, &plays) || plays == 0) {
+                return Usage("invalid number of plays " + Quoted(value) + " (a whole number from 1 to 65536)");
+            }
+            if (plays_given && plan.plays != plays) return Usage("--plays and --no-loop disagree");
+            plan.plays = static_cast<uint32_t>(plays);
+            plays_given = true;
+        } else if (walk.Option(arg, "-d", "--delay", &value)) {
+            if (!value) return Usage("option " + Quoted(arg) + " needs a value");
+            unsigned long hundredths;
+            if (!ParseWholeNumber(value, kLargestDelay, &hundredths)) {
+                return Usage("invalid delay " + Quoted(value) +
+                             " (a whole number of hundredths of a second, from 0 to 65535)");
+            }
+            delay.given = true;
+            delay.hundredths = static_cast<uint16_t>(hundredths);
+            // Frames before the first -d take its value.
+            if (!delay_seen) {
+                for (PlanEntry& entry : plan.entries) entry.delay = delay;
+            }
+            delay_seen = true;
+        } else if (walk.Option(arg, nullptr, "--frames-from", &value)) {
+            if (!value) return Usage("option " + Quoted(arg) + " needs a value");
+            std::string problem;
+            if (!ReadFrameList(value, add, &problem)) return FileProblem(value, problem);
+        } else {
+            return Usage("unknown option " + Quoted(arg));
+        }
+    }
+    if (!output_given) return Usage("make needs an output file: -o OUTPUT");
+    if (plan.entries.empty()) return Usage("make needs at least one frame file");
+    return ParseResult();
+}
+
+ParseResult ParseInfo(int argc, const char* const* argv, Arguments* arguments) {
+    const AddPath add = [&](const char* path, size_t length) { arguments->files.emplace_back(path, length); };
+    ArgumentWalk walk(argc, argv);
+    bool options_done = false;
+    while (!walk.Done()) {
+        const char* arg = walk.Next();
+        if (!options_done && std::strcmp(arg, "--") == 0) {
+            options_done = true;
+        } else if (!options_done && std::strcmp(arg, "--frames") == 0) {
+            arguments->list_frames = true;
+        } else if (!options_done && arg[0] == '-' && arg[1] != '\0') {
+            return Usage("unknown option " + Quoted(arg));
+        } else if (!ExpandArgument(arg, add)) {
+            arguments->unmatched_patterns.push_back(arg);  // the other files are still shown
+        }
+    }
+    if (arguments->files.empty() && arguments->unmatched_patterns.empty()) {
+        return Usage("info needs at least one file");
+    }
+    return ParseResult();
+}
+
+}  // namespace
+
+ParseResult ParseArguments(int argc, const char* const* argv, Arguments* arguments) {
+    if (argc < 2) return Usage("missing command (make or info)");
+    const char* command = argv[1];
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
+        arguments->command = Command::kHelp;
+        return ParseResult();
+    }
+    if (std::strcmp(command, "--version") == 0) {
+        arguments->command = Command::kVersion;
+        return ParseResult();
+    }
+    if (std::strcmp(command, "make") == 0) {
+        arguments->command = Command::kMake;
+        return ParseMake(argc, argv, arguments);
+    }
+    if (std::strcmp(command, "info") == 0) {
+        arguments->command = Command::kInfo;
+        return ParseInfo(argc, argv, arguments);
+    }
+    return Usage("unknown command " + Quoted(command));
+}

@@ -1,0 +1,668 @@
+#include "gif/build_plan.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "gif/gif_records.h"
+#include "platform/file_io.h"
+
+const char kMsgBuildCouldNotOpen[] = "Could not open file. GIF creation aborted.";
+const char kMsgOutputIsFrame[] = "The output file is one of the frames. GIF creation aborted.";
+const char kMsgCouldNotCreateOutput[] = "Could not create output file.";
+const char kMsgCouldNotWriteOutput[] = "Could not write output file. GIF creation aborted.";
+const char kMsgCannotPlayBackwards[] =
+    "Its images are drawn over one another, so they cannot be played backwards without re-encoding them.";
+const char kMsgTooLarge[] = "Centred on the larger screen, an image would lie beyond the largest position a GIF has.";
+
+namespace {
+
+// Offset of the screen descriptor in the output, rewritten once all frames
+// are in and the largest screen is known.
+constexpr uint64_t kScreenDescriptorOffset = kGifHeaderSize;
+constexpr size_t kMaxSubBlockSize = 255;
+constexpr uint16_t kLargestPosition = 0xFFFF;
+// A clearing frame takes this much of the delay of the frame before it,
+// when that frame has enough to share (browsers play 0 and 1 as 10).
+constexpr uint16_t kClearingDelay = 2;
+constexpr uint16_t kLeastSharedDelay = 2 * kClearingDelay;
+
+// A rectangle of the output's canvas, [left, right) x [top, bottom); empty
+// when it has no area.
+struct Rect {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    bool Empty() const { return right <= left || bottom <= top; }
+    bool Within(const Rect& outer) const {
+        return Empty() || (left >= outer.left && top >= outer.top && right <= outer.right && bottom <= outer.bottom);
+    }
+    void Add(const Rect& other) {
+        if (other.Empty()) return;
+        if (Empty()) {
+            *this = other;
+            return;
+        }
+        left = std::min(left, other.left);
+        top = std::min(top, other.top);
+        right = std::max(right, other.right);
+        bottom = std::max(bottom, other.bottom);
+    }
+};
+
+Rect RectOf(const GifImageDescriptor& image) {
+    return {image.left, image.top, image.left + image.width, image.top + image.height};
+}
+
+// Where pixels may be left on the canvas as an entry plays, from the records
+// alone: the bounding box of what its frames drew and did not dispose of.
+// It starts clear, as a decoder's canvas does.
+class CanvasTrace {
+public:
+    // The frame is drawn on whatever the canvas holds: true when its
+    // pixels do not depend on that (the canvas is clear, or the frame is
+    // opaque and covers all that is there).
+    bool StandsAlone(const Rect& frame, bool transparent) const {
+        return dirty_.Empty() || (!transparent && dirty_.Within(frame));
+    }
+    // The frame has been shown and is now disposed of.
+    void Dispose(const Rect& frame, uint8_t disposal) {
+        switch (disposal) {
+            case kDisposeToBackground:
+                if (dirty_.Within(frame)) dirty_ = Rect();  // else a part of it stays
+                break;
+            case kDisposeToPrevious:
+                break;  // back to what was there before the frame
+            default:
+                dirty_.Add(frame);
+                break;
+        }
+    }
+    const Rect& dirty() const { return dirty_; }
+    void Clear() { dirty_ = Rect(); }
+
+private:
+    Rect dirty_;
+};
+
+// Where the output goes: a file, or nowhere when only its size is wanted.
+// Offsets are counted either way.
+class Sink {
+public:
+    explicit Sink(FileHandle* file) : file_(file) {}
+    bool Write(const void* data, size_t size) {
+        if (file_ && ok_) ok_ = FileWrite(*file_, data, size);
+        position_ += size;
+        return ok_;
+    }
+    bool WriteByte(uint8_t byte) { return Write(&byte, 1); }
+    // Rewrites bytes already written, then goes on at the end.
+    bool Patch(uint64_t offset, const void* data, size_t size) {
+        if (file_ && ok_) {
+            ok_ = FileSeekTo(*file_, offset) && FileWrite(*file_, data, size) && FileSeekTo(*file_, position_);
+        }
+        return ok_;
+    }
+    uint64_t position() const { return position_; }
+    bool ok() const { return ok_; }
+
+private:
+    FileHandle* file_;
+    uint64_t position_ = 0;
+    bool ok_ = true;
+};
+
+// Packs LZW codes into sub-blocks.
+class CodeWriter {
+public:
+    explicit CodeWriter(Sink& sink) : sink_(sink) {}
+    void Put(unsigned code, unsigned width) {
+        bits_ |= static_cast<uint32_t>(code) << bit_count_;
+        bit_count_ += width;
+        while (bit_count_ >= 8) {
+            PutByte(static_cast<uint8_t>(bits_ & 0xFF));
+            bits_ >>= 8;
+            bit_count_ -= 8;
+        }
+    }
+    void Finish() {
+        if (bit_count_ > 0) PutByte(static_cast<uint8_t>(bits_ & 0xFF));
+        bits_ = 0;
+        bit_count_ = 0;
+        FlushBlock();
+        sink_.WriteByte(kBlockTerminator);
+    }
+
+private:
+    void PutByte(uint8_t byte) {
+        block_[block_size_++] = byte;
+        if (block_size_ == kMaxSubBlockSize) FlushBlock();
+    }
+    void FlushBlock() {
+        if (block_size_ == 0) return;
+        sink_.WriteByte(static_cast<uint8_t>(block_size_));
+        sink_.Write(block_, block_size_);
+        block_size_ = 0;
+    }
+    Sink& sink_;
+    uint32_t bits_ = 0;
+    unsigned bit_count_ = 0;
+    uint8_t block_[kMaxSubBlockSize];
+    size_t block_size_ = 0;
+};
+
+// Image data for `pixels` pixels of colour 0, with a minimum code size of 2,
+// as a common LZW encoder writes it: each code stands for one pixel more
+// than the one before, and the table starts again when it is full. Runs in
+// time proportional to the number of codes, not of pixels.
+void WriteBlankImageData(Sink& sink, uint64_t pixels) {
+    constexpr unsigned kMinCodeSize = 2;
+    constexpr unsigned kClearCode = 1u << kMinCodeSize;
+    constexpr unsigned kEndCode = kClearCode + 1;
+    constexpr unsigned kFirstFree = kClearCode + 2;
+    constexpr unsigned kLargestCode = 4095;
+    sink.WriteByte(kMinCodeSize);
+    CodeWriter writer(sink);
+    unsigned next_code = kFirstFree;
+    unsigned width = kMinCodeSize + 1;
+    // Writes a code, then widens the codes once the table has outgrown them.
+    auto put = [&](unsigned code) {
+        writer.Put(code, width);
+        if (next_code >= (1u << width) && width < 12) ++width;
+    };
+    // The code of a run of `length` zeros: 0, then one table entry for each
+    // longer run, in order.
+    auto code_of = [&](uint64_t length) { return length == 1 ? 0u : static_cast<unsigned>(kFirstFree + length - 2); };
+    put(kClearCode);
+    if (pixels > 0) {
+        uint64_t run = 1;  // the run the encoder holds
+        uint64_t left = pixels - 1;
+        while (left > 0) {
+            const uint64_t longest = next_code - kFirstFree + 1;  // the longest run with a code
+            const uint64_t grow = std::min(longest - run, left);
+            run += grow;
+            left -= grow;
+            if (left == 0) break;
+            put(code_of(run));  // the next pixel makes a run the table does not hold yet
+            --left;
+            run = 1;
+            if (next_code >= kLargestCode) {
+                put(kClearCode);
+                next_code = kFirstFree;
+                width = kMinCodeSize + 1;
+            } else {
+                ++next_code;
+            }
+        }
+        put(code_of(run));
+    }
+    put(kEndCode);
+    writer.Finish();
+}
+
+// Reads `size` bytes into `buffer`; whatever the file fails to deliver is
+// left as zeros.
+void ReadOrZero(FileHandle file, uint8_t* buffer, size_t size) {
+    const size_t delivered = FileRead(file, buffer, size);
+    if (delivered < size) std::memset(buffer + delivered, 0, size - delivered);
+}
+
+// Fills a colour table of `size` bytes with an even grey ramp from black to
+// white, for frames that bring no colour table of their own.
+void FillGreyRamp(uint8_t* table, size_t size) {
+    const size_t entries = size / 3;
+    for (size_t k = 0; k < entries; ++k) {
+        const uint8_t grey = static_cast<uint8_t>(k * 255 / (entries - 1));
+        table[3 * k + 0] = grey;
+        table[3 * k + 1] = grey;
+        table[3 * k + 2] = grey;
+    }
+}
+
+// One open entry file, read image by image.
+class EntryReader {
+public:
+    ~EntryReader() { Close(); }
+    // Null when the file is open, checked and its screen read; else the
+    // message to give.
+    const char* Open(const char* path) {
+        Close();
+        if (!FileOpenRead(path, &file_)) return kMsgBuildCouldNotOpen;
+        open_ = true;
+        uint8_t header[kGifHeaderSize] = {};
+        const size_t header_count = FileRead(file_, header, sizeof header);
+        if (!IsAcceptedGifHeader(header, header_count)) return kMsgNotAGif;
+        uint8_t screen_bytes[kScreenDescriptorSize] = {};
+        FileRead(file_, screen_bytes, sizeof screen_bytes);
+        screen_ = DecodeScreenDescriptor(screen_bytes);
+        if (screen_.packed & kColorTableFlag) ReadOrZero(file_, global_, ColorTableBytesFor(screen_.packed));
+        images_ = 0;
+        return nullptr;
+    }
+    void Close() {
+        if (open_) FileClose(file_);
+        open_ = false;
+    }
+    // Walks to the next image and reads its descriptor. Before the first
+    // image a trailer is passed over and the end of the file is premature;
+    // after it, either ends the images.
+    BlockScanResult NextImage(GifGraphicControl* control, GifImageDescriptor* image) {
+        *control = GifGraphicControl();
+        const BlockScanResult result = ScanBlocks(file_, control, images_ > 0, nullptr);
+        if (result != BlockScanResult::kFound) return images_ > 0 ? BlockScanResult::kTrailer : result;
+        image_offset_ = FileTell(file_);
+        uint8_t bytes[kImageDescriptorSize] = {};
+        FileRead(file_, bytes, sizeof bytes);
+        *image = DecodeImageDescriptor(bytes);
+        ++images_;
+        return BlockScanResult::kFound;
+    }
+    // Reads the descriptor of the image whose introducer ends at `offset`.
+    bool ImageAt(uint64_t offset, GifImageDescriptor* image) {
+        if (!FileSeekTo(file_, offset)) return false;
+        uint8_t bytes[kImageDescriptorSize] = {};
+        FileRead(file_, bytes, sizeof bytes);
+        *image = DecodeImageDescriptor(bytes);
+        return true;
+    }
+    // Skips the local table and image data of the image just read.
+    void SkipImage(const GifImageDescriptor& image) {
+        if (image.packed & kColorTableFlag) FileSkip(file_, ColorTableBytesFor(image.packed));
+        uint8_t length;
+        FileSkip(file_, 1);  // LZW minimum code size
+        while (FileReadByte(file_, &length) && length != kBlockTerminator) FileSkip(file_, length);
+    }
+    FileHandle file() const { return file_; }
+    const GifScreenDescriptor& screen() const { return screen_; }
+    const uint8_t* global_table() const { return global_; }
+    uint64_t image_offset() const { return image_offset_; }
+
+private:
+    FileHandle file_{};
+    bool open_ = false;
+    GifScreenDescriptor screen_{};
+    uint8_t global_[kMaxColorTableBytes] = {};
+    size_t images_ = 0;
+    uint64_t image_offset_ = 0;
+};
+
+// An image of an entry, found before writing when the frames are played in
+// another order than the files hold them.
+struct FrameRef {
+    uint32_t entry;
+    uint64_t offset;  // just after its image introducer
+    GifGraphicControl control;
+};
+
+class Build {
+public:
+    Build(const BuildPlan& plan, BuildObserver* observer, FileHandle* output)
+        : plan_(plan), observer_(observer), sink_(output) {}
+
+    // Everything before the output exists: with a centre or another order,
+    // the screens (or all images) of the entries. False on a failure.
+    bool Prepare() {
+        if (plan_.order != FrameOrder::kForward) return CollectFrames();
+        if (plan_.center) {
+            for (size_t k = 0; k < plan_.entries.size(); ++k) {
+                if (!OpenEntry(k, false)) return false;
+                TakeScreen(reader_.screen());
+            }
+            reader_.Close();
+        }
+        return true;
+    }
+
+    bool Write() {
+        uint8_t screen_bytes[kScreenDescriptorSize] = {};
+        sink_.Write(kGif89aHeader, sizeof kGif89aHeader);
+        sink_.Write(screen_bytes, sizeof screen_bytes);
+        if (plan_.plays != 1) {
+            uint8_t looping[kLoopingBlockSize];
+            const uint32_t repeats = plan_.plays == kPlayForever ? plan_.forever_count : plan_.plays - 1;
+            EncodeLoopingBlock(static_cast<uint16_t>(std::min<uint32_t>(repeats, 0xFFFF)), looping);
+            sink_.Write(looping, sizeof looping);
+        }
+        if (!sink_.ok()) return FailWrite();
+        const bool copied = plan_.order == FrameOrder::kForward ? WriteForward() : WriteCollected();
+        if (!copied) return false;
+        sink_.WriteByte(kTrailer);
+        GifScreenDescriptor screen = {};
+        screen.width = screen_.width;
+        screen.height = screen_.height;
+        EncodeScreenDescriptor(screen, screen_bytes);
+        sink_.Patch(kScreenDescriptorOffset, screen_bytes, sizeof screen_bytes);
+        if (!sink_.ok()) return FailWrite();
+        result_.summary.width = screen_.width;
+        result_.summary.height = screen_.height;
+        result_.summary.bytes = sink_.position();
+        return true;
+    }
+
+    // Ends the run as a failure about `entry` (kNoEntry: none); the observer
+    // hears of it while the files are open.
+    bool Fail(const char* message, MessageIcon icon, size_t entry) {
+        result_.ok = false;
+        result_.message = message;
+        result_.icon = icon;
+        result_.entry = entry;
+        result_.summary = PlanSummary();
+        if (observer_) observer_->Failed(result_);
+        reader_.Close();
+        return false;
+    }
+    bool FailWrite() { return Fail(kMsgCouldNotWriteOutput, MessageIcon::kWarning, kNoEntry); }
+
+    const BuildResult& result() const { return result_; }
+
+private:
+    // Opens entry `index`; `report` tells the observer (once per entry, when
+    // its frames are written).
+    bool OpenEntry(size_t index, bool report = true) {
+        if (observer_ && report) observer_->EntryStarted(index, plan_.entries.size());
+        const char* message = reader_.Open(plan_.entries[index].path.c_str());
+        if (!message) return true;
+        return Fail(message, message == kMsgBuildCouldNotOpen ? MessageIcon::kPlain : MessageIcon::kWarning, index);
+    }
+
+    void TakeScreen(const GifScreenDescriptor& screen) {
+        screen_.width = std::max(screen_.width, screen.width);
+        screen_.height = std::max(screen_.height, screen.height);
+    }
+
+    // Moves an image of an entry with screen `screen` to its place on the
+    // output's screen. False when it would not fit in 16 bits.
+    bool Place(const GifScreenDescriptor& screen, GifImageDescriptor* image) const {
+        if (!plan_.center) return true;
+        const uint32_t dx = screen.width < screen_.width ? (screen_.width - screen.width) / 2u : 0;
+        const uint32_t dy = screen.height < screen_.height ? (screen_.height - screen.height) / 2u : 0;
+        if (image->left + dx > kLargestPosition || image->top + dy > kLargestPosition) return false;
+        image->left = static_cast<uint16_t>(image->left + dx);
+        image->top = static_cast<uint16_t>(image->top + dy);
+        return true;
+    }
+
+    uint16_t DelayFor(const PlanEntry& entry, const GifGraphicControl& control) const {
+        return entry.delay.given ? entry.delay.hundredths : control.delay;
+    }
+
+    // Writes one image: its graphic control, descriptor, colour table and
+    // copied data. The reader stands just after the image descriptor.
+    bool WriteImage(GifGraphicControl control, GifImageDescriptor image) {
+        const uint8_t* table = palette_;
+        if (image.packed & kColorTableFlag) {
+            ReadOrZero(reader_.file(), palette_, ColorTableBytesFor(image.packed));
+        } else {
+            // The frame carries the input's global table as its local one.
+            const uint8_t screen_packed = reader_.screen().packed;
+            image.packed = static_cast<uint8_t>((image.packed & ~kColorTableSizeMask) | kColorTableFlag |
+                                                (screen_packed & kColorTableSizeMask));
+            if (screen_packed & kColorTableFlag) {
+                table = reader_.global_table();
+            } else {
+                FillGreyRamp(palette_, ColorTableBytesFor(image.packed));
+            }
+        }
+        control.block_size = kGraphicControlBlockSize;
+        control.terminator = kBlockTerminator;
+        last_control_offset_ = sink_.position() + 2;
+        last_control_ = control;
+        WriteRecords(control, image, table);
+        CopyImageData();
+        ++result_.summary.frames;
+        result_.summary.duration += control.delay;
+        return sink_.ok() || FailWrite();
+    }
+
+    void WriteRecords(const GifGraphicControl& control, const GifImageDescriptor& image, const uint8_t* table) {
+        uint8_t control_bytes[kGraphicControlSize];
+        uint8_t image_bytes[kImageDescriptorSize];
+        EncodeGraphicControl(control, control_bytes);
+        EncodeImageDescriptor(image, image_bytes);
+        sink_.WriteByte(kExtensionIntroducer);
+        sink_.WriteByte(kGraphicControlLabel);
+        sink_.Write(control_bytes, sizeof control_bytes);
+        sink_.WriteByte(kImageIntroducer);
+        sink_.Write(image_bytes, sizeof image_bytes);
+        sink_.Write(table, ColorTableBytesFor(image.packed));
+    }
+
+    // Copies the LZW minimum code size and the sub-blocks up to the
+    // terminator. Bytes the input fails to deliver are written as zeros, and
+    // a missing length byte ends the data with a terminator, so a cut-short
+    // input still gives a well-formed frame.
+    void CopyImageData() {
+        uint8_t cell;
+        if (!FileReadByte(reader_.file(), &cell)) cell = 0;
+        sink_.WriteByte(cell);
+        for (;;) {
+            if (!FileReadByte(reader_.file(), &cell)) {
+                sink_.WriteByte(kBlockTerminator);
+                return;
+            }
+            sink_.WriteByte(cell);
+            if (cell == kBlockTerminator || !sink_.ok()) return;
+            ReadOrZero(reader_.file(), block_, cell);
+            sink_.Write(block_, cell);
+        }
+    }
+
+    // Before the first frame of an entry: what the entries before it left on
+    // the canvas must not show through. Nothing is needed when the frame
+    // covers it with opaque pixels; else the last frame before it is
+    // disposed of to the background when that reaches it all, or a clear
+    // frame over it follows.
+    bool CleanBoundary(const Rect& first, bool transparent) {
+        const Rect dirty = trace_.dirty();
+        trace_.Clear();
+        if (dirty.Empty() || (!transparent && dirty.Within(first))) return true;
+        GifGraphicControl last = last_control_;
+        const Rect last_rect = last_rect_;
+        if (dirty.Within(last_rect)) {
+            last.packed = WithDisposal(last.packed, kDisposeToBackground);
+            return PatchLastControl(last);
+        }
+        GifGraphicControl clearing = {};
+        clearing.packed = WithDisposal(kTransparentFlag, kDisposeToBackground);
+        if (last.delay >= kLeastSharedDelay) {
+            last.delay = static_cast<uint16_t>(last.delay - kClearingDelay);
+            clearing.delay = kClearingDelay;
+            result_.summary.duration -= kClearingDelay;
+            if (!PatchLastControl(last)) return false;
+        }
+        GifImageDescriptor image = {};
+        image.left = static_cast<uint16_t>(dirty.left);
+        image.top = static_cast<uint16_t>(dirty.top);
+        image.width = static_cast<uint16_t>(dirty.right - dirty.left);
+        image.height = static_cast<uint16_t>(dirty.bottom - dirty.top);
+        image.packed = kColorTableFlag;  // two entries, both black; entry 0 is transparent
+        clearing.block_size = kGraphicControlBlockSize;
+        const uint8_t black[kMaxColorTableBytes] = {};
+        WriteRecords(clearing, image, black);
+        WriteBlankImageData(sink_, static_cast<uint64_t>(image.width) * image.height);
+        ++result_.summary.frames;
+        ++result_.summary.clearing_frames;
+        result_.summary.duration += clearing.delay;
+        return sink_.ok() || FailWrite();
+    }
+
+    bool PatchLastControl(const GifGraphicControl& control) {
+        uint8_t bytes[kGraphicControlSize];
+        EncodeGraphicControl(control, bytes);
+        sink_.Patch(last_control_offset_, bytes, sizeof bytes);
+        return sink_.ok() || FailWrite();
+    }
+
+    // After the first image of an entry taken alone (its data read): tells
+    // the observer whether more follow.
+    void NoteImagesLeftOut(size_t index) {
+        if (!observer_) return;
+        GifGraphicControl control;
+        GifImageDescriptor image;
+        if (reader_.NextImage(&control, &image) == BlockScanResult::kFound) observer_->ImagesLeftOut(index);
+    }
+
+    bool WriteForward() {
+        for (size_t k = 0; k < plan_.entries.size(); ++k) {
+            const PlanEntry& entry = plan_.entries[k];
+            if (!OpenEntry(k)) return false;
+            const GifScreenDescriptor screen = reader_.screen();
+            if (!plan_.center) TakeScreen(screen);
+            GifGraphicControl control;
+            GifImageDescriptor image;
+            BlockScanResult found = reader_.NextImage(&control, &image);
+            if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, k);
+            for (bool first = true; found == BlockScanResult::kFound; first = false) {
+                if (!Place(screen, &image)) return Fail(kMsgTooLarge, MessageIcon::kWarning, k);
+                const Rect rect = RectOf(image);
+                const bool all = entry.images == ImageChoice::kAll;
+                // A first image alone is cleared away after it is shown.
+                control.packed = all ? control.packed : WithDisposal(control.packed, kDisposeToBackground);
+                control.delay = DelayFor(entry, control);
+                if (first && !CleanBoundary(rect, control.packed & kTransparentFlag)) return false;
+                if (!WriteImage(control, image)) return false;
+                trace_.Dispose(rect, DisposalOf(control.packed));
+                last_rect_ = rect;
+                if (!all) {
+                    NoteImagesLeftOut(k);
+                    break;
+                }
+                found = reader_.NextImage(&control, &image);
+            }
+            reader_.Close();
+        }
+        return true;
+    }
+
+    // Finds every image to write, in the files' order, and checks that each
+    // can be shown on a clear canvas: played in another order, each frame is
+    // drawn on a clear canvas and cleared after it is shown.
+    bool CollectFrames() {
+        for (size_t k = 0; k < plan_.entries.size(); ++k) {
+            const PlanEntry& entry = plan_.entries[k];
+            if (!OpenEntry(k, false)) return false;
+            TakeScreen(reader_.screen());
+            CanvasTrace trace;
+            GifGraphicControl control;
+            GifImageDescriptor image;
+            BlockScanResult found = reader_.NextImage(&control, &image);
+            if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, k);
+            while (found == BlockScanResult::kFound) {
+                const Rect rect = RectOf(image);
+                if (!trace.StandsAlone(rect, control.packed & kTransparentFlag)) {
+                    return Fail(kMsgCannotPlayBackwards, MessageIcon::kWarning, k);
+                }
+                trace.Dispose(rect, DisposalOf(control.packed));
+                frames_.push_back({static_cast<uint32_t>(k), reader_.image_offset(), control});
+                reader_.SkipImage(image);
+                if (entry.images == ImageChoice::kFirst) {
+                    NoteImagesLeftOut(k);
+                    break;
+                }
+                found = reader_.NextImage(&control, &image);
+            }
+            reader_.Close();
+        }
+        const size_t count = frames_.size();
+        if (plan_.order == FrameOrder::kReverse) {
+            std::reverse(frames_.begin(), frames_.end());
+        } else if (count > 2) {
+            frames_.reserve(2 * count - 2);
+            for (size_t i = count - 2; i >= 1; --i) frames_.push_back(frames_[i]);
+        }
+        return true;
+    }
+
+    bool WriteCollected() {
+        size_t open_entry = kNoEntry;
+        for (const FrameRef& frame : frames_) {
+            if (frame.entry != open_entry) {
+                if (!OpenEntry(frame.entry)) return false;
+                open_entry = frame.entry;
+            }
+            GifImageDescriptor image;
+            if (!reader_.ImageAt(frame.offset, &image)) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, open_entry);
+            if (!Place(reader_.screen(), &image)) return Fail(kMsgTooLarge, MessageIcon::kWarning, open_entry);
+            GifGraphicControl control = frame.control;
+            control.packed = WithDisposal(control.packed, kDisposeToBackground);
+            control.delay = DelayFor(plan_.entries[frame.entry], control);
+            if (!WriteImage(control, image)) return false;
+        }
+        reader_.Close();
+        return true;
+    }
+
+    const BuildPlan& plan_;
+    BuildObserver* observer_;
+    Sink sink_;
+    BuildResult result_;
+    EntryReader reader_;
+    GifScreenDescriptor screen_ = {};
+    std::vector<FrameRef> frames_;
+    CanvasTrace trace_;
+    uint64_t last_control_offset_ = 0;
+    GifGraphicControl last_control_ = {};
+    Rect last_rect_;
+    uint8_t palette_[kMaxColorTableBytes] = {};
+    uint8_t block_[kMaxSubBlockSize] = {};
+};
+
+// True when `output` names the same file as one of the entries, so that
+// writing it would destroy that entry's file.
+bool OutputIsAnEntry(const BuildPlan& plan) {
+    FileIdentity output_identity;
+    if (!FileIdentityOf(plan.output.c_str(), &output_identity)) return false;
+    for (const PlanEntry& entry : plan.entries) {
+        FileIdentity entry_identity;
+        if (FileIdentityOf(entry.path.c_str(), &entry_identity) && SameFileIdentity(output_identity, entry_identity)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+BuildResult Refuse(const char* message, BuildObserver* observer) {
+    BuildResult result;
+    result.ok = false;
+    result.message = message;
+    result.icon = MessageIcon::kWarning;
+    if (observer) observer->Failed(result);
+    return result;
+}
+
+}  // namespace
+
+BuildResult MeasurePlan(const BuildPlan& plan, BuildObserver* observer) {
+    Build build(plan, observer, nullptr);
+    if (build.Prepare()) build.Write();
+    return build.result();
+}
+
+BuildResult BuildAnimation(const BuildPlan& plan, BuildObserver* observer) {
+    if (OutputIsAnEntry(plan)) return Refuse(kMsgOutputIsFrame, observer);
+
+    // A device or a pipe cannot be replaced: it is written as it is.
+    if (plan.mode == OutputMode::kWriteInPlace || FileIsSpecial(plan.output.c_str())) {
+        FileHandle output;
+        if (!FileCreateWrite(plan.output.c_str(), &output)) return Refuse(kMsgCouldNotCreateOutput, observer);
+        Build build(plan, observer, &output);
+        const bool written = build.Prepare() && build.Write();
+        if (!FileClose(output) && written) return Refuse(kMsgCouldNotWriteOutput, observer);
+        return build.result();
+    }
+
+    // Nothing is created until the entries have been found good enough to
+    // start; what is written goes beside the output until it is whole.
+    TemporaryFile temporary;
+    if (!FileCreateBeside(plan.output.c_str(), &temporary)) return Refuse(kMsgCouldNotCreateOutput, observer);
+    Build writing(plan, observer, &temporary.file);
+    const bool written = writing.Prepare() && writing.Write();
+    const bool closed = FileClose(temporary.file);
+    if (!written) {
+        FileDiscard(&temporary);
+        return writing.result();
+    }
+    if (!closed || !FileCommit(&temporary)) {
+        if (closed) return Refuse(kMsgCouldNotCreateOutput, observer);
+        FileDiscard(&temporary);
+        return Refuse(kMsgCouldNotWriteOutput, observer);
+    }
+    return writing.result();
+}
