@@ -25,7 +25,7 @@ bench/make_corpus.sh build/bench b
     echo "# The web page against zorvane-cli"
     echo
     echo "Measured $(date -u '+%Y-%m-%d %H:%M') UTC by \`bench/web.sh\` on $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1) x $(nproc) cores,"
-    echo "$(chromium --version 2>/dev/null | head -1), $(em++ --version | head -1 | sed 's/ (Emscripten.*)//'); 1-minute load before: $(cut -d' ' -f1 /proc/loadavg)."
+    echo "$(chromium --version 2>/dev/null | head -1), Emscripten $(em++ --version | sed -n '1s/.* \([0-9][0-9.]*\) ()$/\1/p'); 1-minute load before: $(cut -d' ' -f1 /proc/loadavg)."
     echo "Corpus b: 20 frames of 1920x1080, delay 10, every image of each (\`--all-frames\`), plays 2 to $((rounds + 2))"
     echo "(one build per value, so the page cannot reuse its last build). Times: medians, after one warm-up each."
     echo

@@ -1,7 +1,8 @@
 #!/usr/bin/env node
 // The web page against zorvane-cli on the same frames: the time to build the
-// animation in the page (headless Chromium, from the click on Download to the
-// file ready to save; and the worker's own part), next to `zorvane-cli make`'s
+// animation in the page (headless Chromium: the worker's build, the hand-over
+// of the output to the browser as a Blob, and from the click on Download to the
+// file ready to save), next to `zorvane-cli make`'s
 // wall time, and the page's memory (peak and current resident size of its
 // renderer process, the worker's JavaScript heap and array buffers) next to
 // the inputs' and the output's size. Not a test: it reports, it does not judge.
@@ -88,6 +89,7 @@ const added = rendererMemory();
 
 const pageTimes = [];
 const workerTimes = [];
+const blobTimes = [];
 await page.click('input[name="plays"][value="times"]');
 for (let round = 0; round <= rounds; round++) {
   await page.$eval('#plays-count', (e, n) => {
@@ -99,10 +101,12 @@ for (let round = 0; round <= rounds; round++) {
   await page.click('#download');
   await page.waitForFunction((n) => document.body.dataset.built === String(n), { timeout: 120000 }, round + 1);
   const elapsed = performance.now() - started;
-  const workerMs = await page.evaluate(() => Number(document.body.dataset.buildMs));
+  const [workerMs, blobMs] = await page.evaluate(() => [Number(document.body.dataset.buildMs),
+    Number(document.body.dataset.blobMs)]);
   if (round > 0) {
     pageTimes.push(elapsed);
     workerTimes.push(workerMs);
+    blobTimes.push(blobMs);
   }
 }
 const shownBytes = Number(await page.$eval('#size', (e) => e.dataset.bytes));
@@ -126,6 +130,7 @@ console.log(`| what | figure |
 | zorvane-cli make, median wall (${cliTimes.length} runs) | ${ms(cliMedian)} |
 | page: click on Download to the file ready, median (${pageTimes.length} builds) | ${ms(pageMedian)} (${(pageMedian / cliMedian).toFixed(2)}× zorvane-cli) |
 | page: the build inside the worker, median | ${ms(median(workerTimes))} (${(median(workerTimes) / cliMedian).toFixed(2)}× zorvane-cli) |
+| page: handing the output to the browser (Blob, for Preview and Download), median | ${ms(median(blobTimes))} |
 | page: adding the ${frames.length} files (read, copied into the worker, inspected) | ${ms(addTime)} |
 | renderer resident size: page loaded, no files | ${mib(idle.current)} |
 | renderer resident size: files added | ${mib(added.current)} (+${mib(added.current - idle.current)}) |

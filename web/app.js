@@ -93,6 +93,8 @@
         if (answer.type !== 'inspected' || summary.message || summary.unreadable) {
           entry.state = 'bad';
           entry.message = summary.message || (summary.unreadable ? T.msgUnreadable : answer.message);
+          // The core reads an empty file as one that is not a GIF; say what it is.
+          if (entry.size === 0 && !summary.unreadable) entry.message = `${T.msgEmpty} (${entry.message})`;
         } else {
           entry.state = 'ok';
           entry.info = summary;
@@ -434,7 +436,6 @@
       const answer = await ask({ type: 'run', write: false, plan: current });
       if (mine !== measureSeq) return;
       measured = answer.type === 'ran' ? answer.result : { ok: false, message: answer.message };
-      measured.key = JSON.stringify(current);
     }
     if (!entries.some((e) => e.state === 'checking')) $('figures').removeAttribute('aria-busy');
     showFigures();
@@ -498,8 +499,7 @@
     const shown = setTimeout(() => {
       progress.hidden = false;
     }, 300);
-    const expectedBytes = measured && measured.ok && measured.key === key ? measured.bytes : 0;
-    const answer = await ask({ type: 'run', write: true, plan: current, expectedBytes }, [], (index, count) => {
+    const answer = await ask({ type: 'run', write: true, plan: current }, [], (index, count) => {
       progress.max = count;
       progress.value = index;
     });
@@ -507,16 +507,17 @@
     progress.hidden = true;
     building = false;
     setBusy(false);
-    if (answer.type !== 'ran' || !answer.result.ok || !answer.bytes) {
+    if (answer.type !== 'ran' || !answer.result.ok || !answer.blob) {
       setStatus(answer.type === 'ran' ? resultMessage(answer.result) : format(T.msgFailed, answer.message), true);
       return null;
     }
     if (built) URL.revokeObjectURL(built.url);
-    const blob = new Blob([answer.bytes], { type: 'image/gif' });
+    const blob = answer.blob;
     built = { key, blob, url: URL.createObjectURL(blob), result: answer.result };
     // For measurements: how many builds the page made, and the last one's time in the worker.
     document.body.dataset.built = String(++buildCount);
     document.body.dataset.buildMs = String(Math.round(answer.result.milliseconds));
+    document.body.dataset.blobMs = String(Math.round(answer.result.blobMilliseconds));
     setStatus('');
     return built;
   }

@@ -6,9 +6,8 @@
 // Requests (from app.js), each answered by one message of the same seq:
 //   {type: 'add', seq, id, file}       the file is copied in and inspected
 //   {type: 'remove', seq, id}          its copy is deleted
-//   {type: 'run', seq, write, plan, expectedBytes}
-//                                      the plan measured, or built (write); a
-//                                      build is told the size last measured
+//   {type: 'run', seq, write, plan}    the plan measured, or built (write): a
+//                                      build answers with the output as a Blob
 //   {type: 'sort', seq, names}         the natural order of the names
 // A build also sends {type: 'progress', seq, index, count} as each entry starts.
 
@@ -17,27 +16,74 @@ const outputPath = '/out/animation.gif';
 const pending = [];
 let coreReady = false;
 
-// While a build writes, the output file's storage grows at once to the size
-// the page measured for the same plan, instead of step by step (each step a
-// copy of all written so far). A wrong guess costs only that saving.
-let reserve = 0;
+// This Emscripten's file system hands the heap to its files as an Int8Array,
+// which V8 copies into their Uint8Arrays byte by byte, ten times slower than
+// between two Uint8Arrays: the same calls, with the heap's Uint8Array view.
+SYSCALLS.doReadv = function (stream, iov, iovcnt, offset) {
+  let total = 0;
+  for (let i = 0; i < iovcnt; i++) {
+    const pointer = HEAP32[(iov + i * 8) >> 2];
+    const length = HEAP32[(iov + i * 8 + 4) >> 2];
+    const count = FS.read(stream, HEAPU8, pointer, length, offset);
+    if (count < 0) return -1;
+    total += count;
+    if (count < length) break;
+  }
+  return total;
+};
+SYSCALLS.doWritev = function (stream, iov, iovcnt, offset) {
+  let total = 0;
+  for (let i = 0; i < iovcnt; i++) {
+    const pointer = HEAP32[(iov + i * 8) >> 2];
+    const length = HEAP32[(iov + i * 8 + 4) >> 2];
+    const count = FS.write(stream, HEAPU8, pointer, length, offset);
+    if (count < 0) return -1;
+    total += count;
+  }
+  return total;
+};
+
+// The output's storage. Memory the system hands out for the first time is
+// slow to fill (a 54 MB output spent most of its build there), so the worker
+// keeps one buffer of the measured output's size, touched while the page is
+// idle after each measurement, and a build writes into it: the file's
+// storage becomes that buffer at its first growth instead of growing step by
+// step, each step a copy of all written so far.
+let spare = null;
+let reserving = false;
+
+function prepareSpare(bytes) {
+  if (!(bytes > 0)) return;
+  if (spare && spare.length >= bytes && spare.length <= 2 * bytes) return;
+  spare = null;
+  const buffer = new Uint8Array(bytes);
+  for (let i = 0; i < bytes; i += 4096) buffer[i] = 0;
+  spare = buffer;
+}
+
 const expandFileStorage = MEMFS.expandFileStorage;
 MEMFS.expandFileStorage = function (node, capacity) {
-  if (reserve > capacity) {
-    capacity = reserve;
-    reserve = 0;
+  if (reserving && spare && spare.length >= capacity && (!node.contents || spare.length > node.contents.length)) {
+    reserving = false;
+    if (node.contents) spare.set(node.contents.subarray(0, node.usedBytes));
+    node.contents = spare;
+    spare = null;
+    return;
   }
   return expandFileStorage(node, capacity);
 };
 
-// The output's bytes, without a copy when its storage is exactly its size;
-// the file is removed.
+// The output as a Blob (a copy the browser keeps, for Preview and Download);
+// its storage goes back to being the spare buffer, and the file is removed.
 function takeOutput() {
   const node = FS.lookupPath(outputPath).node;
-  let bytes = node.contents || new Uint8Array(0);
-  if (bytes.byteOffset !== 0 || bytes.buffer.byteLength !== node.usedBytes) bytes = bytes.slice(0, node.usedBytes);
+  const storage = node.contents || new Uint8Array(0);
+  const blob = new Blob([storage.subarray(0, node.usedBytes)], { type: 'image/gif' });
+  if (!spare || storage.length > spare.length) spare = storage;
+  node.contents = null;
+  node.usedBytes = 0;
   removeFile(outputPath);
-  return bytes;
+  return blob;
 }
 
 function zorvaneWorkerReady() {
@@ -127,25 +173,30 @@ function answer(request) {
       case 'run': {
         const write = Boolean(request.write);
         Module.onEntryStarted = write ? (index, count) => postMessage({ type: 'progress', seq, index, count }) : null;
-        reserve = write ? Number(request.expectedBytes) || 0 : 0;
+        reserving = write;
         const started = performance.now();
         const result = callForJson('zorvane_run', [planText(request.plan)], [write ? 1 : 0]);
         Module.onEntryStarted = null;
-        reserve = 0;
-        let bytes = null;
+        reserving = false;
+        let blob = null;
         if (write) {
-          if (result.ok) bytes = takeOutput();
-          removeFile(outputPath);
           result.milliseconds = performance.now() - started;
+          if (result.ok) blob = takeOutput();
+          removeFile(outputPath);
+          result.blobMilliseconds = performance.now() - started - result.milliseconds;
           // The page offers only a file that is whole: the size the core
           // announced, read back in full.
-          if (bytes && bytes.length !== result.bytes) {
+          if (blob && blob.size !== result.bytes) {
             result.ok = false;
             result.message = null;
-            bytes = null;
+            blob = null;
           }
+        } else if (result.ok) {
+          postMessage({ type: 'ran', seq, write, result, blob });
+          prepareSpare(result.bytes);
+          return;
         }
-        postMessage({ type: 'ran', seq, write, result, bytes }, bytes ? [bytes.buffer] : []);
+        postMessage({ type: 'ran', seq, write, result, blob });
         return;
       }
       case 'sort': {
