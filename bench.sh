@@ -1,8 +1,10 @@
 #!/bin/bash
 # Measures `zorvane-cli make` against gifsicle, ImageMagick and the `cat` floor
 # on four generated corpora (see bench/make_corpus.sh), `make --frames-from`
-# against the `cat` floor on a fifth of 100,000 frames, and `zorvane-cli info`
-# against `gifsicle --info` and `identify` on corpus a. Writes
+# against the `cat` floor on a fifth of 100,000 frames, a join of corpus c's
+# animations with all their frames (`make --all-frames`) against gifsicle and
+# the `cat` floor, and `zorvane-cli info` against `gifsicle --info` and
+# `identify` on corpus a. Writes
 # bench/results/latest.md and prints it. Not a test: nothing here fails on a
 # slow figure; the targets are reported as met or missed.
 #
@@ -17,6 +19,8 @@
 #                         for the 1-minute load average to drop below this
 #   BENCH_CLI=PATH        measure this zorvane-cli instead of building one
 #   BENCH_RESULTS=FILE    write the report there (default bench/results/latest.md)
+#   BENCH_SETS="a j"      measure these sets only (default: a b c d e j info);
+#                         the report then covers what was measured
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")" && pwd)
@@ -98,6 +102,19 @@ write_list_commands() {
     } >"$out/$c.cmds"
 }
 
+# Set j: corpus c's 20 animations joined end to end with all their 1,000
+# frames and their own delays. gifsicle joins every frame of its inputs too;
+# the floor copies the whole input files.
+write_join_commands() {
+    local files
+    files=$(printf ' %q' c/*.gif)
+    {
+        printf 'zorvane-cli make\t%s make --all-frames -o out/zorvane-j.gif%s\tout/zorvane-j.gif\n' "$(q "$zorvane")" "$files"
+        printf 'gifsicle\tgifsicle --no-warnings%s -o out/gifsicle-j.gif\tout/gifsicle-j.gif\n' "$files"
+        printf 'cat floor\tcat%s > out/cat-j.bin\tout/cat-j.bin\n' "$files"
+    } >"$out/j.cmds"
+}
+
 write_info_commands() {
     local files
     files=$(printf ' %q' a/*.gif)
@@ -142,28 +159,44 @@ measure() { # measure SET RUNS: hyperfine rounds, then peak RSS (median of 3 run
     echo "list_e $(wc -c <e.list) $(wc -l <e.list)"
 } >"$out/env.txt"
 
-runs_for() { case $1 in a | d) echo 10 ;; b | e) echo 3 ;; c) echo 5 ;; info) echo 10 ;; esac; }
-for c in a b c d; do
-    write_make_commands "$c"
-    measure "$c" "$(runs_for "$c")"
+runs_for() { case $1 in a | d) echo 10 ;; b | e) echo 3 ;; c | j) echo 5 ;; info) echo 10 ;; esac; }
+sets=${BENCH_SETS:-a b c d e j info}
+measured=()
+for set in $sets; do
+    case $set in
+        a | b | c | d) write_make_commands "$set" ;;
+        e) write_list_commands e ;;
+        j) write_join_commands ;;
+        info) write_info_commands ;;
+        *) echo "bench: unknown set $set" >&2 && exit 2 ;;
+    esac
+    measure "$set" "$(runs_for "$set")"
+    measured+=("$set")
 done
-write_list_commands e
-measure e "$(runs_for e)"
-write_info_commands
-measure info "$(runs_for info)"
 
 # --- checks: frames of every output (gifsicle --info), bytes of the copy -----
-for c in a b c d e; do
-    n=$(find "$c" -maxdepth 1 -name "*.gif" | wc -l)
-    floor_bytes=$(find floor-"$c" -maxdepth 1 -name "*.bin" -print0 | xargs -0 cat | wc -c)
+measured_has() { [[ " ${measured[*]} " == *" $1 "* ]]; }
+for c in a b c d e j; do
+    measured_has "$c" || continue
+    if [ "$c" = j ]; then
+        # Every image of every input, and the clearing frames the join adds.
+        n=$("$zorvane" make --dry-run --all-frames -o out/dry-j.gif c/*.gif | sed -n 's/.*: \([0-9]*\) frames,.*/\1/p')
+        images=$(gifsicle --info c/*.gif | grep -c '^  + image')
+    else
+        n=$(find "$c" -maxdepth 1 -name "*.gif" | wc -l)
+        images=$n
+        floor_bytes=$(find floor-"$c" -maxdepth 1 -name "*.bin" -print0 | xargs -0 cat | wc -c)
+    fi
     while IFS=$'\t' read -r tool _ file; do
         size=$(stat -c %s "$file")
         if [ "$tool" = "cat floor" ]; then
             check="n/a (raw bytes)"
         else
             frames=$(gifsicle --info "$file" | sed -n '1s/^\* [^ ]* \([0-9]*\) images\{0,1\}$/\1/p')
-            if [ "$frames" = "$n" ]; then check="$frames/$n ✓"; else check="${frames:-?}/$n ✗"; fi
-            if [ "$tool" = "zorvane-cli make" ]; then
+            expect=$n
+            [ "$tool" = gifsicle ] && expect=$images # it adds no clearing frames
+            if [ "$frames" = "$expect" ]; then check="$frames/$expect ✓"; else check="${frames:-?}/$expect ✗"; fi
+            if [ "$tool" = "zorvane-cli make" ] && [ "$c" != j ]; then
                 # Header 6 + screen 7 + loop block 19 + trailer 1, and an
                 # 8-byte graphic control block per frame around the copies.
                 if [ "$size" -eq $((floor_bytes + 33 + 8 * n)) ]; then
@@ -176,10 +209,12 @@ for c in a b c d e; do
         printf '%s\t%s\t%s\t%s\n' "$c" "$tool" "$size" "$check"
     done <"$out/$c.cmds"
 done >"$out/checks.tsv"
-while IFS=$'\t' read -r tool cmd _; do
-    listed=$(eval "$cmd" 2>/dev/null | grep -c -- '^\(\* \)\{0,1\}a/a[0-9]*\.gif[: ]') || true
-    printf 'info\t%s\t-\t%s\n' "$tool" "$listed/100 files listed$([ "$listed" = 100 ] && echo ' ✓' || echo ' ✗')"
-done <"$out/info.cmds" >>"$out/checks.tsv"
+if measured_has info; then
+    while IFS=$'\t' read -r tool cmd _; do
+        listed=$(eval "$cmd" 2>/dev/null | grep -c -- '^\(\* \)\{0,1\}a/a[0-9]*\.gif[: ]') || true
+        printf 'info\t%s\t-\t%s\n' "$tool" "$listed/100 files listed$([ "$listed" = 100 ] && echo ' ✓' || echo ' ✗')"
+    done <"$out/info.cmds" >>"$out/checks.tsv"
+fi
 
 mkdir -p "$(dirname "$results")"
 "$py" "$root/bench/report.py" "$out" >"$results"

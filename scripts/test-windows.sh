@@ -105,7 +105,7 @@ fi
 
 # ---- zorvane-cli.exe: wildcards in frame arguments (begin) --------------------------
 # cmd.exe passes * and ? through; the program expands them itself, each pattern's
-# matches sorted by name (case ignored), folders skipped. Checked with giflib.
+# matches sorted naturally (x9 before x10, case ignored), folders skipped. Checked with giflib.
 echo "== zorvane-cli.exe wildcards under Wine"
 cli_exe=$build64/zorvane-cli.exe
 cli_work=$work/cli-wildcards
@@ -115,14 +115,16 @@ cp samples/01-red.gif "$cli_work/frames/a.gif"
 cp samples/02-orange.gif "$cli_work/frames/B.gif"
 cp samples/03-yellow.gif "$cli_work/frames/c.gif"
 cp samples/04-green.gif "$cli_work/frames/c.txt"
+cp samples/05-blue.gif "$cli_work/frames/x10.gif"
+cp samples/06-purple.gif "$cli_work/frames/x9.gif"
 frames_win=$(to_windows "$cli_work/frames")
 if [ ! -f "$cli_exe" ]; then
     fail "missing $cli_exe"
 elif "$wine" "$cli_exe" make -o "$(to_windows "$cli_work/out.gif")" -d 7 "$frames_win\\*.gif" "$frames_win\\?.gif" \
     >"$cli_work/make.log" 2>&1; then
     f=$cli_work/frames
-    printf '%s\t7\t1\t%s\t%s\t%s\t%s\t%s\t%s\n' "$cli_work/out.gif" "$f/a.gif" "$f/B.gif" "$f/c.gif" \
-        "$f/a.gif" "$f/B.gif" "$f/c.gif" >"$cli_work/giflib-checks.txt"
+    printf '%s\t7\t=0\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$cli_work/out.gif" "$f/a.gif" "$f/B.gif" "$f/c.gif" \
+        "$f/x9.gif" "$f/x10.gif" "$f/a.gif" "$f/B.gif" "$f/c.gif" >"$cli_work/giflib-checks.txt"
     "$checker" "$cli_work/giflib-checks.txt" || fail "zorvane-cli.exe wildcards: frames or their order"
 else
     cat "$cli_work/make.log"

@@ -1,6 +1,7 @@
 // zorvane-cli run as a separate process (fork and exec, never a shell), its
 // output files read back with giflib, and the fault-injection table: every
 // way a user's disk can hand the command line a bad output or input path.
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -59,6 +60,9 @@ struct RunSettings {
     bool as_nobody = false;  // drop to nobody before exec (root only)
     int guard_seconds = kGuardSeconds;
     std::string stdin_path{};  // empty: /dev/null
+    // When this callback first returns true (it is asked every 10 ms), the
+    // run is interrupted as Ctrl+C would.
+    std::function<bool()> interrupt_when{};
 };
 
 std::string ReadText(const std::string& path) {
@@ -91,7 +95,12 @@ CliRun RunCli(const std::vector<std::string>& args, const RunSettings& settings 
     CliRun run;
     if (child < 0) return run;
     int status = 0;
+    bool interrupted = false;
     for (int waited_ms = 0; waitpid(child, &status, WNOHANG) == 0; waited_ms += 10) {
+        if (!interrupted && settings.interrupt_when && settings.interrupt_when()) {
+            kill(child, SIGINT);
+            interrupted = true;
+        }
         if (waited_ms >= settings.guard_seconds * 1000) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
@@ -252,6 +261,100 @@ TEST(CliTest, InfoPrintsOneLinePerFileAndGoesOnAfterEachFailure) {
                            ": 65535 x 1, none (1 bpp)\n");
     EXPECT_EQ(run.err, "zorvane-cli: " + text + ": " + kNotAGif + "\nzorvane-cli: " + cut + ": " + kPrematureEnd +
                            "\nzorvane-cli: " + missing + ": Could not open file.\n");
+}
+
+// Every image of an animation: the size printed by --dry-run is the size
+// then written, the first image alone gets a note, and info --frames lists
+// the images as giflib and the records have them.
+TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
+    TempDir dir;
+    GifBuilder anim;
+    anim.Header().Screen(6, 5, 0x81).ColorTable(4);
+    anim.GraphicControl(0x04, 12, 0).ImageDescriptor(0, 0, 6, 5, 0).SimpleImageData(6, 5);
+    anim.GraphicControl(0x05, 30, 2).ImageDescriptor(2, 1, 3, 3, 0x80).ColorTable(2).SimpleImageData(3, 3, 2, 2);
+    const std::string animated = dir.Write("anim.gif", anim.Trailer().bytes());
+    const std::string single = WriteFrame(dir, "a.gif", 4, 3);
+    const std::string output = dir.File("out.gif");
+
+    const CliRun dry = RunCli({"make", "--dry-run", "--all-frames", "-o", output, animated, single});
+    EXPECT_EQ(dry.status, kExitOk) << dry.err;
+    EXPECT_FALSE(FileExists(output));
+    unsigned frames = 0, width = 0, height = 0;
+    unsigned long long bytes = 0;
+    char seconds[32] = {};
+    ASSERT_EQ(std::sscanf(dry.out.c_str(), (output + ": %u frames, %31s s, %u x %u, %llu bytes").c_str(), &frames,
+                          seconds, &width, &height, &bytes),
+              5)
+        << dry.out;
+    EXPECT_EQ(frames, 4u);  // a clearing frame before a.gif, which does not cover what anim.gif left
+    EXPECT_STREQ(seconds, "0.42");
+    EXPECT_EQ(width, 6u);
+
+    const CliRun made = RunCli({"make", "--all-frames", "-o", output, animated, single});
+    EXPECT_EQ(made.status, kExitOk) << made.err;
+    EXPECT_EQ(ReadFileBytes(output).size(), bytes);
+    DecodedGif decoded;
+    ASSERT_TRUE(SlurpGif(output, &decoded)) << GiflibErrorText(decoded.error);
+    ASSERT_EQ(decoded.images.size(), 4u);
+    EXPECT_EQ(decoded.images[1].left, 2);
+
+    const CliRun info = RunCli({"info", "--frames", output});
+    EXPECT_EQ(info.status, kExitOk);
+    EXPECT_EQ(info.out,
+              output +
+                  ":\n"
+                  "  image 1: 6 x 5 at 0,0, delay 12, disposal 1, opaque, local palette (2 bpp)\n"
+                  "  image 2: 3 x 3 at 2,1, delay 28, disposal 1, transparent index 2, local palette (1 bpp)\n"
+                  "  image 3: 6 x 5 at 0,0, delay 2, disposal 2, transparent index 0, local palette (1 bpp)\n"
+                  "  image 4: 4 x 3 at 0,0, delay 0, disposal 0, opaque, local palette (2 bpp)\n"
+                  "  4 frames, 0.42 s, 6 x 5, plays forever\n");
+
+    const CliRun first = RunCli({"make", "--plays", "2", "-o", output, animated, single});
+    EXPECT_EQ(first.status, kExitOk);
+    EXPECT_EQ(first.err, "zorvane-cli: note: " + animated +
+                             " holds more than one image; only its first is taken (--all-frames takes all)\n");
+    EXPECT_NE(RunCli({"info", "--frames", output}).out.find("2 frames, 0.12 s, 6 x 5, plays 2 times"),
+              std::string::npos);
+}
+
+// The third of five frames fails, or the run is interrupted while it reads
+// a long frame: the file that was at the output is as it was, and no
+// temporary file is left beside it.
+TEST(CliTest, FailedOrInterruptedMakeKeepsTheOldOutput) {
+    TempDir dir;
+    const std::string a = WriteFrame(dir, "a.gif"), bad = dir.Write("bad.gif", Bytes{'G', 'I', 'F', '8', '7'});
+    const Bytes old = SimpleGif(7, 7);
+    const std::string output = dir.Write("out.gif", old);
+    auto names = [&] {
+        std::vector<std::string> found;
+        for (const char* name : {"a.gif", "bad.gif", "huge.gif", "out.gif"}) {
+            if (FileExists(dir.File(name))) found.push_back(name);
+        }
+        return found;
+    };
+    auto file_count = [&] {
+        size_t count = 0;
+        if (DIR* folder = opendir(dir.path().c_str())) {
+            while (dirent* entry = readdir(folder)) count += entry->d_name[0] != '.' || entry->d_name[1] > '.';
+            closedir(folder);
+        }
+        return count;
+    };
+    const CliRun failed = RunCli({"make", "-o", output, a, a, bad, a, a});
+    EXPECT_EQ(failed.status, kExitMessage);
+    EXPECT_EQ(failed.err, FrameMessage(bad, 3, 5, kNotAGif));
+    EXPECT_EQ(ReadFileBytes(output), old);
+    EXPECT_EQ(file_count(), names().size()) << "a temporary file was left";
+
+    const std::string huge = dir.File("huge.gif");
+    if (!WriteSparseGif(huge)) GTEST_SKIP() << "this file system cannot hold a sparse 4 GiB file";
+    RunSettings settings;
+    settings.guard_seconds = kHugeFileGuardSeconds;
+    settings.interrupt_when = [&] { return file_count() > names().size(); };  // the temporary file is there
+    const CliRun interrupted = RunCli({"make", "-o", output, a, huge}, settings);
+    EXPECT_EQ(interrupted.status, 128 + SIGINT);
+    EXPECT_EQ(ReadFileBytes(output), old);
+    EXPECT_EQ(file_count(), names().size()) << "a temporary file was left";
 }
 
 // make, read back with giflib against the inputs as giflib reads them. Each

@@ -402,7 +402,9 @@ int CheckAnimationList(const std::string& path, FILE* report) {
         std::vector<std::string> fields;
         for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
         ++checked;
-        if (fields.size() < 3 || (fields[2] != "0" && fields[2] != "1")) {
+        // LOOP: 0 no looping block, 1 one with the count 65535, =N one with the count N.
+        const bool counted = fields.size() >= 3 && fields[2].size() > 1 && fields[2][0] == '=';
+        if (fields.size() < 3 || (fields[2] != "0" && fields[2] != "1" && !counted)) {
             std::fprintf(report, "giflib check: %s: not OUTPUT, DELAY, LOOP, INPUT... separated by tabs\n",
                          line.c_str());
             ++faults;
@@ -410,7 +412,10 @@ int CheckAnimationList(const std::string& path, FILE* report) {
         }
         const std::vector<std::string> inputs(fields.begin() + 3, fields.end());
         const unsigned delay = static_cast<unsigned>(std::strtoul(fields[1].c_str(), nullptr, 10));
-        const std::vector<std::string> found = CheckAnimationFiles(fields[0], inputs, delay, fields[2] == "1");
+        const unsigned loop_count =
+            counted ? static_cast<unsigned>(std::strtoul(fields[2].c_str() + 1, nullptr, 10)) : 0xFFFFu;
+        const std::vector<std::string> found =
+            CheckAnimationFiles(fields[0], inputs, delay, fields[2] != "0", loop_count);
         for (const std::string& fault : found)
             std::fprintf(report, "giflib check: %s: %s\n", fields[0].c_str(), fault.c_str());
         if (found.empty()) std::fprintf(report, "giflib check: %s: %zu frames ok\n", fields[0].c_str(), inputs.size());

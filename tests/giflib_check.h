@@ -99,7 +99,7 @@ std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vec
 std::vector<std::string> CheckAnimationFiles(const std::string& output, const std::vector<std::string>& inputs,
                                              unsigned delay, bool loop, unsigned loop_count = 0xFFFF);
 // Every line of the list file at `path`, tab-separated: output path, delay,
-// loop flag (0/1), input paths. Reports each output to `report`; returns the
+// looping (0: no block, 1: the count 65535, =N: the count N), input paths. Reports each output to `report`; returns the
 // number of faults, 1 when the list is missing or empty.
 int CheckAnimationList(const std::string& path, FILE* report);
 

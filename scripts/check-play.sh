@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# How zorvane-cli's joins and plays play in a browser: headless Chromium decodes them (tests/web/decode.mjs).
+#
+#   scripts/check-play.sh BUILD_DIR
+#
+# Optimised animations of different sizes (ImageMagick -layers optimize, gifsicle -O2: images smaller than
+# the screen, disposal 1, transparency) are joined with every frame, forwards and centred; each joined frame
+# must look as its input's frame does alone (tests/play/compose_check.py), and --dry-run must have told the
+# size written. Then --plays N must give the repetition count N - 1 ("Infinity" for forever, 0 for once).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$(cd "${1:?usage: scripts/check-play.sh BUILD_DIR}" && pwd)
+cli=$build/zorvane-cli
+"$root/scripts/web-deps.sh"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# Inputs: each frame drawn on the one before it, then optimised.
+convert -size 40x30 xc:none -fill red -draw "circle 10,15 10,5" \
+    \( -clone 0 -fill blue -draw "rectangle 20,5 35,25" \) \( -clone 1 -fill green -draw "circle 30,20 30,28" \) \
+    \( -clone 2 -fill none -stroke yellow -draw "line 0,0 39,29" \) -delete 0 -set delay 7 -loop 0 \
+    -layers optimize small.gif
+convert -size 64x48 xc:white -fill black -draw "rectangle 5,5 20,20" \
+    \( -clone 0 -fill orange -draw "rectangle 30,10 60,40" \) \( -clone 1 -fill purple -draw "circle 10,40 10,45" \) \
+    -set delay 13 -loop 0 -layers optimize large.gif
+convert -size 24x24 xc:none -fill cyan -draw "rectangle 2,2 10,10" \( -clone 0 -fill magenta -draw "rectangle 12,12 22,22" \) \
+    \( xc:none -size 24x24 -fill lime -draw "circle 12,12 12,4" \) -set delay 20 -set dispose background -loop 0 tiny.gif
+gifsicle -O2 large.gif small.gif -o merged.gif
+
+status=0
+# join NAME [--center] INPUT...: joined with every frame, checked frame by frame, and its size foretold.
+join() {
+    local name=$1 center=()
+    shift
+    if [ "$1" = --center ]; then
+        center=(--center)
+        shift
+    fi
+    local told
+    told=$("$cli" make --dry-run --all-frames "${center[@]}" -o "$name" "$@" | sed -n 's/.*, \([0-9]*\) bytes$/\1/p')
+    "$cli" make --all-frames "${center[@]}" -o "$name" "$@"
+    if [ "$told" != "$(stat -c %s "$name")" ]; then
+        echo "$name: --dry-run told $told bytes, $(stat -c %s "$name") written"
+        status=1
+    fi
+    python3 "$root/tests/play/compose_check.py" "${center[@]}" "$name" "$@" || status=1
+}
+join joined.gif small.gif large.gif tiny.gif small.gif
+join centred.gif --center tiny.gif large.gif small.gif tiny.gif
+join optimised.gif merged.gif tiny.gif merged.gif
+
+# plays: repetitionCount as Chromium reads it, for the samples (six frames).
+samples=("$root"/samples/*.gif)
+expected=""
+for plays in 1 2 3 65536 forever; do
+    if [ "$plays" = forever ]; then
+        "$cli" make -o "plays-$plays.gif" -d 10 "${samples[@]}"
+        expected+=" Infinity"
+    else
+        "$cli" make --plays "$plays" -o "plays-$plays.gif" -d 10 "${samples[@]}"
+        expected+=" $((plays - 1))"
+    fi
+done
+got=$(node "$root/tests/web/decode.mjs" plays-{1,2,3,65536,forever}.gif |
+    python3 -c 'import json,sys; print("".join(" %s" % json.loads(l)["repetitionCount"] for l in sys.stdin))')
+echo "repetitionCount for --plays 1 2 3 65536 and forever:$got"
+if [ "$got" != "$expected" ]; then
+    echo "expected:$expected"
+    status=1
+fi
+exit "$status"

@@ -1,0 +1,384 @@
+// Plans beyond the Windows dialog's: every image of an animated input and
+// the joins between inputs, plays, reverse and bounce, centring, the size
+// known before writing and the old output kept on failure. Inputs are
+// encoded by giflib and outputs read back with it.
+#include "gif/build_plan.h"
+
+#include <dirent.h>
+#include <glob.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "gif/natural_order.h"
+#include "giflib_support.h"
+#include "test_support.h"
+
+namespace {
+
+const char kCorpusDir[] = ZORVANE_CORPUS_DIR;
+constexpr uint8_t kKeep = 1, kBackground = 2, kPrevious = 3;
+constexpr int kNoTransparency = -1;
+
+// One image of an animation made for a test.
+struct Image {
+    uint16_t left, top, width, height;
+    uint8_t disposal;
+    int transparent;  // index, or kNoTransparency
+    uint16_t delay;
+};
+
+// An animation of `images` on a width x height screen, each image its own
+// raster of 4 colours (seeded by its place), written by giflib.
+std::string WriteAnimation(const TempDir& dir, const std::string& name, uint16_t width, uint16_t height,
+                           const std::vector<Image>& images, uint8_t seed = 0) {
+    GifPlan plan;
+    plan.width = width, plan.height = height;
+    plan.global_map = MakeColorMap(4, seed);
+    for (size_t i = 0; i < images.size(); ++i) {
+        const Image& image = images[i];
+        plan.images.push_back(ImagePlan());
+        ImagePlan& out = plan.images.back();
+        if (i == 0) out.extensions.push_back(LoopingPlan(0));  // dropped from the output
+        out.left = image.left, out.top = image.top, out.width = image.width, out.height = image.height;
+        out.raster = MakeRaster(image.width, image.height, 4, static_cast<uint32_t>(seed * 31 + i));
+        const uint8_t packed = static_cast<uint8_t>((image.disposal << 2) | (image.transparent >= 0 ? 1 : 0));
+        out.extensions.push_back(
+            GraphicControlPlan(packed, image.delay, static_cast<uint8_t>(std::max(image.transparent, 0))));
+    }
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(EncodeGif(path, plan));
+    return path;
+}
+
+PlanEntry All(const std::string& path) { return PlanEntry{path, ImageChoice::kAll, DelayRule()}; }
+PlanEntry First(const std::string& path) { return PlanEntry{path, ImageChoice::kFirst, DelayRule()}; }
+
+BuildPlan PlanOf(const std::string& output, const std::vector<PlanEntry>& entries) {
+    BuildPlan plan;
+    plan.output = output;
+    plan.entries = entries;
+    return plan;
+}
+
+// The graphic control giflib found before an image: disposal, delay and
+// transparent index (-1 without the flag).
+struct Control {
+    int disposal = -1, delay = -1, transparent = kNoTransparency;
+    bool operator==(const Control& o) const {
+        return disposal == o.disposal && delay == o.delay && transparent == o.transparent;
+    }
+};
+void PrintTo(const Control& c, std::ostream* os) {
+    *os << "{disposal " << c.disposal << ", delay " << c.delay << ", transparent " << c.transparent << "}";
+}
+
+Control ControlOf(const DecodedImage& image) {
+    Control control;
+    for (const GiflibExtension& block : image.extensions) {
+        if (block.function != GRAPHICS_EXT_FUNC_CODE || block.bytes.size() != 4) continue;
+        control.disposal = (block.bytes[0] >> 2) & 7;
+        control.delay = block.bytes[1] | (block.bytes[2] << 8);
+        control.transparent = (block.bytes[0] & 1) ? block.bytes[3] : kNoTransparency;
+    }
+    return control;
+}
+
+// Builds `plan`, checks that the size measured beforehand is the size
+// written, and decodes the output with giflib.
+DecodedGif BuildAndDecode(const BuildPlan& plan, PlanSummary* summary = nullptr) {
+    const BuildRun measured = RunPlan(plan, true);
+    const BuildRun built = RunPlan(plan);
+    EXPECT_TRUE(built.result.ok) << (built.result.message ? built.result.message : "");
+    EXPECT_TRUE(measured.result.ok);
+    EXPECT_EQ(measured.result.summary.bytes, ReadFileBytes(plan.output).size()) << "measured size";
+    EXPECT_EQ(measured.result.summary.bytes, built.result.summary.bytes);
+    EXPECT_EQ(measured.result.summary.frames, built.result.summary.frames);
+    DecodedGif decoded;
+    EXPECT_TRUE(SlurpGif(plan.output, &decoded)) << GiflibErrorText(decoded.error);
+    EXPECT_EQ(decoded.images.size(), built.result.summary.frames);
+    if (summary) *summary = built.result.summary;
+    return decoded;
+}
+
+std::vector<Control> Controls(const DecodedGif& decoded) {
+    std::vector<Control> controls;
+    for (const DecodedImage& image : decoded.images) controls.push_back(ControlOf(image));
+    return controls;
+}
+
+std::set<std::string> Listing(const std::string& folder) {
+    std::set<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* entry = readdir(dir)) names.insert(entry->d_name);
+        closedir(dir);
+    }
+    return names;
+}
+
+// Optimised: a full first image, then smaller ones drawn over it.
+const std::vector<Image> kOptimised = {
+    {0, 0, 20, 10, kKeep, kNoTransparency, 5}, {3, 2, 4, 4, kKeep, 1, 6}, {10, 5, 2, 2, kKeep, 2, 9}};
+// Each image stands alone on a clear canvas.
+const std::vector<Image> kStandalone = {
+    {0, 0, 8, 8, kBackground, 0, 7}, {2, 2, 4, 4, kBackground, 3, 3}, {1, 1, 6, 6, kPrevious, kNoTransparency, 4}};
+
+// Each image keeps its position, pixels, disposal and delay; between inputs
+// the canvas is made clear: by nothing where the next image covers what is
+// left with opaque pixels, by disposing of the last image where it covers
+// it, or else by a transparent clearing frame that takes 2 of its delay.
+TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
+    TempDir dir;
+    const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
+    const std::string standalone = WriteAnimation(dir, "alone.gif", 8, 8, kStandalone, 2);
+    const std::string covering =
+        WriteAnimation(dir, "cover.gif", 20, 10, {{0, 0, 20, 10, kKeep, kNoTransparency, 11}}, 3);
+    // A clearing frame of 16.8 million pixels: its image data restarts the
+    // code table hundreds of times.
+    const std::string far_apart =
+        WriteAnimation(dir, "far.gif", 4096, 4100, {{0, 0, 1, 1, kKeep, -1, 10}, {4095, 4099, 1, 1, kKeep, -1, 3}}, 7);
+    const std::string last_covers =
+        WriteAnimation(dir, "lastcovers.gif", 6, 6, {{1, 1, 2, 2, kKeep, 0, 8}, {0, 0, 6, 6, kKeep, 0, 12}}, 4);
+    struct JoinCase {
+        const char* name;
+        std::vector<std::string> inputs;
+        std::vector<Control> controls;  // of the output's images
+        std::vector<int> clearing;      // output images that are clearing frames
+    };
+    const JoinCase cases[] = {
+        {"ClearingFrameAfterOptimised",
+         {optimised, standalone},
+         {{1, 5, -1}, {1, 6, 1}, {1, 7, 2}, {2, 2, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
+         {3}},
+        {"LargeClearingFrameTakesNoDelayFromAShortOne",
+         {far_apart, standalone},
+         {{1, 10, -1}, {1, 3, -1}, {2, 0, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
+         {2}},
+        {"NextImageCoversWithOpaquePixels", {optimised, covering}, {{1, 5, -1}, {1, 6, 1}, {1, 9, 2}, {1, 11, -1}}, {}},
+        {"LastImageDisposedOf",
+         {last_covers, standalone},
+         {{1, 8, 0}, {2, 12, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
+         {}},
+        {"StandaloneLeavesNothing",
+         {standalone, optimised},
+         {{2, 7, 0}, {2, 3, 3}, {3, 4, -1}, {1, 5, -1}, {1, 6, 1}, {1, 9, 2}},
+         {}},
+    };
+    for (const JoinCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<PlanEntry> entries;
+        for (const std::string& input : c.inputs) entries.push_back(All(input));
+        PlanSummary summary;
+        const DecodedGif output = BuildAndDecode(PlanOf(dir.File("out.gif"), entries), &summary);
+        EXPECT_EQ(Controls(output), c.controls);
+        EXPECT_EQ(summary.clearing_frames, c.clearing.size());
+        // Every other image is its input's, byte for byte once decoded.
+        size_t k = 0;
+        for (const std::string& input : c.inputs) {
+            DecodedGif source;
+            ASSERT_TRUE(SlurpGif(input, &source));
+            for (const DecodedImage& image : source.images) {
+                while (std::count(c.clearing.begin(), c.clearing.end(), static_cast<int>(k))) {
+                    const DecodedImage& clearing = output.images[k++];
+                    EXPECT_EQ(clearing.raster, Bytes(clearing.raster.size(), 0)) << "clearing frame";
+                    EXPECT_EQ(clearing.left, 0);
+                    EXPECT_EQ(clearing.width, output.width);
+                    EXPECT_EQ(clearing.height, output.height);
+                }
+                ASSERT_LT(k, output.images.size());
+                const DecodedImage& got = output.images[k++];
+                EXPECT_EQ(got.raster, image.raster) << "image " << k;
+                EXPECT_EQ(got.left, image.left);
+                EXPECT_EQ(got.top, image.top);
+                EXPECT_EQ(got.local_map.size(), source.global_map.size());
+            }
+        }
+        uint64_t duration = 0;
+        for (const Control& control : c.controls) duration += static_cast<uint64_t>(control.delay);
+        EXPECT_EQ(summary.duration, duration);
+    }
+}
+
+// A given delay replaces every image's own; the first image alone keeps
+// its own delay and is disposed of to the background, and the observer hears
+// that the input held more.
+TEST(BuildPlanTest, DelaysAndFirstImages) {
+    TempDir dir;
+    const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
+    const std::string single = WriteAnimation(dir, "one.gif", 4, 4, {{0, 0, 4, 4, kKeep, 1, 33}}, 5);
+    PlanEntry given = All(optimised);
+    given.delay = DelayRule{true, 250};
+    const BuildPlan plan = PlanOf(dir.File("out.gif"), {given, First(optimised), First(single)});
+    const DecodedGif output = BuildAndDecode(plan);
+    EXPECT_EQ(Controls(output), std::vector<Control>({{1, 250, -1}, {1, 250, 1}, {1, 250, 2}, {2, 5, -1}, {2, 33, 1}}));
+    EXPECT_EQ(RunPlan(plan, true).images_left_out, std::vector<size_t>({1}));
+}
+
+TEST(BuildPlanTest, PlaysWriteTheRepeatsAfterTheFirst) {
+    TempDir dir;
+    const std::string frame = WriteAnimation(dir, "one.gif", 4, 4, {{0, 0, 4, 4, kKeep, -1, 1}});
+    struct PlaysCase {
+        uint32_t plays;
+        uint16_t forever_count;
+        int count;  // -1: no looping block
+    } cases[] = {{kPlayForever, 0, 0},        {1, 0, -1}, {2, 0, 1}, {3, 0, 2}, {kMostPlays, 0, 65535},
+                 {kPlayForever, 65535, 65535}};
+    for (const PlaysCase& c : cases) {
+        SCOPED_TRACE(c.plays);
+        BuildPlan plan = PlanOf(dir.File("out.gif"), {First(frame)});
+        plan.plays = c.plays;
+        plan.forever_count = c.forever_count;
+        const DecodedGif output = BuildAndDecode(plan);
+        ASSERT_EQ(output.images.size(), 1u);
+        const std::vector<GiflibExtension>& blocks = output.images[0].extensions;
+        if (c.count < 0) {
+            EXPECT_EQ(blocks.size(), 1u) << "only the graphic control";
+        } else {
+            ASSERT_EQ(blocks.size(), 3u);
+            EXPECT_EQ(blocks[1].bytes,
+                      Bytes({1, static_cast<uint8_t>(c.count & 0xFF), static_cast<uint8_t>(c.count >> 8)}));
+        }
+    }
+}
+
+// Played in another order, each image must look the same on a clear canvas
+// as it did over the one before it; else nothing is written.
+TEST(BuildPlanTest, ReverseAndBounceOrRefuse) {
+    TempDir dir;
+    const std::string standalone = WriteAnimation(dir, "alone.gif", 8, 8, kStandalone, 2);
+    const std::string single = WriteAnimation(dir, "one.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 50}}, 6);
+    DecodedGif source;
+    ASSERT_TRUE(SlurpGif(standalone, &source));
+    struct OrderCase {
+        FrameOrder order;
+        std::vector<int> images;  // of alone.gif, then 3 for one.gif
+    } cases[] = {{FrameOrder::kReverse, {3, 2, 1, 0}}, {FrameOrder::kBounce, {0, 1, 2, 3, 2, 1}}};
+    for (const OrderCase& c : cases) {
+        BuildPlan plan = PlanOf(dir.File("out.gif"), {All(standalone), All(single)});
+        plan.order = c.order;
+        const DecodedGif output = BuildAndDecode(plan);
+        ASSERT_EQ(output.images.size(), c.images.size());
+        for (size_t k = 0; k < c.images.size(); ++k) {
+            const int i = c.images[k];
+            EXPECT_EQ(ControlOf(output.images[k]).disposal, kBackground) << k;
+            if (i < 3) {
+                EXPECT_EQ(output.images[k].raster, source.images[static_cast<size_t>(i)].raster) << k;
+                EXPECT_EQ(ControlOf(output.images[k]).delay, kStandalone[static_cast<size_t>(i)].delay) << k;
+            } else {
+                EXPECT_EQ(ControlOf(output.images[k]).delay, 50) << k;
+            }
+        }
+    }
+    const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
+    const std::string output = dir.Write("kept.gif", Bytes(100, 7));
+    for (const FrameOrder order : {FrameOrder::kReverse, FrameOrder::kBounce}) {
+        BuildPlan plan = PlanOf(output, {All(standalone), All(optimised)});
+        plan.order = order;
+        const std::set<std::string> before = Listing(dir.path());
+        const BuildRun run = RunPlan(plan);
+        EXPECT_FALSE(run.result.ok);
+        EXPECT_EQ(run.result.entry, 1u);
+        EXPECT_EQ(run.messages, std::vector<Message>({{kMsgCannotPlayBackwards, MessageIcon::kWarning}}));
+        EXPECT_EQ(ReadFileBytes(output), Bytes(100, 7));
+        EXPECT_EQ(Listing(dir.path()), before);
+        // Its first image alone can be played backwards.
+        plan.entries[1] = First(optimised);
+        EXPECT_TRUE(RunPlan(plan, true).result.ok);
+    }
+}
+
+TEST(BuildPlanTest, CenterMovesSmallerScreensToTheMiddle) {
+    TempDir dir;
+    const std::string large = WriteAnimation(dir, "large.gif", 11, 10, {{0, 0, 11, 10, kKeep, -1, 1}});
+    const std::string small =
+        WriteAnimation(dir, "small.gif", 4, 3, {{1, 1, 2, 2, kKeep, -1, 1}, {0, 0, 4, 3, kKeep, -1, 1}});
+    for (const bool center : {false, true}) {
+        BuildPlan plan = PlanOf(dir.File("out.gif"), {All(small), First(large)});
+        plan.center = center;
+        const DecodedGif output = BuildAndDecode(plan);
+        ASSERT_EQ(output.images.size(), 3u);
+        EXPECT_EQ(output.width, 11);
+        const int dx = center ? 3 : 0, dy = center ? 3 : 0;  // (11 - 4) / 2 and (10 - 3) / 2, rounded down
+        EXPECT_EQ(output.images[0].left, 1 + dx);
+        EXPECT_EQ(output.images[0].top, 1 + dy);
+        EXPECT_EQ(output.images[1].left, dx);
+        EXPECT_EQ(output.images[2].left, 0);
+    }
+}
+
+// The third of five frames fails: the file that was at the output is left
+// as it was, no temporary file stays behind, and a build that succeeds
+// replaces it keeping its permissions.
+TEST(BuildPlanTest, AFailedBuildKeepsTheOldFile) {
+    TempDir dir;
+    std::vector<PlanEntry> entries;
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".gif";
+        entries.push_back(First(i == 2 ? dir.Write(name, Bytes{'G', 'I', 'F'}) : dir.Write(name, SimpleGif(3, 3))));
+    }
+    const Bytes old = SimpleGif(9, 9);
+    const std::string output = dir.Write("out.gif", old);
+    ASSERT_EQ(chmod(output.c_str(), 0640), 0);
+    const std::set<std::string> before = Listing(dir.path());
+    const BuildRun failed = RunPlan(PlanOf(output, entries));
+    EXPECT_FALSE(failed.result.ok);
+    EXPECT_EQ(failed.result.entry, 2u);
+    EXPECT_EQ(ReadFileBytes(output), old);
+    EXPECT_EQ(Listing(dir.path()), before);
+
+    entries.erase(entries.begin() + 2);
+    EXPECT_TRUE(RunPlan(PlanOf(output, entries)).result.ok);
+    EXPECT_NE(ReadFileBytes(output), old);
+    EXPECT_EQ(Listing(dir.path()), before);
+    struct stat info;
+    ASSERT_EQ(stat(output.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+// Every file of the public corpus, each of its images taken: the size
+// measured from the records alone is the size written.
+TEST(BuildPlanTest, MeasuredSizeIsTheSizeWrittenForTheCorpus) {
+    glob_t found{};
+    ASSERT_EQ(glob((std::string(kCorpusDir) + "/*.gif").c_str(), 0, nullptr, &found), 0);
+    const std::vector<std::string> files(found.gl_pathv, found.gl_pathv + found.gl_pathc);
+    globfree(&found);
+    TempDir dir;
+    size_t built = 0;
+    for (const std::string& file : files) {
+        for (const ImageChoice images : {ImageChoice::kFirst, ImageChoice::kAll}) {
+            BuildPlan plan = PlanOf(dir.File("out.gif"), {PlanEntry{file, images, DelayRule()}, All(file)});
+            plan.center = images == ImageChoice::kAll;
+            const BuildRun measured = RunPlan(plan, true);
+            const BuildRun written = RunPlan(plan);
+            ASSERT_EQ(measured.result.ok, written.result.ok) << file;
+            if (!written.result.ok) continue;
+            ++built;
+            EXPECT_EQ(measured.result.summary.bytes, ReadFileBytes(plan.output).size()) << file;
+        }
+    }
+    EXPECT_GT(built, files.size()) << "too few of the corpus files could be built";
+}
+
+TEST(NaturalOrderTest, NumbersByValueLettersWithoutCase) {
+    const std::vector<std::string> sorted = {"a.gif",
+                                             "frame1.gif",
+                                             "Frame2.gif",
+                                             "frame02.gif",
+                                             "frame10.gif",
+                                             "frame10b.gif",
+                                             "frame100.gif",
+                                             "frameB.gif",
+                                             "x99999999999999999999.gif",
+                                             "x100000000000000000000.gif"};
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        for (size_t j = 0; j < sorted.size(); ++j) {
+            EXPECT_EQ(NaturalLess(sorted[i].c_str(), sorted[j].c_str()), i < j) << sorted[i] << " " << sorted[j];
+        }
+    }
+}
+
+}  // namespace

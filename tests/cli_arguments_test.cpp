@@ -1,0 +1,123 @@
+// The command line's arguments read into a plan, in-process: which frames,
+// with which rules, in which order, and what is refused.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/arguments.h"
+#include "test_support.h"
+
+namespace {
+
+struct Parsed {
+    ParseResult result;
+    Arguments arguments;
+};
+
+Parsed Parse(std::vector<std::string> args) {
+    args.insert(args.begin(), "zorvane-cli");
+    std::vector<const char*> argv;
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    Parsed parsed;
+    parsed.result = ParseArguments(static_cast<int>(argv.size()), argv.data(), &parsed.arguments);
+    return parsed;
+}
+
+// Each entry as "path:all/first:delay" (delay "own" when none is given).
+std::vector<std::string> Entries(const BuildPlan& plan) {
+    std::vector<std::string> entries;
+    for (const PlanEntry& entry : plan.entries) {
+        entries.push_back(entry.path + (entry.images == ImageChoice::kAll ? ":all:" : ":first:") +
+                          (entry.delay.given ? std::to_string(entry.delay.hundredths) : "own"));
+    }
+    return entries;
+}
+
+TEST(CliArgumentsTest, MakeReadsAPlan) {
+    struct PlanCase {
+        const char* name;
+        std::vector<std::string> args;  // after "make"
+        std::vector<std::string> entries;
+        uint32_t plays = kPlayForever;
+        FrameOrder order = FrameOrder::kForward;
+        bool center = false, dry_run = false;
+    } cases[] = {
+        {"OwnDelaysWithoutD", {"-o", "o.gif", "a.gif", "b.gif"}, {"a.gif:first:own", "b.gif:first:own"}},
+        {"FirstDBacksUpLaterDRunsOn",
+         {"a.gif", "-d", "7", "b.gif", "--delay=300", "c.gif", "-o", "o.gif", "-d", "9"},
+         {"a.gif:first:7", "b.gif:first:7", "c.gif:first:300"}},
+        {"AllFramesFromThereOn",
+         {"-o", "o.gif", "a.gif", "--all-frames", "b.gif", "-d", "0", "c.gif"},
+         {"a.gif:first:0", "b.gif:all:0", "c.gif:all:0"}},
+        {"PlaysReverseCenterDryRun",
+         {"--plays", "3", "--reverse", "--center", "--dry-run", "-o", "o.gif", "a.gif"},
+         {"a.gif:first:own"},
+         3,
+         FrameOrder::kReverse,
+         true,
+         true},
+        {"NoLoopBounceTwice",
+         {"--no-loop", "--bounce", "--bounce", "--output", "o.gif", "a.gif"},
+         {"a.gif:first:own"},
+         1,
+         FrameOrder::kBounce},
+        {"DoubleDashEndsOptions",
+         {"-o", "o.gif", "--", "-x.gif", "--plays"},
+         {"-x.gif:first:own", "--plays:first:own"}},
+        {"DashIsAFile", {"-o", "o.gif", "-"}, {"-:first:own"}},
+        {"LargestValues", {"--plays=65536", "-d", "65535", "-o", "o.gif", "a.gif"}, {"a.gif:first:65535"}, 65536},
+    };
+    for (const PlanCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"make"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Parsed parsed = Parse(args);
+        ASSERT_EQ(parsed.result.status, ParseStatus::kOk) << parsed.result.problem;
+        const BuildPlan& plan = parsed.arguments.plan;
+        EXPECT_EQ(parsed.arguments.command, Command::kMake);
+        EXPECT_EQ(plan.output, "o.gif");
+        EXPECT_EQ(Entries(plan), c.entries);
+        EXPECT_EQ(plan.plays, c.plays);
+        EXPECT_EQ(plan.order, c.order);
+        EXPECT_EQ(plan.center, c.center);
+        EXPECT_EQ(parsed.arguments.dry_run, c.dry_run);
+        EXPECT_EQ(plan.forever_count, 0u);
+        EXPECT_EQ(plan.mode, OutputMode::kReplaceWhenDone);
+    }
+}
+
+// Every refused value is quoted in the problem.
+TEST(CliArgumentsTest, RefusedValuesAreQuoted) {
+    for (const char* value : {"1.5", "10ms", "-5", "70000", "", " 7", "0x10", "99999999999999999999"}) {
+        const Parsed parsed = Parse({"make", "-o", "o.gif", "-d", value, "a.gif"});
+        EXPECT_EQ(parsed.result.status, ParseStatus::kUsageError) << value;
+        EXPECT_NE(parsed.result.problem.find(std::string("'") + value + "'"), std::string::npos)
+            << parsed.result.problem;
+    }
+    for (const char* value : {"0", "65537", "x", ""}) {
+        const Parsed parsed = Parse({"make", "-o", "o.gif", "--plays", value, "a.gif"});
+        EXPECT_EQ(parsed.result.status, ParseStatus::kUsageError) << value;
+        EXPECT_NE(parsed.result.problem.find(std::string("'") + value + "'"), std::string::npos)
+            << parsed.result.problem;
+    }
+}
+
+TEST(CliArgumentsTest, FrameListsAndInfo) {
+    TempDir dir;
+    const std::string list = dir.Write("list.txt", {'b', '.', 'g', 'i', 'f', '\r', '\n', '\n', 'c'});
+    const Parsed make = Parse({"make", "-o", "o.gif", "-d", "4", "a.gif", "--frames-from", list, "d.gif"});
+    ASSERT_EQ(make.result.status, ParseStatus::kOk);
+    EXPECT_EQ(Entries(make.arguments.plan),
+              std::vector<std::string>({"a.gif:first:4", "b.gif:first:4", "c:first:4", "d.gif:first:4"}));
+    const Parsed missing = Parse({"make", "-o", "o.gif", "--frames-from", dir.File("none")});
+    EXPECT_EQ(missing.result.status, ParseStatus::kFileError);
+    EXPECT_EQ(missing.result.problem_file, dir.File("none"));
+
+    const Parsed info = Parse({"info", "--frames", "a.gif", "--", "--frames"});
+    ASSERT_EQ(info.result.status, ParseStatus::kOk);
+    EXPECT_TRUE(info.arguments.list_frames);
+    EXPECT_EQ(info.arguments.files, std::vector<std::string>({"a.gif", "--frames"}));
+}
+
+}  // namespace
