@@ -165,6 +165,7 @@
 #define ZORVANE_WEB_MSG_NO_FRAMES "Add GIF files first."
 #define ZORVANE_WEB_MSG_ENTRY "Entry %1 (%2):"
 #define ZORVANE_WEB_MSG_FAILED "The page could not run: %1"
+#define ZORVANE_WEB_MSG_NO_WORKER "this browser could not start the page's worker."
 #define ZORVANE_WEB_MSG_EMPTY "The file is empty."
 #define ZORVANE_WEB_MSG_UNREADABLE "The browser could not read this file."
 #define ZORVANE_WEB_MSG_PLAYS "Plays must be a whole number from 1 to 65536."

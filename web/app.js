@@ -47,11 +47,12 @@
   }
 
   // Sends a request; resolves to the worker's answer.
-  function ask(request, transfer = [], onProgress = null) {
+  function ask(request, onProgress = null) {
+    if (!worker) return Promise.resolve({ type: 'failed', message: T.msgNoWorker });
     const id = ++seq;
     return new Promise((resolve) => {
       waiting.set(id, { resolve, onProgress });
-      worker.postMessage({ ...request, seq: id }, transfer);
+      worker.postMessage({ ...request, seq: id });
     });
   }
 
@@ -499,7 +500,7 @@
     const shown = setTimeout(() => {
       progress.hidden = false;
     }, 300);
-    const answer = await ask({ type: 'run', write: true, plan: current }, [], (index, count) => {
+    const answer = await ask({ type: 'run', write: true, plan: current }, (index, count) => {
       progress.max = count;
       progress.value = index;
     });
@@ -559,6 +560,7 @@
   try {
     startWorker();
   } catch (e) {
+    worker = null;
     failed(e.message);
   }
   render();

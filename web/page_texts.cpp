@@ -69,6 +69,7 @@ const Text kTexts[] = {
     {"msgNoFrames", ZORVANE_WEB_MSG_NO_FRAMES},
     {"msgEntry", ZORVANE_WEB_MSG_ENTRY},
     {"msgFailed", ZORVANE_WEB_MSG_FAILED},
+    {"msgNoWorker", ZORVANE_WEB_MSG_NO_WORKER},
     {"msgEmpty", ZORVANE_WEB_MSG_EMPTY},
     {"msgUnreadable", ZORVANE_WEB_MSG_UNREADABLE},
     {"msgPlays", ZORVANE_WEB_MSG_PLAYS},
