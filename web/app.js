@@ -366,7 +366,7 @@
     changed();
   });
 
-  for (const input of document.querySelectorAll('input[name="plays"], input[name="order"], #center, #limit'))
+  for (const input of document.querySelectorAll('input[name="plays"], input[name="order"], #center'))
     input.addEventListener('change', changed);
   $('plays-count').addEventListener('input', () => {
     $('plays-times').checked = true;
@@ -376,6 +376,7 @@
     const custom = $('limit').value === 'custom';
     $('limit-custom').hidden = !custom;
     $('limit-unit').hidden = !custom;
+    showFigures();
   });
   $('limit-custom').addEventListener('input', showFigures);
 
@@ -421,6 +422,8 @@
     $('marked').textContent = marked.length ? `${T.msgMarked} ${marked.map((e) => e.name).join(', ')}` : '';
     $('empty').hidden = entries.length > 0;
     $('delay-hint').hidden = !entries.some((e) => e.delay === 0 || e.delay === 1);
+    // A preview of another plan is no preview of this one.
+    $('preview-box').hidden = true;
     // The figures are out of date until the measurement of this change is in.
     $('figures').setAttribute('aria-busy', 'true');
     clearTimeout(measureTimer);
