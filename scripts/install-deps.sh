@@ -33,6 +33,7 @@ gui_packages=("${run_packages[@]}"
     xdg-utils)                        # its help and home-page buttons
 test_packages+=(
     qt6-base-dev fonts-dejavu-core xvfb xauth xdotool        # the Qt program, its tests, screenshot and drive
+    dbus at-spi2-core gir1.2-atspi-2.0 python3-gi python3-pil  # the drive reads the window as a screen reader
     wine64 fonts-wine fp-utils python3                       # the Windows program under Wine, help.chm
     "${fuzz_packages[@]}" valgrind)                          # fuzzing, memory checks
 test_packages+=(

@@ -66,6 +66,7 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
          {"-o", "o.gif", "--", "-x.gif", "--plays"},
          {"-x.gif:first:own", "--plays:first:own"}},
         {"DashIsAFile", {"-o", "o.gif", "-"}, {"-:first:own"}},
+        {"LaterPlaysCounts", {"--plays", "3", "-o", "o.gif", "--plays=4", "a.gif"}, {"a.gif:first:own"}, 4},
         {"LargestValues", {"--plays=65536", "-d", "65535", "-o", "o.gif", "a.gif"}, {"a.gif:first:65535"}, 65536},
     };
     for (const PlanCase& c : cases) {

@@ -317,6 +317,34 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
               std::string::npos);
 }
 
+// A pipe cannot be seeked on: the output written to one is the same as to a
+// file, its screen and joins included.
+TEST(CliTest, OutputToAPipeIsTheSameAsToAFile) {
+    TempDir dir;
+    GifBuilder anim;  // an image drawn over a larger one: the join needs a clearing frame
+    anim.Header().Screen(6, 5, 0x81).ColorTable(4);
+    anim.GraphicControl(0x04, 12, 0).ImageDescriptor(0, 0, 6, 5, 0).SimpleImageData(6, 5);
+    anim.GraphicControl(0x05, 30, 2).ImageDescriptor(2, 1, 3, 3, 0).SimpleImageData(3, 3);
+    const std::string animated = dir.Write("anim.gif", anim.Trailer().bytes());
+    const std::string frame = WriteFrame(dir, "a.gif", 9, 2);
+    const std::string file = dir.File("file.gif"), fifo = dir.File("pipe");
+    ASSERT_EQ(RunCli({"make", "--all-frames", "-o", file, animated, frame}).status, kExitOk);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // Held open for reading, the pipe takes the whole (small) output into its
+    // buffer while the program runs.
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const CliRun run = RunCli({"make", "--all-frames", "-o", fifo, animated, frame});
+    Bytes piped;
+    uint8_t buffer[4096];
+    for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;) piped.insert(piped.end(), buffer, buffer + n);
+    close(reader);
+    EXPECT_EQ(run.status, kExitOk) << run.err;
+    struct stat info;
+    EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) << "the pipe was replaced";
+    EXPECT_EQ(piped, ReadFileBytes(file));
+}
+
 // The third of five frames fails, or the run is interrupted while it reads
 // a long frame: the file that was at the output is as it was, and no
 // temporary file is left beside it.

@@ -15,6 +15,9 @@
   document.title = T.product;
   $('file-name').value = T.defaultName;
   $('preview').title = T.previewTip;
+  $('sort').title = T.sortTip;
+  $('center').parentElement.title = T.centerTip;
+  $('limit').title = T.limitTip;
 
   // ------------------------------------------------------------------ worker
   let worker = null;
