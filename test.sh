@@ -8,6 +8,7 @@
 #   build-win64/  Windows x86_64 cross build (PE32+), checked the same way; its dialog tests run under Wine
 #                 and the 32-bit Zorvane.exe gets static checks of its resources
 #   build-fuzz/   libFuzzer targets (clang): regressions replayed, each target fuzzed briefly
+#   build-web/    the web page (Emscripten), driven in headless Chromium by scripts/check-web.sh
 # The native tree also gives the Linux window's screenshots, the window driven from the keyboard and a
 # valgrind memcheck of zorvane-cli and the core's unit suites.
 #
@@ -225,6 +226,8 @@ if [ "$win32_ok" -eq 1 ] && [ "$win64_ok" -eq 1 ]; then
 else
     skip "windows: dialog tests under Wine" "both Windows builds"
 fi
+
+step "web: the page in headless Chromium, its download equal to zorvane-cli's (build-web/)" scripts/check-web.sh build/zorvane-cli
 
 step "fuzz: regressions replayed, each target fuzzed briefly (build-fuzz/)" scripts/fuzz-smoke.sh
 
