@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/frame_lists.h"
 #include "test_support.h"
 
 namespace {
@@ -118,6 +119,24 @@ TEST(CliArgumentsTest, FrameListsAndInfo) {
     ASSERT_EQ(info.result.status, ParseStatus::kOk);
     EXPECT_TRUE(info.arguments.list_frames);
     EXPECT_EQ(info.arguments.files, std::vector<std::string>({"a.gif", "--frames"}));
+}
+
+// A list line of the longest length, read across several chunks, is one
+// frame; one byte more stops the reading.
+TEST(CliArgumentsTest, ListLineOfTheLongestLengthIsTakenOneByteMoreIsNot) {
+    TempDir dir;
+    const std::string longest(kLongestListLine, 'x');
+    const std::string line = longest + "\n";
+    const std::string list = dir.Write("longest.txt", Bytes(line.begin(), line.end()));
+    const Parsed taken = Parse({"make", "-o", "o.gif", "--frames-from", list, "a.gif"});
+    ASSERT_EQ(taken.result.status, ParseStatus::kOk) << taken.result.problem;
+    ASSERT_EQ(taken.arguments.plan.entries.size(), 2u);
+    EXPECT_EQ(taken.arguments.plan.entries[0].path, longest);
+
+    const std::string longer = dir.Write("longer.txt", Bytes(kLongestListLine + 1, 'x'));
+    const Parsed refused = Parse({"make", "-o", "o.gif", "--frames-from", longer, "a.gif"});
+    EXPECT_EQ(refused.result.status, ParseStatus::kFileError);
+    EXPECT_EQ(refused.result.problem, "line 1 of the frame list is longer than any path");
 }
 
 }  // namespace
