@@ -122,21 +122,25 @@ TEST(CliArgumentsTest, FrameListsAndInfo) {
 }
 
 // A list line of the longest length, read across several chunks, is one
-// frame; one byte more stops the reading.
+// frame, with LF or CRLF; one byte more stops the reading, at a line end or
+// at the end of the list.
 TEST(CliArgumentsTest, ListLineOfTheLongestLengthIsTakenOneByteMoreIsNot) {
     TempDir dir;
     const std::string longest(kLongestListLine, 'x');
-    const std::string line = longest + "\n";
-    const std::string list = dir.Write("longest.txt", Bytes(line.begin(), line.end()));
-    const Parsed taken = Parse({"make", "-o", "o.gif", "--frames-from", list, "a.gif"});
-    ASSERT_EQ(taken.result.status, ParseStatus::kOk) << taken.result.problem;
-    ASSERT_EQ(taken.arguments.plan.entries.size(), 2u);
-    EXPECT_EQ(taken.arguments.plan.entries[0].path, longest);
+    for (const char* end : {"\n", "\r\n", ""}) {
+        SCOPED_TRACE(testing::PrintToString(end));
+        const std::string taken_text = "a.gif\n" + longest + end, refused_text = "a.gif\n" + longest + "y" + end;
+        const std::string list = dir.Write("longest.txt", Bytes(taken_text.begin(), taken_text.end()));
+        const Parsed taken = Parse({"make", "-o", "o.gif", "--frames-from", list});
+        ASSERT_EQ(taken.result.status, ParseStatus::kOk) << taken.result.problem;
+        ASSERT_EQ(taken.arguments.plan.entries.size(), 2u);
+        EXPECT_EQ(taken.arguments.plan.entries[1].path, longest);
 
-    const std::string longer = dir.Write("longer.txt", Bytes(kLongestListLine + 1, 'x'));
-    const Parsed refused = Parse({"make", "-o", "o.gif", "--frames-from", longer, "a.gif"});
-    EXPECT_EQ(refused.result.status, ParseStatus::kFileError);
-    EXPECT_EQ(refused.result.problem, "line 1 of the frame list is longer than any path");
+        const std::string longer = dir.Write("longer.txt", Bytes(refused_text.begin(), refused_text.end()));
+        const Parsed refused = Parse({"make", "-o", "o.gif", "--frames-from", longer});
+        EXPECT_EQ(refused.result.status, ParseStatus::kFileError);
+        EXPECT_EQ(refused.result.problem, "line 2 of the frame list is longer than any path");
+    }
 }
 
 }  // namespace
