@@ -82,45 +82,30 @@ CliRun RunCli(const std::vector<std::string>& args, const RunSettings& settings 
     std::vector<char*> argv = {const_cast<char*>(ZORVANE_CLI_PATH)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        const int in = open(settings.stdin_path.empty() ? "/dev/null" : settings.stdin_path.c_str(), O_RDONLY);
-        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err =
-            settings.stderr_to_stdout ? dup(out) : open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(124);
-        for (const int fd : {in, out, err}) {
-            if (fd > 2) close(fd);  // a limit on descriptors counts the capture's too
-        }
-        const struct rlimit limit = {settings.open_file_limit, settings.open_file_limit};
-        if (settings.open_file_limit > 0 && setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(123);
-        if (settings.umask >= 0) ::umask(static_cast<mode_t>(settings.umask));
-        if (!settings.cwd.empty() && chdir(settings.cwd.c_str()) != 0) _exit(125);
-        if (settings.as_nobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
-            _exit(126);
-        }
-        execv(ZORVANE_CLI_PATH, argv.data());
-        _exit(127);
-    }
+    const ChildOutcome outcome = RunChild(
+        [&] {
+            const int in = open(settings.stdin_path.empty() ? "/dev/null" : settings.stdin_path.c_str(), O_RDONLY);
+            const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int err =
+                settings.stderr_to_stdout ? dup(out) : open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) return 124;
+            for (const int fd : {in, out, err}) {
+                if (fd > 2) close(fd);  // a limit on descriptors counts the capture's too
+            }
+            const struct rlimit limit = {settings.open_file_limit, settings.open_file_limit};
+            if (settings.open_file_limit > 0 && setrlimit(RLIMIT_NOFILE, &limit) != 0) return 123;
+            if (settings.umask >= 0) ::umask(static_cast<mode_t>(settings.umask));
+            if (!settings.cwd.empty() && chdir(settings.cwd.c_str()) != 0) return 125;
+            if (settings.as_nobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+                return 126;
+            }
+            execv(ZORVANE_CLI_PATH, argv.data());
+            return 127;
+        },
+        {settings.guard_seconds, settings.interrupt_when});
     CliRun run;
-    if (child < 0) return run;
-    int status = 0;
-    bool interrupted = false;
-    for (int waited_ms = 0; waitpid(child, &status, WNOHANG) == 0; waited_ms += 10) {
-        if (!interrupted && settings.interrupt_when && settings.interrupt_when()) {
-            kill(child, SIGINT);
-            interrupted = true;
-        }
-        if (waited_ms >= settings.guard_seconds * 1000) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            run.hung = true;
-            break;
-        }
-        usleep(10000);
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.hung = outcome.hung;
+    run.status = outcome.status >= 256 ? 128 + outcome.status - 256 : outcome.status;
     run.out = ReadText(out_path);
     run.err = ReadText(err_path);
     return run;

@@ -50,6 +50,24 @@ struct BuildRun {
 // Runs `plan` through BuildAnimation (or MeasurePlan) with a recording observer.
 BuildRun RunPlan(const BuildPlan& plan, bool measure_only = false);
 
+// How a child process is watched: stopped (SIGKILL) after `guard_seconds`,
+// so that a run that never ends fails instead of hanging the suite; and
+// interrupted (SIGINT, as Ctrl+C) once `interrupt_when`, asked every 10 ms,
+// says so.
+struct ChildWatch {
+    int guard_seconds = 30;
+    std::function<bool()> interrupt_when{};
+};
+
+struct ChildOutcome {
+    int status = 255;  // the child's exit status (0..255), or 256 + the signal that ended it
+    bool hung = false;
+};
+
+// The one way the tests run a child process: `body` runs in a fork (it may
+// exec), and its return value is the exit status.
+ChildOutcome RunChild(const std::function<int()>& body, const ChildWatch& watch = {});
+
 // Runs `body` in a child process and returns its result (0..255), or
 // 256 + the signal number when the child was killed. The child may write at
 // most `max_file_bytes` to any file (beyond that, with `fail_writes`, writes
