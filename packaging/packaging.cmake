@@ -61,7 +61,7 @@ if(WIN32)
     install(TARGETS zorvane_gui RUNTIME DESTINATION .)
   endif()
   if(TARGET zorvane_help)
-    install(FILES ${CMAKE_BINARY_DIR}/app/help.chm DESTINATION .)
+    install(FILES ${CMAKE_BINARY_DIR}/win/help.chm DESTINATION .)
   endif()
   install(FILES ${packaging_out}/README.txt ${packaging_out}/LICENSE.txt DESTINATION .)
   # web\index.html, which a double-click opens in the browser.

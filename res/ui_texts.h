@@ -1,7 +1,7 @@
 // What the user reads in the main window, and where its controls stand: the
 // texts, the Windows dialog's layout in dialog units and the messages of the
 // window's own buttons. The resource script (res/zorvane.rc), the Windows
-// dialog (app/) and the Linux window (qt/) all take them from here.
+// dialog (win/) and the Linux window (qt/) all take them from here.
 //
 // Plain macros only: the resource compiler reads this file too. Texts are
 // string literals (adjacent literals join, in the resource script as in C++);

@@ -26,13 +26,13 @@ fail() {
     status=1
 }
 
-for need in "$build32/app/Zorvane.exe" "$build64/tests/win/zorvane_dialog_tests.exe" "$build64/app/help.chm"; do
+for need in "$build32/win/Zorvane.exe" "$build64/tests/win/zorvane_dialog_tests.exe" "$build64/win/help.chm"; do
     [ -f "$need" ] || { echo "test-windows: missing $need (build both Windows folders first)" >&2; exit 2; }
 done
 
 # ---- static checks of the 32-bit program ------------------------------------------
-echo "== static checks: $build32/app/Zorvane.exe"
-python3 tests/win/check_exe.py "$build32/app/Zorvane.exe" "$build32/app/help.chm" || fail "static checks"
+echo "== static checks: $build32/win/Zorvane.exe"
+python3 tests/win/check_exe.py "$build32/win/Zorvane.exe" "$build32/win/help.chm" || fail "static checks"
 
 # ---- the dialog under Wine ----------------------------------------------------------
 wine=/usr/lib/wine/wine64

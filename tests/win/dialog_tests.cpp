@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/main_dialog.h"
+#include "win/app_state.h"
+#include "win/main_dialog.h"
 #include "dialog_plan.h"
 #include "gif/build_plan.h"
 #include "gif_fixture.h"

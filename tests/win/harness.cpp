@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/main_dialog.h"
+#include "win/app_state.h"
+#include "win/main_dialog.h"
 #include "res/resource.h"
 
 namespace {
