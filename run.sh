@@ -3,6 +3,8 @@
 #
 #   ./run.sh       install what is missing, build into build/, write and describe build/demo.gif
 #   ./run.sh gui   install what is missing, build and start the Linux desktop program
+#   ./run.sh web   install what is missing, build the web page into build-web/zorvane-web/ and serve it on
+#                  127.0.0.1 (the address is printed; Ctrl+C stops the server)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
@@ -22,8 +24,16 @@ case "${1:-}" in
         cmake --build build-gui --target zorvane
         exec build-gui/qt/zorvane
         ;;
+    web)
+        scripts/install-deps.sh web
+        cmake --preset web
+        cmake --build --preset web
+        echo "run.sh: the page is build-web/zorvane-web/index.html; serving it (Ctrl+C stops)"
+        # Port 0: a free port, chosen by the system; the server prints the address.
+        exec python3 -m http.server 0 --bind 127.0.0.1 --directory build-web/zorvane-web
+        ;;
     *)
-        echo "Usage: ./run.sh [gui]" >&2
+        echo "Usage: ./run.sh [gui|web]" >&2
         exit 2
         ;;
 esac

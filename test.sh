@@ -11,7 +11,8 @@
 #              keyboard, valgrind memcheck; build-asan/ (AddressSanitizer and UBSan): CTest suite
 #   windows    build-win32/ (i686, PE32) and build-win64/ (x86_64, PE32+): format and imported DLLs; the 32-bit
 #              Zorvane.exe's static checks of its resources, the x86_64 twin's dialog tests under Wine
-#   web        (no steps yet)
+#   web        build-web/ (Emscripten): the page driven in headless Chromium, its download compared with
+#              build/zorvane-cli's output
 #   fuzz       build-fuzz/ (libFuzzer, clang): regressions replayed, each target fuzzed briefly
 #   packages   the .deb of build/ and the zip of build-win32/, as a user gets them
 #
@@ -52,6 +53,9 @@ step windows build-win64 "win64: PE32+ programs importing system DLLs only" scri
 # The dialog's outputs are decoded by the giflib check of build/.
 step windows build-win32,build-win64,build "windows: static checks of Zorvane.exe, dialog tests under Wine" \
     scripts/test-windows.sh build-win32 build-win64
+
+# The page builds build-web/ itself; its download is compared with build/zorvane-cli's output.
+step web build "web: the page in headless Chromium, its download equal to zorvane-cli's (build-web/)" scripts/check-web.sh build/zorvane-cli
 
 step fuzz - "fuzz: regressions replayed, each target fuzzed briefly (build-fuzz/)" scripts/fuzz-smoke.sh
 

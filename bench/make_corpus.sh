@@ -20,16 +20,21 @@
 #       image), cut out by bench/first_image.py, for the `cat` floor.
 # Done once: a corpus whose .done stamp exists is kept. SHA256SUMS lists
 # every generated file (the same across runs with the same tool versions).
+#
+#   make_corpus.sh [DIR [CORPUS...]]   only the corpora named (a to e), when any
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 out=${1:-"$here/../build/bench"}
+[ $# -gt 0 ] && shift
+only=" $* "
 py=/usr/bin/python3 # Debian's interpreter, which sees python3-pil
 convert=/usr/bin/convert
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
-fresh() { # fresh NAME: true (and an empty directory ready) unless NAME is done
+fresh() { # fresh NAME: true (and an empty directory ready) unless NAME is done or not asked for
+    case "$only" in "  " | *" $1 "*) ;; *) return 1 ;; esac
     [ -f "$out/$1/.done" ] && return 1
     rm -rf "${out:?}/$1" "$out/floor-$1"
     mkdir -p "$out/$1"
@@ -101,6 +106,7 @@ if fresh e; then
     touch "$out/e/.done"
 fi
 
+[ "$only" = "  " ] || exit 0
 (cd "$out" && find a b c d e -name '*.gif' | sort | xargs sha256sum >SHA256SUMS)
 for c in a b c d e; do
     printf 'corpus %s: %6d files, %s\n' "$c" "$(find "$out/$c" -maxdepth 1 -name "*.gif" | wc -l)" "$(du -sh "$out/$c" | cut -f1)"

@@ -68,6 +68,7 @@ ParseResult ParseMake(int argc, const char* const* argv, Arguments* arguments) {
     BuildPlan& plan = arguments->plan;
     bool output_given = false;
     bool delay_seen = false;
+    bool no_loop = false;
     bool plays_given = false;
     DelayRule delay;  // for the frames from here on
     ImageChoice images = ImageChoice::kFirst;
@@ -88,7 +89,7 @@ ParseResult ParseMake(int argc, const char* const* argv, Arguments* arguments) {
         } else if (std::strcmp(arg, "--no-loop") == 0) {
             if (plays_given && plan.plays != 1) return Usage("--plays and --no-loop disagree");
             plan.plays = 1;
-            plays_given = true;
+            no_loop = true;
         } else if (std::strcmp(arg, "--all-frames") == 0) {
             images = ImageChoice::kAll;
         } else if (std::strcmp(arg, "--reverse") == 0 || std::strcmp(arg, "--bounce") == 0) {
@@ -111,7 +112,7 @@ ParseResult ParseMake(int argc, const char* const* argv, Arguments* arguments) {
             if (!ParseWholeNumber(value, kMostPlays, &plays) || plays == 0) {
                 return Usage("invalid number of plays " + Quoted(value) + " (a whole number from 1 to 65536)");
             }
-            if (plays_given && plan.plays != plays) return Usage("--plays and --no-loop disagree");
+            if (no_loop && plays != 1) return Usage("--plays and --no-loop disagree");
             plan.plays = static_cast<uint32_t>(plays);
             plays_given = true;
         } else if (walk.Option(arg, "-d", "--delay", &value)) {

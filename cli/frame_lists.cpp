@@ -35,17 +35,21 @@ bool ReadFrameList(const char* list_path, const AddPath& add, std::string* probl
     std::string line;  // the line read so far
     size_t line_number = 0;
     bool ok = true;
-    // Ends the line read so far: a CR before its LF is dropped, an empty line
-    // skipped, anything else kept as it is.
-    auto finish_line = [&]() {
-        ++line_number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) add(line.data(), line.size());
-        line.clear();
-    };
     auto refuse_line = [&](const char* what) {
         *problem = "line " + std::to_string(line_number + 1) + " of the frame list " + what;
         ok = false;
+    };
+    // Ends the line read so far: a CR before its LF is dropped, an empty line
+    // skipped, anything else kept as it is.
+    auto finish_line = [&]() {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > kLongestListLine) {  // the byte kept for a CR was none
+            refuse_line("is longer than any path");
+            return;
+        }
+        ++line_number;
+        if (!line.empty()) add(line.data(), line.size());
+        line.clear();
     };
     std::vector<char> chunk(kListChunkSize);
     size_t count;
@@ -59,7 +63,7 @@ bool ReadFrameList(const char* list_path, const AddPath& add, std::string* probl
             const size_t piece = static_cast<size_t>(piece_end - p);
             if (std::memchr(p, '\0', piece)) {
                 refuse_line("holds a NUL byte");
-            } else if (line.size() + piece > kLongestListLine) {
+            } else if (line.size() + piece > kLongestListLine + 1) {  // room for the CR of a CRLF
                 refuse_line("is longer than any path");
             } else {
                 line.append(p, piece);

@@ -82,6 +82,8 @@ std::string Seconds(uint64_t hundredths) {
     return text;
 }
 
+std::string Frames(size_t count) { return std::to_string(count) + (count == 1 ? " frame" : " frames"); }
+
 // Tells of each entry whose further images are left out.
 class MakeNotes final : public BuildObserver {
 public:
@@ -113,7 +115,7 @@ int RunMake(const Arguments& arguments) {
     }
     if (arguments.dry_run) {
         const PlanSummary& s = result.summary;
-        std::printf("%s: %zu frames, %s, %u x %u, %" PRIu64 " bytes\n", plan.output.c_str(), s.frames,
+        std::printf("%s: %s, %s, %u x %u, %" PRIu64 " bytes\n", plan.output.c_str(), Frames(s.frames).c_str(),
                     Seconds(s.duration).c_str(), s.width, s.height, s.bytes);
     }
     return kExitOk;
@@ -163,7 +165,7 @@ int RunInfo(const Arguments& arguments) {
             continue;
         }
         if (arguments.list_frames) {
-            std::printf("  %zu frames, %s, %u x %u, %s\n", summary.images, Seconds(summary.duration).c_str(),
+            std::printf("  %s, %s, %u x %u, %s\n", Frames(summary.images).c_str(), Seconds(summary.duration).c_str(),
                         summary.width, summary.height, PlaysText(summary).c_str());
         } else {
             std::printf("%s: %u x %u, %s (%u bpp)\n", file.c_str(), summary.width, summary.height, summary.palette_kind,

@@ -12,6 +12,35 @@ set(ZORVANE_HOME_PAGE "https://zorvane.example/")
 set(packaging_dir ${CMAKE_CURRENT_LIST_DIR})
 set(packaging_out ${CMAKE_BINARY_DIR}/packaging)
 
+# The web page (web/), built with Emscripten in a tree of its own,
+# ${CMAKE_BINARY_DIR}/web-page/, as part of this tree's build, for the
+# packages: AUTO builds it when Emscripten's toolchain is there (looked for at
+# every configure), ON requires it.
+set(ZORVANE_WEB_PAGE AUTO CACHE STRING "Build the web page into the packages: AUTO, ON or OFF")
+set_property(CACHE ZORVANE_WEB_PAGE PROPERTY STRINGS AUTO ON OFF)
+set(ZORVANE_EMSCRIPTEN_TOOLCHAIN /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
+    CACHE FILEPATH "Emscripten's CMake toolchain file, for the web page")
+set(web_page_dir)
+if(ZORVANE_WEB_PAGE AND NOT ZORVANE_SANITIZE AND NOT ZORVANE_FUZZING)
+  if(EXISTS ${ZORVANE_EMSCRIPTEN_TOOLCHAIN})
+    include(ExternalProject)
+    ExternalProject_Add(zorvane_web_page
+      SOURCE_DIR ${PROJECT_SOURCE_DIR}
+      BINARY_DIR ${CMAKE_BINARY_DIR}/web-page
+      CMAKE_GENERATOR Ninja
+      CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${ZORVANE_EMSCRIPTEN_TOOLCHAIN} -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+      BUILD_ALWAYS ON
+      INSTALL_COMMAND "")
+    set(web_page_dir ${CMAKE_BINARY_DIR}/web-page/zorvane-web)
+    message(STATUS "Web page: built with Emscripten into ${web_page_dir}")
+  elseif(ZORVANE_WEB_PAGE STREQUAL "ON")
+    message(FATAL_ERROR "ZORVANE_WEB_PAGE is ON but ${ZORVANE_EMSCRIPTEN_TOOLCHAIN} is missing: "
+                        "scripts/install-deps.sh web")
+  else()
+    message(STATUS "Web page: left out of the packages (no Emscripten: scripts/install-deps.sh web)")
+  endif()
+endif()
+
 if(WIN32)
   # A folder to unzip anywhere: both programs, the help file, the licence and a
   # short read-me, the texts with Windows line ends.
@@ -32,9 +61,13 @@ if(WIN32)
     install(TARGETS zorvane_gui RUNTIME DESTINATION .)
   endif()
   if(TARGET zorvane_help)
-    install(FILES ${CMAKE_BINARY_DIR}/app/help.chm DESTINATION .)
+    install(FILES ${CMAKE_BINARY_DIR}/win/help.chm DESTINATION .)
   endif()
   install(FILES ${packaging_out}/README.txt ${packaging_out}/LICENSE.txt DESTINATION .)
+  # web\index.html, which a double-click opens in the browser.
+  if(web_page_dir)
+    install(DIRECTORY ${web_page_dir}/ DESTINATION web)
+  endif()
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME Zorvane-${PROJECT_VERSION}-${zip_flavour})
@@ -65,6 +98,13 @@ else()
   install(FILES ${packaging_dir}/copyright DESTINATION ${docdir})
   install(FILES ${packaging_out}/changelog.gz DESTINATION ${docdir})
 
+  # The web page under share/zorvane/web, with a menu entry that opens it.
+  if(web_page_dir)
+    install(DIRECTORY ${web_page_dir}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/zorvane/web)
+    install(FILES ${PROJECT_SOURCE_DIR}/web/zorvane-web.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+  endif()
+
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_NAME zorvane)
@@ -86,7 +126,8 @@ fixed, and it is fast.
 The package holds the desktop program zorvane, a small Qt 6 window onto
 which GIF files are dropped, with a common delay and looping setting, and the
 command line zorvane-cli, which also sets a delay per frame, reads frame
-lists and describes GIF files.")
+lists and describes GIF files, and a web page that does the same in the
+browser, offline, with the same core compiled to WebAssembly.")
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 endif()
 

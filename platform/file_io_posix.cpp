@@ -16,6 +16,7 @@
 #include <initializer_list>
 
 #include "platform/file_io.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -57,15 +58,21 @@ bool ClearNonBlocking(int fd) {
 
 }  // namespace
 
-bool FileOpenRead(const char* path, FileHandle* file) {
-    if (!path) return false;
+int OpenRegularFileForReading(const char* path) {
+    if (!path) return -1;
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd == -1) return false;
+    if (fd == -1) return -1;
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !ClearNonBlocking(fd)) {
         close(fd);
-        return false;
+        return -1;
     }
+    return fd;
+}
+
+bool FileOpenRead(const char* path, FileHandle* file) {
+    const int fd = OpenRegularFileForReading(path);
+    if (fd == -1) return false;
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return WrapDescriptor(fd, "rb", file);
 }
@@ -95,7 +102,22 @@ bool FileWrite(FileHandle file, const void* data, size_t size) {
     return fwrite_unlocked(data, 1, size, Stream(file)) == size;
 }
 
-void FileSkip(FileHandle file, uint32_t count) { fseeko(Stream(file), static_cast<off_t>(count), SEEK_CUR); }
+void FileSkip(FileHandle file, uint32_t count) {
+#ifdef __EMSCRIPTEN__
+    // The web page's C library (musl) empties the buffer at every fseeko, so
+    // walking a file's sub-blocks would read 64 KiB for each 255-byte skip.
+    // A short skip reads through the buffer instead; at the end of the file
+    // the rest is skipped as before, past the end.
+    constexpr uint32_t kShortSkip = 256;
+    if (count <= kShortSkip) {
+        unsigned char scratch[kShortSkip];
+        const size_t skipped = fread_unlocked(scratch, 1, count, Stream(file));
+        if (skipped == count) return;
+        count -= static_cast<uint32_t>(skipped);
+    }
+#endif
+    fseeko(Stream(file), static_cast<off_t>(count), SEEK_CUR);
+}
 
 bool FileSeekTo(FileHandle file, uint64_t offset) {
     return fseeko(Stream(file), static_cast<off_t>(offset), SEEK_SET) == 0;

@@ -1,45 +1,23 @@
 #include "qt/delay_spin_box.h"
 
-#include <QLineEdit>
+#include <QKeyEvent>
 
-namespace {
+#include "qt/frame_list_model.h"
+#include "res/ui_texts.h"
 
-constexpr int kDecimal = 10;
-
-}  // namespace
-
-DelaySpinBox::DelaySpinBox(QWidget* parent) : QAbstractSpinBox(parent) {
-    setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+DelaySpinBox::DelaySpinBox(QWidget* parent) : QSpinBox(parent) {
+    setRange(0, kMostDelay);
+    setValue(kDefaultDelay);
+    setAccelerated(true);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-    setKeyboardTracking(true);
-    setAccelerated(false);
-    setWrapping(false);
+    setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_DELAY));
 }
 
-QString DelaySpinBox::Text() const { return lineEdit()->text(); }
-
-void DelaySpinBox::SetText(const QString& text) { lineEdit()->setText(text); }
-
-int DelaySpinBox::CurrentPosition() const {
-    if (Text().isEmpty()) return kMinimum;  // an empty field reads as 0
-    bool is_number = false;
-    const int value = Text().trimmed().toInt(&is_number, kDecimal);
-    if (is_number && value >= kMinimum && value <= kMaximum) return value;
-    return position_;
-}
-
-void DelaySpinBox::stepBy(int steps) {
-    // Each press reads the field first and remembers what it read, also when
-    // the position is at a limit and the field is left as it stands.
-    const int from = CurrentPosition();
-    const long long stepped = static_cast<long long>(from) + steps;
-    position_ = static_cast<int>(stepped < kMinimum ? kMinimum : stepped > kMaximum ? kMaximum : stepped);
-    if (position_ == from) return;
-    lineEdit()->setText(QString::number(position_));
-    selectAll();
-}
-
-QAbstractSpinBox::StepEnabled DelaySpinBox::stepEnabled() const {
-    // Both arrows always answer; a step past a limit changes nothing.
-    return StepUpEnabled | StepDownEnabled;
+void DelaySpinBox::keyPressEvent(QKeyEvent* event) {
+    QSpinBox::keyPressEvent(event);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Taken here: the window has no default button to pass it on to.
+        event->accept();
+        emit Entered();
+    }
 }

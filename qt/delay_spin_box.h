@@ -1,35 +1,23 @@
-// The delay field: a text field that takes any text, with up and down arrows
-// (and the arrow keys) that step a position from 0 to 1000 and write it into
-// the field. The text is read as it stands when a build asks for the delay.
+// A delay field: whole hundredths of a second from 0 to 65535, with arrows
+// (and the arrow keys) that step it. Anything else is refused as it is typed:
+// a sign, a point, letters, a number past 65535. Its tooltip names the unit.
 #ifndef ZORVANE_QT_DELAY_SPIN_BOX_H
 #define ZORVANE_QT_DELAY_SPIN_BOX_H
 
-#include <QAbstractSpinBox>
+#include <QSpinBox>
 
-class DelaySpinBox final : public QAbstractSpinBox {
+class DelaySpinBox final : public QSpinBox {
     Q_OBJECT
 
 public:
-    static constexpr int kMinimum = 0;
-    static constexpr int kMaximum = 1000;
-
     explicit DelaySpinBox(QWidget* parent = nullptr);
 
-    QString Text() const;
-    void SetText(const QString& text);
-
-    void stepBy(int steps) override;
+signals:
+    // Enter or Return was pressed in the field, after its text was taken.
+    void Entered();
 
 protected:
-    StepEnabled stepEnabled() const override;
-
-private:
-    // The position the arrows step from: 0 for an empty field, the field's
-    // number when it holds one within the range, else (text, or a number out
-    // of range) the position the arrows last read or wrote.
-    int CurrentPosition() const;
-
-    int position_ = kMinimum;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 #endif  // ZORVANE_QT_DELAY_SPIN_BOX_H

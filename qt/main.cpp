@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     MainWindow window(prompts, HelpPagePath(QApplication::applicationDirPath()), settings);
     const QList<QByteArray> files = FramePathsFromArguments(argc, argv, QFile::encodeName(QDir::currentPath()));
     if (!files.isEmpty()) window.AddFramePaths(files);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen && !window.RestoredGeometry()) {
         QRect frame(QPoint(), window.size());
         frame.moveCenter(screen->availableGeometry().center());
         window.move(frame.topLeft());

@@ -1,29 +1,42 @@
-// The program's one window: the frame list fed by files dropped from a file
-// manager, chosen in a dialog or named on the command line, and reordered by
-// dragging or from the keyboard; the info panel with the selected frame's
-// name, summary and picture; the delay and loop options; the build, preview,
-// help and home-page buttons. The last folders used, the delay and the loop
-// setting are remembered between runs.
+// The program's one window, an editor of the animation: the frame list (fed
+// by files dropped from a file manager, chosen in a dialog or named on the
+// command line; reordered by dragging, from the keyboard or by name; every
+// change undoable), the info panel with the selected frame's name, summary
+// and picture, the timing and play options, the status line that tells what
+// "Make Animated GIF" will write, and the build, preview, help and home-page
+// buttons. The list and the plan around it live in a FrameListModel; the
+// window shows them and turns the user's actions into its edits. What the
+// user chose last (folders, delay, plays, centring, size limit, the window's
+// size) is remembered between runs.
 #ifndef ZORVANE_QT_MAIN_WINDOW_H
 #define ZORVANE_QT_MAIN_WINDOW_H
 
 #include <QIcon>
 #include <QList>
+#include <QPersistentModelIndex>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
+#include <cstdint>
 
-#include "qt/core_adapter.h"
+#include "gif/build_plan.h"
+#include "qt/frame_list_model.h"
 
+class QAction;
 class QByteArray;
 class QCheckBox;
 class QCloseEvent;
+class QComboBox;
+class QDoubleSpinBox;
 class QDragEnterEvent;
 class QDropEvent;
+class QGroupBox;
 class QLabel;
-class QListWidget;
+class QListView;
 class QPushButton;
 class QSettings;
+class QSpinBox;
+class QStatusBar;
 class DelaySpinBox;
 class UserPrompts;
 
@@ -50,9 +63,12 @@ public:
     MainWindow(UserPrompts& prompts, const QString& help_path, QSettings& settings, QWidget* parent = nullptr);
 
     // Appends one entry per path (8-bit, as the file system names it), in
-    // the order given, as a drop does: the build is enabled, nothing is
-    // selected or inspected.
+    // the order given, as a drop does: one step to undo, nothing selected or
+    // inspected.
     void AddFramePaths(const QList<QByteArray>& paths);
+
+    // The window took its size and place from the settings.
+    bool RestoredGeometry() const { return restored_geometry_; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -62,31 +78,48 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateControls();
-    void CreateShortcuts();
+    QGroupBox* CreateFramesGroup();
+    QGroupBox* CreateInfoGroup();
+    QGroupBox* CreateOptionsGroup();
+    QLayout* CreateButtonRow();
+    void CreateActions();
+    void SetTabOrder();
     // A drag or drop of files from elsewhere, on the window or its list:
     // accepted when it holds a local file; a drop adds its files. False for
     // any other drag.
     bool TakeFileDrag(QEvent* event);
     void RestoreSettings();
     void SaveSettings();
-    // Appends one entry per local file, in the order given, and enables the
-    // build button. Other addresses are passed over.
     void AddFrames(const QList<QUrl>& urls);
     void AddFramesFromDialog();
-    void SetBuildEnabled(bool enabled);
-    void RemoveSelectedFrame();
-    // Moves the selected entry by `rows` (up when negative) within the list;
-    // it stays selected.
-    void MoveSelectedFrame(int rows);
+    QList<int> SelectedRows() const;
+    void RemoveSelectedFrames();
     void ClearAllFrames();
-    void InspectSelectedFrame();
-    // A click that selected nothing new: the entry under it was already
-    // selected, and is inspected again (its file may have changed meanwhile).
-    void InspectClickedSelectedFrame();
+    // After every change of the list or its options.
+    void ListChanged();
+    void SelectionChanged();
+    // Shows the options of the list in their controls.
+    void ShowOptions();
+    // Makes the controls' choice the list's options.
+    void TakeOptions();
+    void ShowPlaysMeaning();
+    void ShowDelayHint();
+    // The status line from what the core measures of the plan.
+    void ShowSummary();
+    uint64_t SizeLimit() const;
+    QString SizeLimitText() const;
+    void InspectSelectedFrame(bool again);
+    void ClearInfoPanel();
     // Shows the first image of the frame file at `path`, scaled to fit, or
     // nothing when Qt cannot read it.
     void ShowFramePicture(const QByteArray& path);
+    void ShowContextMenu(const QPoint& at);
+    // A failed build or measure, in the words the user sees: the message,
+    // with the file and place of the entry it is about.
+    QString FailureText(const BuildResult& result) const;
+    // A failed build: the entry it is about selected and marked, the
+    // message in a box and in the status line.
+    void ShowFailure(const BuildResult& result);
     void MakeAnimation();
     // Builds the animation into a private temporary folder and plays it.
     void PreviewAnimation();
@@ -96,17 +129,52 @@ private:
     UserPrompts& prompts_;
     QString help_path_;
     QSettings& settings_;
-    WindowControls controls_{};
-    QLabel* frame_picture_ = nullptr;
-    QPushButton* add_frames_ = nullptr;
+    FrameListModel frames_;
+
+    QListView* list_ = nullptr;
     QPushButton* remove_frame_ = nullptr;
     QPushButton* clear_all_ = nullptr;
+    QPushButton* add_frames_ = nullptr;
+    QPushButton* sort_by_name_ = nullptr;
+    QPushButton* undo_ = nullptr;
+    QPushButton* redo_ = nullptr;
+    QLabel* frame_name_ = nullptr;
+    QLabel* frame_info_ = nullptr;
+    QLabel* frame_images_ = nullptr;
+    QLabel* frame_picture_ = nullptr;
+    DelaySpinBox* delay_ = nullptr;
+    QLabel* delay_hint_ = nullptr;
+    QPushButton* set_delay_ = nullptr;
+    QPushButton* set_all_delays_ = nullptr;
+    QSpinBox* scale_percent_ = nullptr;
+    QPushButton* scale_delays_ = nullptr;
+    QComboBox* loop_ = nullptr;
+    QSpinBox* plays_ = nullptr;
+    QLabel* plays_meaning_ = nullptr;
+    QComboBox* play_order_ = nullptr;
+    QCheckBox* center_ = nullptr;
+    QComboBox* size_limit_ = nullptr;
+    QDoubleSpinBox* custom_limit_ = nullptr;
     QPushButton* make_gif_ = nullptr;
     QPushButton* preview_ = nullptr;
     QPushButton* web_ = nullptr;
     QPushButton* help_ = nullptr;
-    // The last press in the list fell on the entry already selected.
+    QStatusBar* status_line_ = nullptr;
+    QLabel* plan_summary_ = nullptr;
+    QAction* first_image_only_ = nullptr;
+    QAction* own_delays_ = nullptr;
+    QAction* set_delay_action_ = nullptr;
+    QAction* undo_action_ = nullptr;
+    QAction* redo_action_ = nullptr;
+
+    // The entry the info panel shows, followed through moves; invalid for
+    // none.
+    QPersistentModelIndex shown_;
+    // A failure is being shown: selecting its entry adds no second box.
+    bool showing_failure_ = false;
+    // The last press in the list fell on an entry already selected.
     bool press_on_selected_ = false;
+    bool restored_geometry_ = false;
 };
 
 #endif  // ZORVANE_QT_MAIN_WINDOW_H

@@ -27,11 +27,16 @@ constexpr int kLeastLength = 160;
 }  // namespace
 
 PreviewDialog::PreviewDialog(const QString& path, QWidget* owner)
-    : QDialog(owner), movie_(new QMovie(path, QByteArray(kGifFormat), this)), screen_(new QLabel(this)) {
+    : QDialog(owner),
+      movie_(new QMovie(path, QByteArray(kGifFormat), this)),
+      screen_(new QLabel(this)),
+      frame_number_(new QLabel(this)) {
     setObjectName(QStringLiteral("preview"));
     setWindowTitle(QString::fromUtf8(ZORVANE_QT_PREVIEW_TITLE));
     screen_->setObjectName(QStringLiteral("previewScreen"));
     screen_->setAlignment(Qt::AlignCenter);
+    frame_number_->setObjectName(QStringLiteral("previewFrame"));
+    frame_number_->setAlignment(Qt::AlignCenter);
 
     // The animation's logical screen, scaled to suit the display.
     const QSize natural = QImageReader(path, QByteArray(kGifFormat)).size();
@@ -59,6 +64,7 @@ PreviewDialog::PreviewDialog(const QString& path, QWidget* owner)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(screen_, 1);
+    layout->addWidget(frame_number_);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     movie_->start();
@@ -67,6 +73,8 @@ PreviewDialog::PreviewDialog(const QString& path, QWidget* owner)
 void PreviewDialog::ShowFrame() {
     const QImage frame = movie_->currentImage();
     if (frame.isNull()) return;
+    frame_number_->setText(
+        QString::fromUtf8(ZORVANE_QT_PREVIEW_FRAME).arg(movie_->currentFrameNumber() + 1).arg(movie_->frameCount()));
     if (!shown_size_.isValid() || frame.size() == shown_size_) {
         screen_->setPixmap(QPixmap::fromImage(frame));
         return;

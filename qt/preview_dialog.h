@@ -1,7 +1,9 @@
 // The preview: a small window that plays an animated GIF with Qt's own GIF
-// reader, as written, until it is closed. "Play Again" starts it over (an
-// animation that does not loop stops on its last frame). A small animation is
-// shown enlarged, one too large for the display scaled down.
+// reader, as written (every frame with its own delay, as often as it says),
+// until it is closed, and tells which frame it shows: "frame 3 of 12". "Play
+// Again" starts it over (an animation that plays a number of times stops on
+// its last frame). A small animation is shown enlarged, one too large for the
+// display scaled down.
 #ifndef ZORVANE_QT_PREVIEW_DIALOG_H
 #define ZORVANE_QT_PREVIEW_DIALOG_H
 
@@ -30,6 +32,7 @@ private:
 
     QMovie* movie_;
     QLabel* screen_;
+    QLabel* frame_number_;
     QSize shown_size_;  // invalid when the file's size is unknown
 };
 

@@ -1,7 +1,7 @@
 // What the user reads in the main window, and where its controls stand: the
-// texts, the layout in dialog units and the messages of the window's own
-// buttons. The resource script (res/zorvane.rc), the Windows dialog (app/) and
-// the Linux window (qt/) all take them from here.
+// texts, the Windows dialog's layout in dialog units and the messages of the
+// window's own buttons. The resource script (res/zorvane.rc), the Windows
+// dialog (win/) and the Linux window (qt/) all take them from here.
 //
 // Plain macros only: the resource compiler reads this file too. Texts are
 // string literals (adjacent literals join, in the resource script as in C++);
@@ -78,43 +78,171 @@
 
 // ---------------------------------------------------------------------------
 // Linux window only. The Windows dialog and the resource script use nothing
-// below. The Linux window is wider and taller: the frame list gains a button
-// for adding files, the info panel a picture of the selected frame and the
-// bottom row a preview; controls not named here keep the places given above.
-#define ZORVANE_QT_DIALOG_WIDTH 305
-#define ZORVANE_QT_DIALOG_HEIGHT 155
-
-#define ZORVANE_QT_RECT_FRAMES_GROUP 7, 7, 109, 108
+// below. The Linux window is laid out by Qt's layouts, so it grows with its
+// texts, fonts and the screen's scale; it is an editor of the animation: the
+// frame list gains tools for adding, ordering and undoing, each entry its own
+// delay, the options how often and in which order it plays, and a status line
+// tells what will be written.
 #define ZORVANE_QT_TEXT_ADD_FRAMES "Add Frames\u2026"
-#define ZORVANE_QT_RECT_ADD_FRAMES 10, 96, 102, 14
-#define ZORVANE_QT_RECT_INFO_GROUP 119, 7, 179, 62
-#define ZORVANE_QT_RECT_FRAME_PICTURE 226, 15, 66, 50
-#define ZORVANE_QT_RECT_OPTIONS_GROUP 119, 71, 179, 44
-#define ZORVANE_QT_RECT_LOOP 127, 84, 79, 10
-#define ZORVANE_QT_RECT_DELAY_LABEL 127, 98, 41, 8
-#define ZORVANE_QT_RECT_DELAY 169, 96, 37, 12
-#define ZORVANE_QT_RECT_DELAY_UNIT 213, 98, 8, 8
-#define ZORVANE_QT_RECT_MAKE_GIF 7, 124, 76, 24
+#define ZORVANE_QT_TEXT_SORT_BY_NAME "Sort by &Name"
+#define ZORVANE_QT_TEXT_UNDO "&Undo"
+#define ZORVANE_QT_TEXT_REDO "&Redo"
 #define ZORVANE_QT_TEXT_PREVIEW "Preview"
-#define ZORVANE_QT_RECT_PREVIEW 86, 124, 50, 24
-#define ZORVANE_QT_RECT_NOTICE 144, 132, 87, 16
-#define ZORVANE_QT_RECT_WEB 239, 124, 26, 24
-#define ZORVANE_QT_RECT_HELP 272, 124, 26, 24
+// Labels carry the letter that, with Alt, moves to their field.
+#define ZORVANE_QT_TEXT_DELAY_LABEL "Frame &delay:"
+#define ZORVANE_QT_TEXT_SET_DELAY "Set Selected"
+#define ZORVANE_QT_TEXT_SET_ALL_DELAYS "Set All"
+#define ZORVANE_QT_TEXT_SCALE_LABEL "S&cale all delays:"
+#define ZORVANE_QT_TEXT_SCALE_UNIT "%"
+#define ZORVANE_QT_TEXT_SCALE "Scale"
+#define ZORVANE_QT_TEXT_LOOP_LABEL "&Loop animation:"
+#define ZORVANE_QT_TEXT_LOOP_FOREVER "Forever"
+#define ZORVANE_QT_TEXT_LOOP_TIMES "A number of times"
+#define ZORVANE_QT_TEXT_PLAYS_ONCE "plays once, then stays on its last frame"
+// %1: the number of plays, 2 or more.
+#define ZORVANE_QT_TEXT_PLAYS_TIMES "plays %1 times, then stays on its last frame"
+#define ZORVANE_QT_TEXT_PLAYS_FOREVER "plays again and again, without end"
+#define ZORVANE_QT_TEXT_ORDER_LABEL "Play &order:"
+#define ZORVANE_QT_TEXT_ORDER_FORWARD "Forward"
+#define ZORVANE_QT_TEXT_ORDER_REVERSE "Reverse"
+#define ZORVANE_QT_TEXT_ORDER_BOUNCE "Bounce (forward, then back)"
+#define ZORVANE_QT_TEXT_CENTER "C&enter smaller frames"
+#define ZORVANE_QT_TEXT_LIMIT_LABEL "Si&ze limit:"
+#define ZORVANE_QT_TEXT_LIMIT_NONE "None"
+#define ZORVANE_QT_TEXT_LIMIT_CUSTOM "Custom"
+#define ZORVANE_QT_TEXT_LIMIT_UNIT "MB"
+#define ZORVANE_QT_TEXT_IMAGES_LABEL "Images:"
+#define ZORVANE_QT_TEXT_DELAY_HINT "Browsers play 0 and 1 as 10 cs"
 
-// Key hints in the buttons' tooltips.
+// The list's context menu.
+#define ZORVANE_QT_TEXT_FIRST_IMAGE_ONLY "First Image Only"
+#define ZORVANE_QT_TEXT_OWN_DELAYS "Keep Own Delays"
+#define ZORVANE_QT_TEXT_SET_DELAY_MENU "Set Delay of Selected"
+
+// How an entry reads in the list: its parts. %1: a number of images, a
+// delay or a duration ("1.20 s").
+#define ZORVANE_QT_ENTRY_IMAGES "%1 images"
+#define ZORVANE_QT_ENTRY_FIRST_OF "first of %1 images"
+#define ZORVANE_QT_ENTRY_OWN_DELAYS "own delays, %1"
+#define ZORVANE_QT_ENTRY_OWN_DELAY "own delay, %1 cs"
+#define ZORVANE_QT_ENTRY_DELAY "%1 cs"
+#define ZORVANE_QT_ENTRY_DELAY_EACH "%1 cs each"
+#define ZORVANE_QT_ENTRY_PLAYS_AS_10 "plays as 10 cs"
+#define ZORVANE_QT_ENTRY_SEPARATOR " \u00b7 "
+// The info panel's line of images. %1: their number; %2: their duration.
+#define ZORVANE_QT_INFO_IMAGES "%1, %2"
+
+// The status line. %1 frames, %2 duration, %3 x %4 screen, %5 bytes.
+#define ZORVANE_QT_STATUS_SUMMARY "%1 frames \u00b7 %2 \u00b7 %3 x %4 \u00b7 %5 bytes"
+#define ZORVANE_QT_STATUS_ONE_FRAME "%1 frame \u00b7 %2 \u00b7 %3 x %4 \u00b7 %5 bytes"
+#define ZORVANE_QT_STATUS_EMPTY "No frames yet"
+// %1: the limit ("5 MB").
+#define ZORVANE_QT_STATUS_OVER_LIMIT " \u2014 over the %1 limit"
+// %1: the path written; %2: its size in bytes.
+#define ZORVANE_QT_STATUS_SAVED "Saved %1 (%2 bytes)"
+// A failure about one entry. %1: its file name; %2: its place; %3: the
+// number of entries; %4: the message.
+#define ZORVANE_QT_MSG_ENTRY_FAILED "%1 (entry %2 of %3): %4"
+
+// Tooltips, with the keys that do the same.
 #define ZORVANE_QT_TIP_ADD_FRAMES "Add GIF files to the end of the list (Ctrl+O)"
-#define ZORVANE_QT_TIP_FRAME_LIST "Drag an entry, or press Alt+Up or Alt+Down, to move it; Delete removes it"
+#define ZORVANE_QT_TIP_FRAME_LIST                                                                    \
+    "Drag entries, or press Alt+Up or Alt+Down, to move them; Delete removes them; right-click for " \
+    "more"
+#define ZORVANE_QT_TIP_REMOVE_FRAME "Remove the selected entries (Delete)"
+#define ZORVANE_QT_TIP_CLEAR_ALL "Empty the list (Undo brings it back)"
+#define ZORVANE_QT_TIP_SORT_BY_NAME "Sort the list by file name, numbers by their value: frame2 before frame10"
+#define ZORVANE_QT_TIP_UNDO "Undo the last change to the list or its settings (Ctrl+Z)"
+#define ZORVANE_QT_TIP_REDO "Redo what was undone (Ctrl+Shift+Z)"
+#define ZORVANE_QT_TIP_DELAY                                                                         \
+    "Delay in hundredths of a second (cs), 0 to 65535; 100 is one second. New frames get it; Enter " \
+    "gives it to the selected entries"
+#define ZORVANE_QT_TIP_SET_DELAY "Give the selected entries this delay (Enter in the delay field)"
+#define ZORVANE_QT_TIP_SET_ALL_DELAYS "Give every entry this delay, animated ones too"
+#define ZORVANE_QT_TIP_SCALE "Percent of the delays now given; entries that keep their own delays are not changed"
+#define ZORVANE_QT_TIP_LOOP "Whether the animation repeats without end or plays a number of times"
+#define ZORVANE_QT_TIP_PLAYS "How many times the animation plays, 1 to 65536"
+#define ZORVANE_QT_TIP_ORDER \
+    "Reverse plays the frames backwards, Bounce forwards and then back (the two ends are not repeated)"
+#define ZORVANE_QT_TIP_CENTER "Place each frame smaller than the animation in its middle"
+#define ZORVANE_QT_TIP_LIMIT "Show the size in red when the file would be larger (1 MB is 1,000,000 bytes)"
 #define ZORVANE_QT_TIP_MAKE_GIF "Save the animation (Ctrl+S)"
 #define ZORVANE_QT_TIP_PREVIEW "Play the animation as it would be saved"
+#define ZORVANE_QT_TIP_WEB "Open the Zorvane home page"
+#define ZORVANE_QT_TIP_HELP "Open the help page (F1)"
 
 // The Add Frames window: GIF files shown first, any file selectable.
 #define ZORVANE_QT_OPEN_TITLE "Add Frames"
 #define ZORVANE_QT_ALL_FILES_FILTER_NAME "All Files (*)"
 
-// The preview window.
+// The preview window. %1: the frame shown; %2: their number.
 #define ZORVANE_QT_PREVIEW_TITLE ZORVANE_QT_TEXT_PREVIEW
 #define ZORVANE_QT_TEXT_PLAY_AGAIN "Play Again"
+#define ZORVANE_QT_PREVIEW_FRAME "frame %1 of %2"
 #define ZORVANE_QT_MSG_PREVIEW_FOLDER "Could not create a temporary folder for the preview."
 #define ZORVANE_QT_MSG_PREVIEW_UNREADABLE "The preview could not be played."
+
+// The names of the steps Undo and Redo take back and do again.
+#define ZORVANE_QT_UNDO_ADD "Add Frames"
+#define ZORVANE_QT_UNDO_REMOVE "Remove Frame"
+#define ZORVANE_QT_UNDO_CLEAR "Clear All"
+#define ZORVANE_QT_UNDO_MOVE "Move"
+#define ZORVANE_QT_UNDO_SORT "Sort by Name"
+#define ZORVANE_QT_UNDO_DELAY "Set Delay"
+#define ZORVANE_QT_UNDO_SCALE "Scale Delays"
+#define ZORVANE_QT_UNDO_OWN_DELAYS ZORVANE_QT_TEXT_OWN_DELAYS
+#define ZORVANE_QT_UNDO_IMAGES "Images Taken"
+#define ZORVANE_QT_UNDO_OPTIONS "Options"
+
+// ---------------------------------------------------------------------------
+// Web page only (web/). The page takes these, with the texts above that fit
+// (the Linux window's options among them), through web/page_texts.cpp, which writes them into page-texts.js at build
+// time. The help text of the page is in web/index.html.
+#define ZORVANE_WEB_TAGLINE "Make one animated GIF from GIF files, in your browser. Nothing leaves this page."
+#define ZORVANE_WEB_DROP_HINT "Drop GIF files anywhere on this page, or"
+#define ZORVANE_WEB_ADD_FILES "Choose GIF files\u2026"
+#define ZORVANE_WEB_EMPTY_LIST "No frames yet."
+#define ZORVANE_WEB_LIST_TIP "Drag an entry, or press Alt+Up or Alt+Down, to move it; Delete removes it"
+#define ZORVANE_WEB_SORT "Sort by name"
+#define ZORVANE_WEB_REMOVE_MARKED "Remove unusable files"
+#define ZORVANE_WEB_SELECT "Select"
+#define ZORVANE_WEB_ALL_FRAMES "All frames"
+#define ZORVANE_WEB_OWN_DELAYS "own"
+#define ZORVANE_WEB_DELAY_UNIT "hundredths of a second"
+#define ZORVANE_WEB_DEFAULT_DELAY "Delay of new frames:"
+#define ZORVANE_WEB_SET_DELAY "Set delay of selected"
+#define ZORVANE_WEB_SELECT_ALL "Select all"
+#define ZORVANE_WEB_PLAYS "Plays:"
+#define ZORVANE_WEB_PLAYS_TIMES "times"
+#define ZORVANE_WEB_ORDER "Order:"
+#define ZORVANE_WEB_CENTER "Center smaller frames"
+#define ZORVANE_WEB_SIZE_LIMIT "Size limit:"
+#define ZORVANE_WEB_DURATION "Duration:"
+#define ZORVANE_WEB_OUTPUT_SIZE "Output size:"
+#define ZORVANE_WEB_FRAMES "Frames:"
+#define ZORVANE_WEB_BYTES "bytes"
+#define ZORVANE_WEB_SECONDS "s"
+#define ZORVANE_WEB_OVER_LIMIT "Over the size limit."
+#define ZORVANE_WEB_DELAY_HINT "Browsers play a delay of 0 or 1 as 10 hundredths of a second."
+#define ZORVANE_WEB_FILE_NAME "File name:"
+#define ZORVANE_WEB_DEFAULT_NAME "animation.gif"
+#define ZORVANE_WEB_DOWNLOAD "Download"
+#define ZORVANE_WEB_HELP "Help"
+#define ZORVANE_WEB_BUILDING "Building\u2026"
+#define ZORVANE_WEB_CHECKING "Checking\u2026"
+#define ZORVANE_WEB_LOADING "Starting\u2026"
+#define ZORVANE_WEB_UNUSABLE "This file cannot be used:"
+#define ZORVANE_WEB_MSG_MARKED "These files cannot be used; remove them first:"
+#define ZORVANE_WEB_MSG_NO_FRAMES "Add GIF files first."
+#define ZORVANE_WEB_MSG_ENTRY "Entry %1 (%2):"
+#define ZORVANE_WEB_MSG_FAILED "The page could not run: %1"
+#define ZORVANE_WEB_MSG_NO_WORKER "this browser could not start the page's worker."
+#define ZORVANE_WEB_MSG_EMPTY "The file is empty."
+#define ZORVANE_WEB_MSG_UNREADABLE "The browser could not read this file."
+#define ZORVANE_WEB_MSG_PLAYS "Plays must be a whole number from 1 to 65536."
+#define ZORVANE_WEB_MSG_INCOMPLETE "The animation came out incomplete, so there is nothing to download."
+#define ZORVANE_WEB_RESULT "Result"
+#define ZORVANE_WEB_IMAGES_ONE "1 image"
+#define ZORVANE_WEB_IMAGES_MANY "%1 images"
 
 #endif  // ZORVANE_RES_UI_TEXTS_H

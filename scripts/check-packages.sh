@@ -6,13 +6,14 @@
 #
 # deb: lintian (no errors), the control fields, the file list with owners and modes, the dependencies resolved
 # by `apt-get install --simulate`, then the unpacked tree: its programs run, their libraries found, the menu
-# entry valid, the manual pages without warnings and found by name. Nothing is installed.
+# entries valid, the web page naming this version, the manual pages without warnings and found by name.
+# Nothing is installed.
 # With --install, or when CI=true: also installed with apt-get as a user would (root or sudo), the installed
-# programs, menu entry and manual pages checked the same way, and removed again with every package that the
-# installation pulled in. Without root or sudo that part FAILS. A zorvane package that was on the machine
-# before is left alone: that part is then skipped, and says so.
-# zip: the file list, both programs PE32 (zorvane-cli.exe a console program), the static checks of Zorvane.exe
-# on the packed copy, the texts with Windows line ends.
+# programs, menu entries, web page and manual pages checked the same way, and removed again with every package
+# that the installation pulled in. Without root or sudo that part FAILS. A zorvane package that was on the
+# machine before is left alone: that part is then skipped, and says so.
+# zip: the file list (the web page under web\ included), both programs PE32 (zorvane-cli.exe a console program),
+# the static checks of Zorvane.exe on the packed copy, the texts with Windows line ends.
 # Needs: cmake, lintian, dpkg-dev, desktop-file-utils, man-db, apt (deb); unzip, file, python3,
 # binutils-mingw-w64 (zip). Exits non-zero on any failure.
 set -euo pipefail
@@ -80,6 +81,7 @@ check_deb() {
     same_lines "file list" "$(sort <<'EOF'
 usr/bin/zorvane
 usr/bin/zorvane-cli
+usr/share/applications/zorvane-web.desktop
 usr/share/applications/zorvane.desktop
 usr/share/doc/zorvane/changelog.gz
 usr/share/doc/zorvane/copyright
@@ -89,6 +91,11 @@ usr/share/icons/hicolor/32x32/apps/zorvane.png
 usr/share/icons/hicolor/48x48/apps/zorvane.png
 usr/share/man/man1/zorvane-cli.1.gz
 usr/share/man/man1/zorvane.1.gz
+usr/share/zorvane/web/app.js
+usr/share/zorvane/web/index.html
+usr/share/zorvane/web/page-texts.js
+usr/share/zorvane/web/style.css
+usr/share/zorvane/web/zorvane-worker.js
 usr/share/zorvane/zorvane-help.html
 EOF
 )" "$files"
@@ -157,7 +164,8 @@ install_and_remove() {
     "${apt[@]}" purge zorvane $added || fail "apt-get purge"
     remaining=$(comm -13 <(echo "$before") <(installed_packages) | grep -x -e zorvane -e "${added:-zorvane}" || true)
     if [ -z "$remaining" ]; then echo "removed: zorvane ${added}"; else fail "still installed after the removal: $remaining"; fi
-    for gone in /usr/bin/zorvane /usr/bin/zorvane-cli /usr/share/applications/zorvane.desktop /usr/share/doc/zorvane; do
+    for gone in /usr/bin/zorvane /usr/bin/zorvane-cli /usr/share/applications/zorvane.desktop \
+        /usr/share/applications/zorvane-web.desktop /usr/share/zorvane /usr/share/doc/zorvane; do
         [ ! -e "$gone" ] || fail "$gone is still there after the removal"
     done
 }
@@ -186,8 +194,15 @@ check_programs() {
         if ldd "$program" | grep 'not found'; then fail "$program misses libraries"; else echo "$program: every library found"; fi
     done
 
-    echo "== desktop-file-validate $root/usr/share/applications/zorvane.desktop"
-    if desktop-file-validate "$root/usr/share/applications/zorvane.desktop"; then echo "valid"; else fail "desktop-file-validate"; fi
+    for entry in zorvane zorvane-web; do
+        echo "== desktop-file-validate $root/usr/share/applications/$entry.desktop"
+        if desktop-file-validate "$root/usr/share/applications/$entry.desktop"; then echo "valid"; else fail "desktop-file-validate $entry.desktop"; fi
+    done
+    # The menu entry "Zorvane (web page)" opens the installed page, which names this version.
+    grep -qx 'Exec=xdg-open /usr/share/zorvane/web/index.html' "$root/usr/share/applications/zorvane-web.desktop" ||
+        fail "zorvane-web.desktop does not open /usr/share/zorvane/web/index.html"
+    grep -q "version: \"$version\"" "$root/usr/share/zorvane/web/page-texts.js" ||
+        fail "the packaged web page does not name version $version"
 
     echo "== manual pages"
     local manpath=$root/usr/share/man
@@ -217,7 +232,8 @@ check_zip() {
     echo "== unzip -l $zip"
     unzip -l "$zip"
     same_lines "file list" "$(printf '%s\n' "$name/LICENSE.txt" "$name/README.txt" "$name/Zorvane.exe" \
-        "$name/help.chm" "$name/zorvane-cli.exe" | sort)" "$(unzip -Z1 "$zip" | grep -v '/$' | sort)"
+        "$name/help.chm" "$name/zorvane-cli.exe" "$name/web/index.html" "$name/web/style.css" "$name/web/app.js" \
+        "$name/web/page-texts.js" "$name/web/zorvane-worker.js" | sort)" "$(unzip -Z1 "$zip" | grep -v '/$' | sort)"
 
     work=$(mktemp -d)
     unzip -q "$zip" -d "$work"
@@ -228,6 +244,8 @@ check_zip() {
     done
     cmp <(tr -d '\r' <"$work/$name/LICENSE.txt") LICENSE || fail "LICENSE.txt is not the licence"
     grep -q "Zorvane $version for Windows" "$work/$name/README.txt" || fail "README.txt does not name version $version"
+    grep -q 'web\\index.html' "$work/$name/README.txt" || fail "README.txt does not mention web\\index.html"
+    grep -q "version: \"$version\"" "$work/$name/web/page-texts.js" || fail "web\\page-texts.js does not name version $version"
 
     echo "== the packed programs: PE32, system DLLs only; Zorvane.exe's static checks (a GUI program)"
     python3 tests/win/check_exe.py --format pe32 --subsystem console "$work/$name/zorvane-cli.exe" ||

@@ -4,9 +4,12 @@
 #   scripts/install-deps.sh run          what ./run.sh needs (native build of the command line)
 #   scripts/install-deps.sh gui          what ./run.sh gui needs (the Qt desktop program)
 #   scripts/install-deps.sh fuzz         what ./fuzz.sh needs (clang, libFuzzer, giflib)
+#   scripts/install-deps.sh web          what ./run.sh web and the browser checks need (Emscripten,
+#                                        Chromium, Node.js and npm; tests/web's npm packages come from
+#                                        scripts/web-deps.sh)
 #   scripts/install-deps.sh test         what ./test.sh needs (tests, sanitizers, fuzzing, peer GIF tools,
-#                                        both Windows builds and Wine, the Qt program, the packages
-#                                        and their checks)
+#                                        both Windows builds and Wine, the Qt program, the web page in
+#                                        Chromium, the packages and their checks)
 #   scripts/install-deps.sh PACKAGE...   exactly these packages
 #
 # Runs apt-get as root, or through sudo when not root. `apt-get update` runs only when something is missing.
@@ -21,24 +24,31 @@ test_packages=("${run_packages[@]}"
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix)  # Windows builds (posix threads, for GoogleTest)
 fuzz_packages=("${run_packages[@]}"
     clang libclang-rt-dev libgif-dev) # libFuzzer targets and their giflib checks
+web_packages=(cmake ninja-build
+    emscripten                        # the web page's build (WebAssembly)
+    chromium nodejs                   # its checks in a real browser, driven from Node.js
+    python3)                          # ./run.sh web's static server
 gui_packages=("${run_packages[@]}"
     qt6-base-dev fonts-dejavu-core    # the Linux desktop program
     xdg-utils)                        # its help and home-page buttons
 test_packages+=(
     qt6-base-dev fonts-dejavu-core xvfb xauth xdotool        # the Qt program, its tests, screenshot and drive
+    dbus at-spi2-core gir1.2-atspi-2.0 python3-gi python3-pil  # the drive reads the window as a screen reader
     wine64 fonts-wine fp-utils python3                       # the Windows program under Wine, help.chm
     "${fuzz_packages[@]}" valgrind)                          # fuzzing, memory checks
 test_packages+=(
     dpkg-dev lintian fakeroot desktop-file-utils man-db groff-base   # the .deb: shlibdeps, checks, pages
     zip unzip file)                                                # the Windows zip and its checks
+test_packages+=("${web_packages[@]}")                              # the web page and its browser checks
 
 case "${1:-}" in
     run) packages=("${run_packages[@]}") ;;
     gui) packages=("${gui_packages[@]}") ;;
     fuzz) packages=("${fuzz_packages[@]}") ;;
+    web) packages=("${web_packages[@]}") ;;
     test) packages=("${test_packages[@]}") ;;
     "" | -h | --help)
-        sed -n '2,11s/^# \{0,1\}//p' "$0"
+        sed -n '2,14s/^# \{0,1\}//p' "$0"
         [ -n "${1:-}" ] && exit 0 || exit 2
         ;;
     *) packages=("$@") ;;

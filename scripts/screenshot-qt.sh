@@ -1,13 +1,15 @@
 #!/bin/sh
-# Takes pictures of the Linux desktop window on a virtual X display: the
-# first three sample frames dropped on it, the second selected with its
-# picture; and the preview of those frames.
+# Takes pictures of the Linux desktop window on a virtual X display: an
+# animation (made by gifsicle from three samples) and two single samples
+# dropped on it and edited as the README tells (the second entry held for 50
+# hundredths, three plays, sorted by name, the second entry selected with its
+# picture); and the preview of those frames.
 #
 #   scripts/screenshot-qt.sh [BUILD_DIR]   (default: build)
 #
 # Writes BUILD_DIR/zorvane-linux.png and BUILD_DIR/zorvane-linux-preview.png.
-# Needs xvfb-run (packages xvfb, xauth) and a configured build with testing on
-# (the default).
+# Needs xvfb-run (packages xvfb, xauth), gifsicle and a configured build with
+# testing on (the default).
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,12 +27,17 @@ if ! command -v xvfb-run >/dev/null 2>&1; then
     exit 1
 fi
 
-set -- "$root"/samples/*.gif
-if [ "$#" -lt 3 ] || [ ! -f "$3" ]; then
-    echo "screenshot-qt: need three GIF files in $root/samples" >&2
+if ! command -v gifsicle >/dev/null 2>&1; then
+    echo "screenshot-qt: gifsicle not found (apt-get install gifsicle)" >&2
     exit 1
 fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+gifsicle -d 20 "$root/samples/03-yellow.gif" -d 30 "$root/samples/05-blue.gif" \
+    -d 40 "$root/samples/06-purple.gif" --loopcount=forever >"$work/frame10.gif"
+cp "$root/samples/02-orange.gif" "$work/frame2.gif"
+cp "$root/samples/01-red.gif" "$work/frame1.gif"
 
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
-    "$tool" "$output" "$preview" "$1" "$2" "$3"
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x900x24 -nolisten tcp" \
+    "$tool" "$output" "$preview" "$work/frame10.gif" "$work/frame2.gif" "$work/frame1.gif"
 echo "screenshot-qt: wrote $output and $preview"

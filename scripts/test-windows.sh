@@ -26,13 +26,13 @@ fail() {
     status=1
 }
 
-for need in "$build32/app/Zorvane.exe" "$build64/tests/win/zorvane_dialog_tests.exe" "$build64/app/help.chm"; do
+for need in "$build32/win/Zorvane.exe" "$build64/tests/win/zorvane_dialog_tests.exe" "$build64/win/help.chm"; do
     [ -f "$need" ] || { echo "test-windows: missing $need (build both Windows folders first)" >&2; exit 2; }
 done
 
 # ---- static checks of the 32-bit program ------------------------------------------
-echo "== static checks: $build32/app/Zorvane.exe"
-python3 tests/win/check_exe.py "$build32/app/Zorvane.exe" "$build32/app/help.chm" || fail "static checks"
+echo "== static checks: $build32/win/Zorvane.exe"
+python3 tests/win/check_exe.py "$build32/win/Zorvane.exe" "$build32/win/help.chm" || fail "static checks"
 
 # ---- the dialog under Wine ----------------------------------------------------------
 wine=/usr/lib/wine/wine64
@@ -105,22 +105,25 @@ fi
 
 # ---- zorvane-cli.exe: wildcards in frame arguments (begin) --------------------------
 # cmd.exe passes * and ? through; the program expands them itself, each pattern's
-# matches sorted naturally (x9 before x10, case ignored), folders skipped. Checked with giflib.
+# matches sorted naturally (x9 before x10, case ignored, whatever order the folder
+# lists them in), folders skipped; a pattern may be written with / or \. Checked with
+# giflib.
 echo "== zorvane-cli.exe wildcards under Wine"
 cli_exe=$build64/zorvane-cli.exe
 cli_work=$work/cli-wildcards
 rm -rf "$cli_work"
 mkdir -p "$cli_work/frames/d.gif" # a folder the patterns match and must skip
-cp samples/01-red.gif "$cli_work/frames/a.gif"
-cp samples/02-orange.gif "$cli_work/frames/B.gif"
-cp samples/03-yellow.gif "$cli_work/frames/c.gif"
-cp samples/04-green.gif "$cli_work/frames/c.txt"
+# Created against the order they are taken in.
 cp samples/05-blue.gif "$cli_work/frames/x10.gif"
 cp samples/06-purple.gif "$cli_work/frames/x9.gif"
+cp samples/03-yellow.gif "$cli_work/frames/c.gif"
+cp samples/04-green.gif "$cli_work/frames/c.txt"
+cp samples/02-orange.gif "$cli_work/frames/B.gif"
+cp samples/01-red.gif "$cli_work/frames/a.gif"
 frames_win=$(to_windows "$cli_work/frames")
 if [ ! -f "$cli_exe" ]; then
     fail "missing $cli_exe"
-elif "$wine" "$cli_exe" make -o "$(to_windows "$cli_work/out.gif")" -d 7 "$frames_win\\*.gif" "$frames_win\\?.gif" \
+elif (cd "$cli_work" && "$wine" "$cli_exe" make -o out.gif -d 7 "$frames_win\\*.gif" "frames/?.gif") \
     >"$cli_work/make.log" 2>&1; then
     f=$cli_work/frames
     printf '%s\t7\t=0\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$cli_work/out.gif" "$f/a.gif" "$f/B.gif" "$f/c.gif" \
@@ -140,6 +143,31 @@ else
     cat "$cli_work/none.log"
     fail "zorvane-cli.exe: a pattern matching nothing (exit $rc)"
 fi
+# info goes on after a pattern matching nothing, and ends with 1.
+rc=0
+"$wine" "$cli_exe" info "$frames_win\\*.png" "$frames_win\\a.gif" >"$cli_work/info.log" 2>&1 || rc=$?
+if [ $rc = 1 ] && grep -qF "zorvane-cli: $frames_win\\*.png: no file matches this pattern" "$cli_work/info.log" &&
+    grep -qF "$frames_win\\a.gif: " "$cli_work/info.log"; then
+    echo "zorvane-cli.exe: info with a pattern matching nothing: exit 1 with its message: ok"
+else
+    cat "$cli_work/info.log"
+    fail "zorvane-cli.exe: info with a pattern matching nothing (exit $rc)"
+fi
+# Devices are no frames: refused as a file that cannot be opened, nothing written.
+# NUL opens and is then refused for not being a disk file; CON, with no console
+# under Wine, does not open at all.
+for device in NUL CON; do
+    rc=0
+    "$wine" "$cli_exe" make -o "$(to_windows "$cli_work/device.gif")" "$device" "$frames_win\\a.gif" \
+        </dev/null >"$cli_work/device.log" 2>&1 || rc=$?
+    if [ $rc = 1 ] && grep -qF "zorvane-cli: $device (frame 1 of 2): Could not open file. GIF creation aborted." \
+        "$cli_work/device.log" && [ ! -e "$cli_work/device.gif" ]; then
+        echo "zorvane-cli.exe: $device as a frame: refused: ok"
+    else
+        cat "$cli_work/device.log"
+        fail "zorvane-cli.exe: $device as a frame (exit $rc)"
+    fi
+done
 # ---- zorvane-cli.exe: wildcards in frame arguments (end) ----------------------------
 
 # ---- screenshot ---------------------------------------------------------------------

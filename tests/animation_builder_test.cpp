@@ -3,6 +3,7 @@
 // and every failure path.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "file_io_fault.h"
 #include "gif/build_plan.h"
 #include "giflib_support.h"
+#include "platform/file_io.h"
 #include "test_support.h"
 
 namespace {
@@ -100,15 +102,6 @@ void ExpectWellFormed(const std::string& path, size_t images) {
     DecodedGif walked;
     EXPECT_TRUE(WalkGifRecords(path, &walked)) << GiflibErrorText(walked.error);
     EXPECT_EQ(walked.images.size(), images);
-}
-
-std::set<std::string> Listing(const std::string& folder) {
-    std::set<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* entry = readdir(dir)) names.insert(entry->d_name);
-        closedir(dir);
-    }
-    return names;
 }
 
 InputFrame Placed(uint16_t screen_width, uint16_t screen_height, uint16_t left, uint16_t top, uint16_t width,
@@ -290,6 +283,27 @@ TEST(BuildOutputTest, OutputThatIsAFrameIsRefused) {
         EXPECT_TRUE(recorder.entries_started.empty());
         EXPECT_EQ(ReadFileBytes(frames[1]), frame_bytes);
         EXPECT_EQ(Listing(dir.path()), listing);
+    }
+}
+
+// Two files are one only on one volume: the same index on another volume is
+// another file, which an output may replace.
+TEST(BuildOutputTest, FileIdentityHoldsTheVolume) {
+    TempDir dir;
+    const std::string a = dir.Write("a.gif", SimpleGif(2, 2)), link_path = dir.File("link.gif");
+    ASSERT_EQ(link(a.c_str(), link_path.c_str()), 0);
+    FileIdentity identity, linked;
+    ASSERT_TRUE(FileIdentityOf(a.c_str(), &identity));
+    ASSERT_TRUE(FileIdentityOf(link_path.c_str(), &linked));
+    EXPECT_TRUE(SameFileIdentity(identity, linked));
+    struct stat info;
+    ASSERT_EQ(stat(a.c_str(), &info), 0);
+    EXPECT_EQ(identity.volume, static_cast<uint64_t>(info.st_dev));
+    EXPECT_EQ(identity.index_low, static_cast<uint64_t>(info.st_ino));
+    for (uint64_t FileIdentity::*part : {&FileIdentity::volume, &FileIdentity::index_high, &FileIdentity::index_low}) {
+        FileIdentity other = identity;
+        other.*part ^= 1;
+        EXPECT_FALSE(SameFileIdentity(identity, other));
     }
 }
 

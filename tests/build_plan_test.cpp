@@ -111,15 +111,6 @@ std::vector<Control> Controls(const DecodedGif& decoded) {
     return controls;
 }
 
-std::set<std::string> Listing(const std::string& folder) {
-    std::set<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* entry = readdir(dir)) names.insert(entry->d_name);
-        closedir(dir);
-    }
-    return names;
-}
-
 // Optimised: a full first image, then smaller ones drawn over it.
 const std::vector<Image> kOptimised = {
     {0, 0, 20, 10, kKeep, kNoTransparency, 5}, {3, 2, 4, 4, kKeep, 1, 6}, {10, 5, 2, 2, kKeep, 2, 9}};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/frame_lists.h"
 #include "test_support.h"
 
 namespace {
@@ -66,6 +67,7 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
          {"-o", "o.gif", "--", "-x.gif", "--plays"},
          {"-x.gif:first:own", "--plays:first:own"}},
         {"DashIsAFile", {"-o", "o.gif", "-"}, {"-:first:own"}},
+        {"LaterPlaysCounts", {"--plays", "3", "-o", "o.gif", "--plays=4", "a.gif"}, {"a.gif:first:own"}, 4},
         {"LargestValues", {"--plays=65536", "-d", "65535", "-o", "o.gif", "a.gif"}, {"a.gif:first:65535"}, 65536},
     };
     for (const PlanCase& c : cases) {
@@ -118,6 +120,28 @@ TEST(CliArgumentsTest, FrameListsAndInfo) {
     ASSERT_EQ(info.result.status, ParseStatus::kOk);
     EXPECT_TRUE(info.arguments.list_frames);
     EXPECT_EQ(info.arguments.files, std::vector<std::string>({"a.gif", "--frames"}));
+}
+
+// A list line of the longest length, read across several chunks, is one
+// frame, with LF or CRLF; one byte more stops the reading, at a line end or
+// at the end of the list.
+TEST(CliArgumentsTest, ListLineOfTheLongestLengthIsTakenOneByteMoreIsNot) {
+    TempDir dir;
+    const std::string longest(kLongestListLine, 'x');
+    for (const char* end : {"\n", "\r\n", ""}) {
+        SCOPED_TRACE(testing::PrintToString(end));
+        const std::string taken_text = "a.gif\n" + longest + end, refused_text = "a.gif\n" + longest + "y" + end;
+        const std::string list = dir.Write("longest.txt", Bytes(taken_text.begin(), taken_text.end()));
+        const Parsed taken = Parse({"make", "-o", "o.gif", "--frames-from", list});
+        ASSERT_EQ(taken.result.status, ParseStatus::kOk) << taken.result.problem;
+        ASSERT_EQ(taken.arguments.plan.entries.size(), 2u);
+        EXPECT_EQ(taken.arguments.plan.entries[1].path, longest);
+
+        const std::string longer = dir.Write("longer.txt", Bytes(refused_text.begin(), refused_text.end()));
+        const Parsed refused = Parse({"make", "-o", "o.gif", "--frames-from", longer});
+        EXPECT_EQ(refused.result.status, ParseStatus::kFileError);
+        EXPECT_EQ(refused.result.problem, "line 2 of the frame list is longer than any path");
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -63,6 +64,9 @@ struct RunSettings {
     // When this callback first returns true (it is asked every 10 ms), the
     // run is interrupted as Ctrl+C would.
     std::function<bool()> interrupt_when{};
+    rlim_t open_file_limit = 0;     // > 0: the most descriptors the run may have open
+    int umask = -1;                 // >= 0: the run's umask
+    bool stderr_to_stdout = false;  // both into `out`, as 2>&1 does
 };
 
 std::string ReadText(const std::string& path) {
@@ -78,38 +82,30 @@ CliRun RunCli(const std::vector<std::string>& args, const RunSettings& settings 
     std::vector<char*> argv = {const_cast<char*>(ZORVANE_CLI_PATH)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        const int in = open(settings.stdin_path.empty() ? "/dev/null" : settings.stdin_path.c_str(), O_RDONLY);
-        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(124);
-        if (!settings.cwd.empty() && chdir(settings.cwd.c_str()) != 0) _exit(125);
-        if (settings.as_nobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
-            _exit(126);
-        }
-        execv(ZORVANE_CLI_PATH, argv.data());
-        _exit(127);
-    }
+    const ChildOutcome outcome = RunChild(
+        [&] {
+            const int in = open(settings.stdin_path.empty() ? "/dev/null" : settings.stdin_path.c_str(), O_RDONLY);
+            const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int err =
+                settings.stderr_to_stdout ? dup(out) : open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) return 124;
+            for (const int fd : {in, out, err}) {
+                if (fd > 2) close(fd);  // a limit on descriptors counts the capture's too
+            }
+            const struct rlimit limit = {settings.open_file_limit, settings.open_file_limit};
+            if (settings.open_file_limit > 0 && setrlimit(RLIMIT_NOFILE, &limit) != 0) return 123;
+            if (settings.umask >= 0) ::umask(static_cast<mode_t>(settings.umask));
+            if (!settings.cwd.empty() && chdir(settings.cwd.c_str()) != 0) return 125;
+            if (settings.as_nobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+                return 126;
+            }
+            execv(ZORVANE_CLI_PATH, argv.data());
+            return 127;
+        },
+        {settings.guard_seconds, settings.interrupt_when});
     CliRun run;
-    if (child < 0) return run;
-    int status = 0;
-    bool interrupted = false;
-    for (int waited_ms = 0; waitpid(child, &status, WNOHANG) == 0; waited_ms += 10) {
-        if (!interrupted && settings.interrupt_when && settings.interrupt_when()) {
-            kill(child, SIGINT);
-            interrupted = true;
-        }
-        if (waited_ms >= settings.guard_seconds * 1000) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            run.hung = true;
-            break;
-        }
-        usleep(10000);
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.hung = outcome.hung;
+    run.status = outcome.status >= 256 ? 128 + outcome.status - 256 : outcome.status;
     run.out = ReadText(out_path);
     run.err = ReadText(err_path);
     return run;
@@ -261,6 +257,14 @@ TEST(CliTest, InfoPrintsOneLinePerFileAndGoesOnAfterEachFailure) {
                            ": 65535 x 1, none (1 bpp)\n");
     EXPECT_EQ(run.err, "zorvane-cli: " + text + ": " + kNotAGif + "\nzorvane-cli: " + cut + ": " + kPrematureEnd +
                            "\nzorvane-cli: " + missing + ": Could not open file.\n");
+
+    // Read as one stream (2>&1), each message stands between the lines of
+    // the files before and after it.
+    RunSettings together;
+    together.stderr_to_stdout = true;
+    EXPECT_EQ(RunCli({"info", global, text, local_path}, together).out,
+              global + ": 100 x 50, global (8 bpp)\nzorvane-cli: " + text + ": " + kNotAGif + "\n" + local_path +
+                  ": 7 x 9, local (4 bpp)\n");
 }
 
 // Every image of an animation: the size printed by --dry-run is the size
@@ -317,6 +321,34 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
               std::string::npos);
 }
 
+// A pipe cannot be seeked on: the output written to one is the same as to a
+// file, its screen and joins included.
+TEST(CliTest, OutputToAPipeIsTheSameAsToAFile) {
+    TempDir dir;
+    GifBuilder anim;  // an image drawn over a larger one: the join needs a clearing frame
+    anim.Header().Screen(6, 5, 0x81).ColorTable(4);
+    anim.GraphicControl(0x04, 12, 0).ImageDescriptor(0, 0, 6, 5, 0).SimpleImageData(6, 5);
+    anim.GraphicControl(0x05, 30, 2).ImageDescriptor(2, 1, 3, 3, 0).SimpleImageData(3, 3);
+    const std::string animated = dir.Write("anim.gif", anim.Trailer().bytes());
+    const std::string frame = WriteFrame(dir, "a.gif", 9, 2);
+    const std::string file = dir.File("file.gif"), fifo = dir.File("pipe");
+    ASSERT_EQ(RunCli({"make", "--all-frames", "-o", file, animated, frame}).status, kExitOk);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // Held open for reading, the pipe takes the whole (small) output into its
+    // buffer while the program runs.
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const CliRun run = RunCli({"make", "--all-frames", "-o", fifo, animated, frame});
+    Bytes piped;
+    uint8_t buffer[4096];
+    for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;) piped.insert(piped.end(), buffer, buffer + n);
+    close(reader);
+    EXPECT_EQ(run.status, kExitOk) << run.err;
+    struct stat info;
+    EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) << "the pipe was replaced";
+    EXPECT_EQ(piped, ReadFileBytes(file));
+}
+
 // The third of five frames fails, or the run is interrupted while it reads
 // a long frame: the file that was at the output is as it was, and no
 // temporary file is left beside it.
@@ -357,14 +389,39 @@ TEST(CliTest, FailedOrInterruptedMakeKeepsTheOldOutput) {
     EXPECT_EQ(file_count(), names().size()) << "a temporary file was left";
 }
 
+// A new output gets the mode of any new file, 0666 less the umask, and is not
+// made private; a replaced one keeps its own mode whatever the umask.
+TEST(CliTest, NewOutputModeFollowsTheUmaskAReplacedOneKeepsItsOwn) {
+    TempDir dir;
+    const std::string a = WriteFrame(dir, "a.gif");
+    auto mode_of = [](const std::string& path) {
+        struct stat info;
+        return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+    };
+    RunSettings settings;
+    for (const int mask : {022, 077}) {
+        const std::string output = dir.File("new-" + std::to_string(mask) + ".gif");
+        settings.umask = mask;
+        EXPECT_EQ(RunCli({"make", "-o", output, a}, settings).status, kExitOk);
+        EXPECT_EQ(mode_of(output), static_cast<mode_t>(0666 & ~mask)) << "umask " << std::oct << mask;
+    }
+    const Bytes old = SimpleGif(9, 9);
+    const std::string replaced = dir.Write("replaced.gif", old);
+    ASSERT_EQ(chmod(replaced.c_str(), 0664), 0);
+    settings.umask = 077;
+    EXPECT_EQ(RunCli({"make", "-o", replaced, a}, settings).status, kExitOk);
+    EXPECT_NE(ReadFileBytes(replaced), old);
+    EXPECT_EQ(mode_of(replaced), static_cast<mode_t>(0664));
+}
+
 // make, read back with giflib against the inputs as giflib reads them. Each
-// case runs in a folder holding a.gif, b.gif, c.gif, a frame file named "-"
-// and an out.gif larger than any output, which must be replaced.
+// case runs in a folder holding a.gif, b.gif, c.gif, frame files named "-"
+// and "-x.gif", and an out.gif larger than any output, which must be replaced.
 
 struct MakeCase {
     const char* name;
     std::vector<std::string> args;  // after "make"
-    std::string frames;             // the output's frames in order, one letter each: a, b, c or -
+    std::string frames;             // the output's frames in order, one letter each: a, b, c, - or x (-x.gif)
     std::vector<unsigned> delays;   // one per frame
     unsigned plays = 0;             // 0: forever
     std::string list{};             // written to list.txt when not empty
@@ -379,7 +436,8 @@ TEST_P(CliMakeTest, ReplacesTheOutputWithEveryFrameInOrderAndItsDelay) {
     const MakeCase& c = GetParam();
     TempDir dir;
     const std::string paths[] = {WriteFrame(dir, "a.gif", 10, 10, 2), WriteFrame(dir, "b.gif", 20, 5),
-                                 WriteFrame(dir, "c.gif", 15, 15, 3), WriteFrame(dir, "-", 6, 8)};
+                                 WriteFrame(dir, "c.gif", 15, 15, 3), WriteFrame(dir, "-", 6, 8),
+                                 WriteFrame(dir, "-x.gif", 9, 2)};
     const std::string output = dir.Write("out.gif", Bytes(100000, 0xAB));
     if (!c.list.empty()) dir.Write("list.txt", Bytes(c.list.begin(), c.list.end()));
     TempDir input;
@@ -394,7 +452,7 @@ TEST_P(CliMakeTest, ReplacesTheOutputWithEveryFrameInOrderAndItsDelay) {
     std::vector<DecodedGif> inputs(c.frames.size());
     for (size_t i = 0; i < c.frames.size(); ++i) {
         const char letter = c.frames[i];
-        ASSERT_TRUE(ReadFirstImage(paths[letter == '-' ? 3 : letter - 'a'], &inputs[i]));
+        ASSERT_TRUE(ReadFirstImage(paths[letter == '-' ? 3 : letter == 'x' ? 4 : letter - 'a'], &inputs[i]));
     }
     DecodedGif decoded;
     ASSERT_TRUE(SlurpGif(output, &decoded)) << GiflibErrorText(decoded.error);
@@ -448,6 +506,7 @@ const MakeCase kMakeCases[] = {
      0,
      "",
      "b.gif\n-\r\nc.gif\n"},
+    {"DoubleDashEndsTheOptions", {"-o", "out.gif", "-d", "3", "--", "-x.gif", "a.gif"}, "xa", {3, 3}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cli, CliMakeTest, ::testing::ValuesIn(kMakeCases), CaseName<MakeCase>);
@@ -465,7 +524,8 @@ struct Fault {
     size_t output_frames = 0;  // > 0: the run succeeds and args[2] is read back with giflib
     bool needs_permissions = false;
     int guard_seconds = kGuardSeconds;
-    std::string skip{};  // why the case cannot run on this machine
+    std::string skip{};          // why the case cannot run on this machine
+    rlim_t open_file_limit = 0;  // > 0: the most descriptors the run may have open
 };
 
 struct FaultCase {
@@ -644,6 +704,17 @@ const FaultCase kFaultCases[] = {
          f.cwd = dir.path();
          return f;
      }},
+    {"ManyFrameListsUnderALowOpenFileLimit",
+     [](const TempDir& dir, const std::string& a) {
+         // Each list is closed once read: a list left open would use up the
+         // descriptors long before the last one.
+         const std::string list = dir.Write("list.txt", Bytes(a.begin(), a.end()));
+         Fault f{{"make", "-o", dir.File("out.gif"), a}, {a, list}, "", kExitOk};
+         for (int i = 0; i < 40; ++i) f.args.insert(f.args.end(), {"--frames-from", list});
+         f.output_frames = 41;
+         f.open_file_limit = 16;
+         return f;
+     }},
     {"PathsWithSpacesAndNonAsciiBytes",
      [](const TempDir& dir, const std::string&) {
          // UTF-8 letters and Latin-1 bytes that are not valid UTF-8.
@@ -681,7 +752,8 @@ TEST_P(CliFaultTest, GivesItsMessageAndLeavesEveryInputAlone) {
     if (!f.skip.empty()) GTEST_SKIP() << f.skip;
     // Permission bits bind root only in a run as nobody, which must then
     // reach the program and the test folder.
-    const RunSettings settings = {f.cwd, f.needs_permissions && geteuid() == 0, f.guard_seconds};
+    RunSettings settings = {f.cwd, f.needs_permissions && geteuid() == 0, f.guard_seconds};
+    settings.open_file_limit = f.open_file_limit;
     if (settings.as_nobody &&
         (chmod(dir.path().c_str(), 0755) != 0 || RunCli({"--version"}, {dir.path(), true}).status != kExitOk)) {
         GTEST_SKIP() << "running as root and zorvane-cli cannot run as nobody here";

@@ -93,12 +93,11 @@ TEST(InspectFileTest, EveryImageAndTheTotals) {
     struct Visited : ImageVisitor {
         std::vector<std::string> lines;
         void Image(const ImageInfo& i) override {
-            lines.push_back(std::to_string(i.index) + ": " + std::to_string(i.width) + "x" + std::to_string(i.height) +
-                            "@" + std::to_string(i.left) + "," + std::to_string(i.top) + " d" +
-                            std::to_string(i.delay) + " disp" + std::to_string(i.disposal) +
-                            (i.transparent ? " t" + std::to_string(i.transparent_index) : "") +
-                            (i.local_table ? " local" : " global") + std::to_string(i.table_bits) +
-                            (i.interlaced ? " i" : ""));
+            lines.push_back(
+                std::to_string(i.index) + ": " + std::to_string(i.width) + "x" + std::to_string(i.height) + "@" +
+                std::to_string(i.left) + "," + std::to_string(i.top) + " d" + std::to_string(i.delay) + " disp" +
+                std::to_string(i.disposal) + (i.transparent ? " t" + std::to_string(i.transparent_index) : "") +
+                (i.local_table ? " local" : " global") + std::to_string(i.table_bits) + (i.interlaced ? " i" : ""));
         }
     };
     const Bytes looping = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
@@ -122,8 +121,9 @@ TEST(InspectFileTest, EveryImageAndTheTotals) {
         Visited visited;
         const FileSummary summary = InspectFile(path.c_str(), InspectDepth::kWholeFile, &visited);
         EXPECT_EQ(Shown(summary), "summary 20 x 10\nglobal (2 bpp)");
-        EXPECT_EQ(visited.lines, std::vector<std::string>({"0: 3x4@1,2 d7 disp1 t3 global2",
-                                                            "1: 20x10@0,0 d0 disp0 local3 i", "2: 2x2@5,5 d300 disp3 global2"}));
+        EXPECT_EQ(visited.lines,
+                  std::vector<std::string>({"0: 3x4@1,2 d7 disp1 t3 global2", "1: 20x10@0,0 d0 disp0 local3 i",
+                                            "2: 2x2@5,5 d300 disp3 global2"}));
         EXPECT_EQ(summary.images, 3u);
         EXPECT_EQ(summary.duration, 307u);
         EXPECT_TRUE(summary.has_looping_block);
@@ -141,9 +141,8 @@ TEST(InspectFileTest, MissingFolderFifoAndDeviceCannotBeOpened) {
     const std::string fifo = dir.File("pipe.gif");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& path : {dir.File("missing.gif"), dir.path(), fifo, std::string("/dev/null")}) {
-        const int outcome = RunGuarded([&] {
-            return Shown(InspectFile(path.c_str(), InspectDepth::kWholeFile)) == kCouldNotOpen ? 0 : 1;
-        });
+        const int outcome = RunGuarded(
+            [&] { return Shown(InspectFile(path.c_str(), InspectDepth::kWholeFile)) == kCouldNotOpen ? 0 : 1; });
         EXPECT_EQ(outcome, 0) << path << " (1: wrong requests, >256: killed by signal " << outcome - 256 << ")";
     }
 }

@@ -51,6 +51,15 @@ struct RecordingObserver final : BuildObserver {
 
 }  // namespace
 
+std::set<std::string> Listing(const std::string& folder) {
+    std::set<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* entry = readdir(dir)) names.insert(entry->d_name);
+        closedir(dir);
+    }
+    return names;
+}
+
 BuildRun RunPlan(const BuildPlan& plan, bool measure_only) {
     BuildRun run;
     RecordingObserver observer(&run);
@@ -58,45 +67,51 @@ BuildRun RunPlan(const BuildPlan& plan, bool measure_only) {
     return run;
 }
 
-BuildPlan DialogPlan(const std::string& output, const std::vector<std::string>& frames, unsigned delay, bool loop) {
-    BuildPlan plan;
-    plan.output = output;
-    plan.plays = loop ? kPlayForever : 1;
-    plan.forever_count = 0xFFFF;
-    plan.mode = OutputMode::kWriteInPlace;
-    DelayRule rule;
-    rule.given = true;
-    rule.hundredths = static_cast<uint16_t>(delay & 0xFFFF);
-    for (const std::string& frame : frames) plan.entries.push_back(PlanEntry{frame, ImageChoice::kFirst, rule});
-    return plan;
-}
-
 BuildRun RunBuild(const std::string& output, const std::vector<std::string>& frames, unsigned delay, bool loop) {
     return RunPlan(DialogPlan(output, frames, delay, loop));
 }
 
-int RunGuarded(const std::function<int()>& body, uint64_t max_file_bytes, bool fail_writes) {
-    constexpr unsigned kWatchdogSeconds = 30;  // a child that blocks
-    constexpr rlim_t kCpuSeconds = 5;          // a child that spins
+ChildOutcome RunChild(const std::function<int()>& body, const ChildWatch& watch) {
+    ChildOutcome outcome;
     fflush(nullptr);
-    pid_t child = fork();
-    if (child < 0) return 255;
-    if (child == 0) {
+    const pid_t child = fork();
+    if (child < 0) return outcome;
+    if (child == 0) _exit(body() & 0xFF);
+    int status = 0;
+    bool interrupted = false;
+    for (int waited_ms = 0;; waited_ms += 10) {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child) break;
+        if (done < 0 && errno != EINTR) return outcome;
+        if (!interrupted && watch.interrupt_when && watch.interrupt_when()) {
+            kill(child, SIGINT);
+            interrupted = true;
+        }
+        if (waited_ms >= watch.guard_seconds * 1000) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            outcome.hung = true;
+            break;
+        }
+        usleep(10000);
+    }
+    if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) outcome.status = 256 + WTERMSIG(status);
+    return outcome;
+}
+
+int RunGuarded(const std::function<int()>& body, uint64_t max_file_bytes, bool fail_writes) {
+    constexpr rlim_t kCpuSeconds = 5;  // a child that spins
+    const ChildOutcome outcome = RunChild([&] {
         struct rlimit limit;
         limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(max_file_bytes);
         setrlimit(RLIMIT_FSIZE, &limit);
         limit.rlim_cur = limit.rlim_max = kCpuSeconds;
         setrlimit(RLIMIT_CPU, &limit);
         if (fail_writes) signal(SIGXFSZ, SIG_IGN);
-        alarm(kWatchdogSeconds);
-        _exit(body() & 0xFF);
-    }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return 255;
-    }
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    return WIFSIGNALED(status) ? 256 + WTERMSIG(status) : 255;
+        return body();
+    });
+    return outcome.hung ? 256 + SIGKILL : outcome.status;
 }
 
 int OpenDescriptorCount() {

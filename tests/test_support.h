@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "dialog_plan.h"
 #include "gif/build_plan.h"
 #include "gif_fixture.h"
 
@@ -31,6 +33,8 @@ private:
 };
 
 bool FileExists(const std::string& path);  // also a dangling symlink
+// The names in a folder ("." and ".." included).
+std::set<std::string> Listing(const std::string& folder);
 
 using Message = std::pair<std::string, MessageIcon>;
 
@@ -38,7 +42,7 @@ using Message = std::pair<std::string, MessageIcon>;
 // observer heard on the way.
 struct BuildRun {
     BuildResult result;
-    std::vector<Message> messages;       // each failure reported
+    std::vector<Message> messages;        // each failure reported
     std::vector<size_t> entries_started;  // in order
     std::vector<size_t> images_left_out;  // entries taken as their first image that hold more
 };
@@ -46,10 +50,23 @@ struct BuildRun {
 // Runs `plan` through BuildAnimation (or MeasurePlan) with a recording observer.
 BuildRun RunPlan(const BuildPlan& plan, bool measure_only = false);
 
-// The plan of the Windows dialog: each frame's first image, one delay, the
-// looping block with 65535 when looping, written in place.
-BuildPlan DialogPlan(const std::string& output, const std::vector<std::string>& frames, unsigned delay = 0,
-                     bool loop = true);
+// How a child process is watched: stopped (SIGKILL) after `guard_seconds`,
+// so that a run that never ends fails instead of hanging the suite; and
+// interrupted (SIGINT, as Ctrl+C) once `interrupt_when`, asked every 10 ms,
+// says so.
+struct ChildWatch {
+    int guard_seconds = 30;
+    std::function<bool()> interrupt_when{};
+};
+
+struct ChildOutcome {
+    int status = 255;  // the child's exit status (0..255), or 256 + the signal that ended it
+    bool hung = false;
+};
+
+// The one way the tests run a child process: `body` runs in a fork (it may
+// exec), and its return value is the exit status.
+ChildOutcome RunChild(const std::function<int()>& body, const ChildWatch& watch = {});
 
 // Runs `body` in a child process and returns its result (0..255), or
 // 256 + the signal number when the child was killed. The child may write at

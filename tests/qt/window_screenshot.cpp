@@ -1,17 +1,20 @@
 // Shows the desktop window on the current X display with frames dropped on
-// it, the second one selected and delay 10, and saves what the display shows;
-// then the preview of those frames, playing.
+// it and edited as the README tells (the second entry held for 50
+// hundredths, three plays, sorted by name, the second entry selected), and
+// saves what the display shows; then the preview of those frames, playing.
 //
 //   qt_window_screenshot WINDOW.png PREVIEW.png FRAME.gif...
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDropEvent>
-#include <QListWidget>
 #include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -25,11 +28,16 @@ namespace {
 
 // Lets the window settle, then saves what the display shows of it.
 bool SavePicture(QWidget* window, const char* file) {
-    QTest::qWait(300);
+    QTest::qWait(400);
     const QPixmap shot = window->screen()->grabWindow(window->winId());
     if (!shot.isNull() && shot.save(QFile::decodeName(file), "PNG")) return true;
     std::fprintf(stderr, "could not save %s\n", file);
     return false;
+}
+
+void ClickEntry(QAbstractItemView* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualRect(list->model()->index(row, 0)).center());
 }
 
 }  // namespace
@@ -59,16 +67,25 @@ int main(int argc, char** argv) {
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window.windowHandle(), &drop);
 
-    auto* list = window.findChild<QListWidget*>(QStringLiteral("frameList"));
-    auto* delay = window.findChild<QWidget*>(QStringLiteral("delay"));
+    auto* list = window.findChild<QAbstractItemView*>(QStringLiteral("frameList"));
+    auto* delay = window.findChild<QSpinBox*>(QStringLiteral("delay"));
+    auto* loop = window.findChild<QComboBox*>(QStringLiteral("loop"));
+    auto* plays = window.findChild<QSpinBox*>(QStringLiteral("plays"));
+    auto* sort = window.findChild<QPushButton*>(QStringLiteral("sortByName"));
     auto* preview = window.findChild<QPushButton*>(QStringLiteral("preview"));
-    if (!list || !delay || !preview || list->count() < 2) {
+    if (!list || !delay || !loop || !plays || !sort || !preview || list->model()->rowCount() < 2) {
         std::fprintf(stderr, "the drop did not reach the frame list\n");
         return 1;
     }
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(1)).center());
+    ClickEntry(list, 1);
     delay->setFocus();
-    QTest::keyClicks(delay, QStringLiteral("10"));
+    delay->selectAll();
+    QTest::keyClicks(delay, QStringLiteral("50"));
+    QTest::keyClick(delay, Qt::Key_Return);
+    loop->setCurrentIndex(1);
+    plays->setValue(3);
+    QTest::mouseClick(sort, Qt::LeftButton);
+    ClickEntry(list, 1);
     list->setFocus();
     if (!SavePicture(&window, argv[1])) return 1;
 

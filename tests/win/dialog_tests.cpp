@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/main_dialog.h"
+#include "win/app_state.h"
+#include "win/main_dialog.h"
+#include "dialog_plan.h"
 #include "gif/build_plan.h"
 #include "gif_fixture.h"
 #include "res/resource.h"
 #include "res/ui_texts.h"
+#include "tests/win/file_io_fault_win32.h"
 #include "tests/win/harness.h"
 
 namespace {
@@ -26,6 +28,7 @@ const char kNotAGif[] = "Not a GIF file, or incorrect version number.";
 const char kCouldNotOpen[] = "Could not open file.";
 const char kPrematureEnd[] = "Premature end of file encountered; no GIF image data present.";
 const char kBuildCouldNotOpen[] = "Could not open file. GIF creation aborted.";
+const char kCouldNotWrite[] = "Could not write output file. GIF creation aborted.";
 const char kWebFailed[] = "Error opening web browser. You may manually surf to https://zorvane.example/.";
 const char kHelpMissing[] =
     "Couldn't find the help file! Please make sure help.chm is in the same folder as the executable and try again.";
@@ -45,15 +48,7 @@ std::string TextFile(const std::string& name) {
 
 // The same build done through the engine directly, without the dialog.
 Bytes BuildDirectly(const std::string& name, const std::vector<std::string>& frames, bool loop, unsigned delay) {
-    BuildPlan plan;
-    plan.output = WorkPath(name);
-    plan.plays = loop ? kPlayForever : 1;
-    plan.forever_count = 0xFFFF;
-    plan.mode = OutputMode::kWriteInPlace;
-    DelayRule rule;
-    rule.given = true;
-    rule.hundredths = static_cast<uint16_t>(delay & 0xFFFF);
-    for (const std::string& frame : frames) plan.entries.push_back(PlanEntry{frame, ImageChoice::kFirst, rule});
+    const BuildPlan plan = DialogPlan(WorkPath(name), frames, delay, loop);
     const BuildResult result = BuildAnimation(plan);
     if (!result.ok) ADD_FAILURE() << "direct build: " << result.message;
     return ReadFileBytes(plan.output);
@@ -333,6 +328,16 @@ TEST_F(MainDialog, BuildFailures) {
     ExpectMessage(dialog, kMsgOutputIsFrame, true, 2);
     EXPECT_TRUE(ReadFileBytes(precious) == original);
     EXPECT_EQ(ListCount(dialog), 4);
+}
+
+// The disk fills in the middle of the frame: the write that is cut short
+// ends the build with a message.
+TEST_F(MainDialog, ShortWriteOnAFullDiskIsAFailure) {
+    DropFiles(dialog, {CorpusPath("all-reds.gif")});
+    FillDiskAfter(40);
+    BuildThroughDialog(dialog, WorkPath("full-disk.gif"));
+    FillDiskAfter(-1);
+    ExpectMessage(dialog, kCouldNotWrite, true, 1);
 }
 
 TEST_F(MainDialog, EnterAndEscDoNotCloseButClosingClearsEveryEntry) {

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/main_dialog.h"
+#include "win/app_state.h"
+#include "win/main_dialog.h"
 #include "res/resource.h"
 
 namespace {
@@ -173,7 +173,12 @@ void DropFiles(HWND dialog, const std::vector<std::string>& paths) {
     char* names = reinterpret_cast<char*>(drop + 1);
     for (const std::string& path : paths) names = std::strcpy(names, path.c_str()) + path.size() + 1;
     GlobalUnlock(memory);
-    SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);  // the dialog calls DragFinish
+    SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    // Each drop is released once read (DragFinish frees its memory).
+    if (GlobalFlags(memory) != GMEM_INVALID_HANDLE) {
+        ADD_FAILURE() << "the drop of " << paths.size() << " files was not released";
+        GlobalFree(memory);
+    }
 }
 
 void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }

@@ -1,8 +1,8 @@
-#include "app/frame_list.h"
+#include "win/frame_list.h"
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "win/app_state.h"
 #include "res/resource.h"
 
 namespace {

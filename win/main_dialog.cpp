@@ -1,4 +1,4 @@
-#include "app/main_dialog.h"
+#include "win/main_dialog.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/frame_list.h"
+#include "win/app_state.h"
+#include "win/frame_list.h"
 #include "gif/build_plan.h"
 #include "gif/file_summary.h"
 #include "res/resource.h"

@@ -1,8 +1,8 @@
 // Program entry of Zorvane.exe: one modal dialog, exit code 0.
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/main_dialog.h"
+#include "win/app_state.h"
+#include "win/main_dialog.h"
 #include "res/resource.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -1,7 +1,7 @@
 // The main dialog IDD_MAIN: turns its messages into the frame list
 // operations, frame inspection and the animation build.
-#ifndef ZORVANE_APP_MAIN_DIALOG_H
-#define ZORVANE_APP_MAIN_DIALOG_H
+#ifndef ZORVANE_WIN_MAIN_DIALOG_H
+#define ZORVANE_WIN_MAIN_DIALOG_H
 
 #include <windows.h>
 
@@ -10,4 +10,4 @@ constexpr DWORD kOutputPathSize = 260;
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
-#endif  // ZORVANE_APP_MAIN_DIALOG_H
+#endif  // ZORVANE_WIN_MAIN_DIALOG_H

@@ -1,6 +1,6 @@
 // Process-wide state of the Windows program: set once, read by every handler.
-#ifndef ZORVANE_APP_APP_STATE_H
-#define ZORVANE_APP_APP_STATE_H
+#ifndef ZORVANE_WIN_APP_STATE_H
+#define ZORVANE_WIN_APP_STATE_H
 
 #include <windows.h>
 
@@ -18,4 +18,4 @@ extern AppState g_app;
 // class, keeps the instance and the process heap, loads both icons.
 void InitProgram(HINSTANCE instance);
 
-#endif  // ZORVANE_APP_APP_STATE_H
+#endif  // ZORVANE_WIN_APP_STATE_H

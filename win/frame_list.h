@@ -1,8 +1,8 @@
 // The frame list: the entries of the main dialog's list box, in the order
 // they were dropped. Each item shows a display name and owns its full path,
 // allocated on the program's heap, as item data.
-#ifndef ZORVANE_APP_FRAME_LIST_H
-#define ZORVANE_APP_FRAME_LIST_H
+#ifndef ZORVANE_WIN_FRAME_LIST_H
+#define ZORVANE_WIN_FRAME_LIST_H
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -37,4 +37,4 @@ void CopyDisplayName(HWND dialog, int index, char* out, size_t out_size);
 // none).
 const char* DisplayNameOf(const char* path);
 
-#endif  // ZORVANE_APP_FRAME_LIST_H
+#endif  // ZORVANE_WIN_FRAME_LIST_H

@@ -1,0 +1,243 @@
+#!/usr/bin/env node
+// The web page as a user drives it, in headless Chromium:
+//   - a file that is not a GIF is marked with the core's message, blocks the
+//     build, and "Remove unusable files" takes it away;
+//   - the samples and an animated input added through the file input, one
+//     entry moved to the top with Alt+Up, a delay set, plays 3, the size read,
+//     Preview, then Download under a chosen name;
+//   - the downloaded bytes equal zorvane-cli make's for the same plan, byte
+//     for byte, and the size shown; Chromium's ImageDecoder plays them with the
+//     expected frames and repetition count;
+//   - no request leaves the page after it has loaded;
+//   - screenshots at a desktop's and at a phone's width.
+//
+//   node tests/web/page-scenario.mjs PAGE_DIR ZORVANE_CLI OUT_DIR
+//
+// PAGE_DIR is build-web/zorvane-web; screenshots and the downloads go to OUT_DIR.
+import fs from 'node:fs';
+import path from 'node:path';
+import { execFileSync } from 'node:child_process';
+import { fileURLToPath } from 'node:url';
+import { decodeGif, launch, serve } from './chromium.mjs';
+
+const [pageDir, cli, outDir] = process.argv.slice(2);
+if (!outDir) {
+  console.error('usage: node tests/web/page-scenario.mjs PAGE_DIR ZORVANE_CLI OUT_DIR');
+  process.exit(2);
+}
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+const samples = fs.readdirSync(path.join(root, 'samples')).filter((f) => f.endsWith('.gif')).sort()
+  .map((f) => path.join(root, 'samples', f));
+const animated = path.join(root, 'tests/data/pygif-test-suite/animation.gif');
+fs.rmSync(outDir, { recursive: true, force: true });
+const downloads = path.resolve(outDir, 'downloads');
+fs.mkdirSync(downloads, { recursive: true });
+const notGif = path.join(outDir, 'notes.gif');
+fs.writeFileSync(notGif, 'These are notes, not a picture.\n');
+
+let passed = 0;
+let failed = 0;
+function check(what, ok, detail = '') {
+  if (ok) passed++;
+  else failed++;
+  console.log(`${ok ? 'ok    ' : 'FAILED'} ${what}${detail ? `: ${detail}` : ''}`);
+  return ok;
+}
+
+const server = await serve(pageDir);
+const browser = await launch();
+const page = await browser.newPage();
+page.on('pageerror', (e) => check('no script error on the page', false, e.message));
+await page.setViewport({ width: 1280, height: 900 });
+
+// Every request the page makes after it has loaded, its worker's included;
+// blob: URLs stay inside the page. The server counts what reaches it too.
+let loaded = false;
+const late = [];
+page.on('request', (request) => {
+  const url = request.url();
+  if (loaded && !url.startsWith('blob:') && !url.startsWith('data:')) late.push(url);
+});
+page.on('load', () => {
+  loaded = true;
+});
+page.on('console', (m) => {
+  if (/Content Security Policy|Refused to/.test(m.text())) late.push(`refused: ${m.text()}`);
+});
+const cdp = await page.createCDPSession();
+await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads, eventsEnabled: true });
+
+await page.goto(server.url, { waitUntil: 'load' });
+const servedAtLoad = server.requests.length;
+await page.waitForSelector('body[data-core="ready"]', { timeout: 20000 });
+
+// Waits until the figures are up to date; returns what the page shows.
+async function settled() {
+  await page.waitForFunction(() => !document.getElementById('figures').hasAttribute('aria-busy') &&
+    !document.querySelector('.entry.checking'), { timeout: 20000 });
+  return page.evaluate(() => ({
+    names: [...document.querySelectorAll('#list .entry .name')].map((e) => e.textContent),
+    bytes: document.getElementById('size').dataset.bytes,
+    sizeText: document.getElementById('size').textContent,
+    frames: document.getElementById('frame-count').textContent,
+    duration: document.getElementById('duration').textContent,
+    status: document.getElementById('status').textContent,
+  }));
+}
+
+// --- an unusable file: marked at once with the core's words, blocks the build, one click removes it
+const input = await page.$('#file-input');
+await input.uploadFile(samples[0], notGif);
+let shown = await settled();
+const problem = await page.$eval('#list .entry.bad .problem', (e) => e.textContent).catch(() => '');
+check('a file that is not a GIF is marked with the reason', /not a GIF file/i.test(problem), problem);
+await page.click('#download');
+await page.waitForFunction(() => document.getElementById('status').textContent.includes('notes.gif'));
+shown = await settled();
+check('the build names the marked file and does not start', shown.status.includes('notes.gif') && !shown.bytes,
+  shown.status);
+await page.click('#remove-marked');
+shown = await settled();
+check('"Remove unusable files" leaves the usable ones', JSON.stringify(shown.names) === JSON.stringify(['01-red.gif']),
+  shown.names.join(', '));
+await page.click('#clear');
+shown = await settled();
+check('Clear All empties the list', shown.names.length === 0);
+
+// --- the samples and an animated input, through the file input (several at once)
+await input.uploadFile(...samples, animated);
+shown = await settled();
+const base = path.basename;
+check('every file is listed in the order chosen',
+  JSON.stringify(shown.names) === JSON.stringify([...samples, animated].map((f) => base(f))), shown.names.join(', '));
+
+// 03-yellow to the top with the keyboard; the delay of 05-blue set to 25.
+const rowOf = (name) => page.evaluateHandle((n) => [...document.querySelectorAll('#list .entry')]
+  .find((row) => row.querySelector('.name').textContent === n), name);
+await (await rowOf('03-yellow.gif')).focus();
+await page.keyboard.down('Alt');
+await page.keyboard.press('ArrowUp');
+await page.keyboard.press('ArrowUp');
+await page.keyboard.up('Alt');
+const focused = await page.evaluate(() => document.activeElement.querySelector?.('.name')?.textContent);
+check('Alt+Up moves the entry and keeps it focused', focused === '03-yellow.gif', focused);
+const delayInput = await (await rowOf('05-blue.gif')).$('.delay input');
+await delayInput.click({ clickCount: 3 });
+await delayInput.type('25');
+await page.keyboard.press('Tab');
+// Plays: 3.
+const plays = await page.$('#plays-count');
+await plays.click({ clickCount: 3 });
+await plays.type('3');
+await page.$eval('#file-name', (e) => { e.value = ''; });
+await page.type('#file-name', 'scenario.gif');
+shown = await settled();
+const order = ['03-yellow.gif', '01-red.gif', '02-orange.gif', '04-green.gif', '05-blue.gif', '06-purple.gif',
+  'animation.gif'];
+check('the list is in the order set by the keyboard', JSON.stringify(shown.names) === JSON.stringify(order),
+  shown.names.join(', '));
+check('the output size is shown in bytes', /^\d+$/.test(shown.bytes || ''), shown.sizeText);
+
+// The same plan for the command line: all frames of each file, delay 10 except 25 for 05-blue.
+const expected = path.join(outDir, 'cli.gif');
+const args = ['make', '-o', expected, '--plays', '3', '--all-frames'];
+let delay = null;
+for (const name of order) {
+  const d = name === '05-blue.gif' ? 25 : 10;
+  if (d !== delay) args.push('-d', String(d));
+  delay = d;
+  args.push(name === 'animation.gif' ? animated : path.join(root, 'samples', name));
+}
+let cliBytes = Buffer.alloc(0);
+try {
+  execFileSync(cli, args, { stdio: 'inherit' });
+  cliBytes = fs.readFileSync(expected);
+} catch (e) {
+  check(`zorvane-cli ${args.join(' ')}`, false, e.message);
+}
+check('the size shown is zorvane-cli\'s', Number(shown.bytes) === cliBytes.length,
+  `page ${shown.bytes}, zorvane-cli ${cliBytes.length}`);
+
+// --- Preview plays the result in the page
+await page.click('#preview');
+await page.waitForFunction(() => {
+  const img = document.getElementById('preview-image');
+  return !document.getElementById('preview-box').hidden && img.complete && img.naturalWidth > 0;
+}, { timeout: 20000 });
+check('Preview shows the animation', true);
+
+// --- a screenshot at a desktop's width, then Download
+const desktopShot = path.join(outDir, 'zorvane-web-desktop.png');
+await page.screenshot({ path: desktopShot, fullPage: true });
+const doneDownload = new Promise((resolve) => cdp.on('Browser.downloadProgress', (e) => {
+  if (e.state === 'completed' || e.state === 'canceled') resolve(e.state);
+}));
+await page.click('#download');
+const state = await Promise.race([doneDownload, new Promise((r) => setTimeout(() => r('timed out'), 20000))]);
+const downloaded = path.join(downloads, 'scenario.gif');
+check('Download saves the file under the name given', state === 'completed' && fs.existsSync(downloaded),
+  `${state}; ${fs.readdirSync(downloads).join(', ')}`);
+if (fs.existsSync(downloaded)) {
+  const bytes = fs.readFileSync(downloaded);
+  check('the download equals zorvane-cli make\'s output, byte for byte', bytes.equals(cliBytes),
+    `${bytes.length} and ${cliBytes.length} bytes`);
+  check('the download has the size shown', bytes.length === Number(shown.bytes));
+  // How Chromium plays it: 6 samples and the animation's 4 images; plays 3 is 2 repeats.
+  const decodePage = await browser.newPage();
+  const gifServer = await serve(null, {
+    '/': (req, res) => res.writeHead(200, { 'Content-Type': 'text/html' }).end('<!doctype html><title>d</title>'),
+    '/out.gif': (req, res) => res.writeHead(200, { 'Content-Type': 'image/gif' }).end(bytes),
+  });
+  await decodePage.goto(gifServer.url);
+  const played = await decodeGif(decodePage, '/out.gif');
+  await gifServer.close();
+  check('Chromium plays it 3 times', played.repetitionCount === 2, JSON.stringify(played.repetitionCount));
+  check('Chromium plays the frames shown', played.frameCount === Number(shown.frames), `${played.frameCount}`);
+  // Five samples of 10, 05-blue of 25, the animation's 4 images of 10: 1.15 s.
+  const total = (played.durations || []).reduce((a, b) => a + b, 0);
+  check('Chromium plays them for the duration shown, 1.15 s', total === 1150000 && shown.duration === '1.15 s',
+    `${total} µs; shown ${shown.duration}`);
+}
+
+// --- a phone's width
+// (Width only: turning on isMobile would make Puppeteer reload the page.)
+await page.setViewport({ width: 390, height: 844 });
+const phoneShot = path.join(outDir, 'zorvane-web-phone.png');
+await page.screenshot({ path: phoneShot, fullPage: true });
+const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+check('nothing is wider than a phone\'s screen', overflow <= 0, `${overflow} px too wide`);
+console.log(`screenshots: ${desktopShot} ${phoneShot}`);
+
+// --- opened from a file (the Windows zip's double-click, the menu entry's xdg-open): the samples,
+// defaults otherwise, give zorvane-cli's size and a preview.
+const local = await browser.newPage();
+local.on('pageerror', (e) => check('no script error on the page opened from a file', false, e.message));
+await local.goto(`file://${path.resolve(pageDir)}/index.html`, { waitUntil: 'load' });
+await local.waitForSelector('body[data-core="ready"]', { timeout: 20000 });
+await (await local.$('#file-input')).uploadFile(...samples);
+await local.waitForFunction(() => !document.getElementById('figures').hasAttribute('aria-busy') &&
+  !document.querySelector('.entry.checking') && document.getElementById('size').dataset.bytes, { timeout: 20000 });
+const localBytes = Number(await local.$eval('#size', (e) => e.dataset.bytes));
+let plainSize = -1;
+try {
+  const plain = path.join(outDir, 'cli-plain.gif');
+  execFileSync(cli, ['make', '-o', plain, '--all-frames', '-d', '10', ...samples], { stdio: 'inherit' });
+  plainSize = fs.statSync(plain).size;
+} catch (e) {
+  check('zorvane-cli make of the samples', false, e.message);
+}
+check('opened from a file, the page measures the samples as zorvane-cli makes them', localBytes === plainSize,
+  `page ${localBytes}, zorvane-cli ${plainSize}`);
+await local.click('#preview');
+const previewed = await local.waitForFunction(() => document.getElementById('preview-image').naturalWidth > 0,
+  { timeout: 20000 }).then(() => true, () => false);
+check('opened from a file, Preview shows the animation', previewed);
+await local.close();
+
+check('no request left the page after it loaded', late.length === 0 && server.requests.length === servedAtLoad,
+  [...late, ...server.requests.slice(servedAtLoad)].join(' '));
+
+await browser.close();
+await server.close();
+console.log(`web page scenario: ${passed} passed, ${failed} failed`);
+process.exit(failed ? 1 : 0);
