@@ -137,7 +137,20 @@ struct Played {
     QList<int> delays_ms;
     int loops;
     QString frame_text;  // what the window says of the frame it shows
+    QImage first_frame;  // the first frame as Qt reads it
+    QImage shown;        // what the window shows of it
 };
+
+// `shown` is `image` enlarged `factor` times, each pixel a sharp square.
+bool EnlargedSharply(const QImage& shown, const QImage& image, int factor) {
+    const QImage from = image.convertToFormat(QImage::Format_ARGB32);
+    const QImage to = shown.convertToFormat(QImage::Format_ARGB32);
+    if (to.size() != from.size() * factor) return false;
+    for (int y = 0; y < to.height(); ++y)
+        for (int x = 0; x < to.width(); ++x)
+            if (to.pixel(x, y) != from.pixel(x / factor, y / factor)) return false;
+    return true;
+}
 
 class FakePrompts final : public UserPrompts {
 public:
@@ -165,10 +178,10 @@ public:
         preview_path = path;
         PreviewDialog dialog(path, owner);
         QMovie* movie = dialog.Movie();
-        Played played{movie->frameCount(),
-                      {},
-                      movie->loopCount(),
-                      dialog.findChild<QLabel*>(QStringLiteral("previewFrame"))->text()};
+        Played played{
+            movie->frameCount(),   {},
+            movie->loopCount(),    dialog.findChild<QLabel*>(QStringLiteral("previewFrame"))->text(),
+            movie->currentImage(), dialog.findChild<QLabel*>(QStringLiteral("previewScreen"))->pixmap().toImage()};
         movie->stop();
         for (int i = 0; i < played.frames && movie->jumpToFrame(i); ++i)
             played.delays_ms.append(movie->nextFrameDelay());
@@ -481,10 +494,13 @@ private slots:
     // A delay of 0 or 1 gets its hint.
     void delayFieldsTakeWholeHundredthsOnly() {
         // "+" and "-": the arrow keys; anything else is typed into an empty field.
+        // A typed 0 is stepped from at once: up to 1 (after 65535 too), down
+        // nowhere.
         const char* const steps[][3] = {
             {"50", "50", ""},      {"1.5", "15", ""},      {"abc", "", ""},    {"0.5s", "05", ""}, {"-5", "5", ""},
-            {"70000", "7000", ""}, {"65535", "65535", ""}, {"+", "65535", ""}, {"1e3", "13", ""},  {" 7", "7", ""},
-            {"1", "1", "hint"},    {"-", "0", "hint"},     {"-", "0", "hint"}, {"+", "1", "hint"}, {"+", "2", ""}};
+            {"70000", "7000", ""}, {"65535", "65535", ""}, {"+", "65535", ""}, {"0", "0", "hint"}, {"+", "1", "hint"},
+            {"1e3", "13", ""},     {" 7", "7", ""},        {"0", "0", "hint"}, {"-", "0", "hint"}, {"1", "1", "hint"},
+            {"-", "0", "hint"},    {"-", "0", "hint"},     {"+", "1", "hint"}, {"+", "2", ""}};
         for (const auto& step : steps) {
             const QString action = QString::fromLatin1(step[0]);
             if (action == QLatin1String("+") || action == QLatin1String("-"))
@@ -744,6 +760,8 @@ private slots:
         QCOMPARE(Control<QLabel>("planSummary")->palette().color(QPalette::WindowText), plain);
     }
 
+    // A cancelled save writes nothing and leaves the folder remembered for
+    // saving as it was.
     void cancelWritesNothingAndTheSaveDialogAsksForAGif() {
         QVERIFY(DropFiles({wide_}));
         const QStringList before = QDir(dir_.path()).entryList(QDir::Files);
@@ -752,6 +770,12 @@ private slots:
         QVERIFY(prompts_.messages.isEmpty());
         QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), before);
         QVERIFY(Control<QStatusBar>("statusLine")->currentMessage().isEmpty());
+        prompts_.save_answer = Path(QStringLiteral("saved.gif"));
+        ClickOn("makeGif");
+        prompts_.save_answer.clear();
+        ClickOn("makeGif");
+        ClickOn("makeGif");
+        QCOMPARE(prompts_.save_folders, QStringList({QString(), QString(), dir_.path(), dir_.path()}));
 
         std::unique_ptr<QFileDialog> dialog(CreateSaveDialog(window_.get(), QString()));
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Make Animated GIF"));
@@ -935,7 +959,8 @@ private slots:
     }
 
     // Home selects the first entry (the list's focus marks it without
-    // selecting it), Alt+Up/Down move the selected one, Delete removes it,
+    // selecting it), Alt+Up/Down move the selected one (the second up onto
+    // the first row; the first, or the last, nowhere), Delete removes it,
     // Ctrl+S saves: the saved frames follow the list.
     void keysReorderRemoveAndSave() {
         const QString reds = CorpusPath("all-reds.gif"), greens = CorpusPath("all-greens.gif"),
@@ -954,7 +979,8 @@ private slots:
                      {Qt::Key_Up, Qt::AltModifier, "GRBF"},   {Qt::Key_End, Qt::NoModifier, "GRBF"},
                      {Qt::Key_Down, Qt::AltModifier, "GRBF"},  // the last stays last
                      {Qt::Key_Delete, Qt::NoModifier, "GRB"}, {Qt::Key_Home, Qt::NoModifier, "GRB"},
-                     {Qt::Key_Up, Qt::AltModifier, "GRB"}};
+                     {Qt::Key_Down, Qt::NoModifier, "GRB"},   {Qt::Key_Up, Qt::AltModifier, "RGB"},
+                     {Qt::Key_Up, Qt::AltModifier, "RGB"}};  // the first stays first
         for (const auto& step : steps) {
             Key(step.key, step.modifiers);
             QString order;
@@ -963,16 +989,19 @@ private slots:
             QCOMPARE(order, QString::fromLatin1(step.order));
         }
         QCOMPARE(Selected(), QList<int>({0}));  // moved or not, still selected
-        QCOMPARE(Text("frameName"), QStringLiteral("all-greens.gif"));
+        QCOMPARE(Text("frameName"), QStringLiteral("all-reds.gif"));
         QVERIFY(prompts_.messages.isEmpty());
+        ClickOn("undo");  // the move onto the first row was one step; Alt+Up on it added none
+        QCOMPARE(Entries(), QStringList({"all-greens.gif", "all-reds.gif", "all-blues.gif"}));
+        ClickOn("redo");
 
         // Several entries move together.
         Key(Qt::Key_Down, Qt::ShiftModifier);
         Key(Qt::Key_Down, Qt::AltModifier);
-        QCOMPARE(Entries(), QStringList({"all-blues.gif", "all-greens.gif", "all-reds.gif"}));
+        QCOMPARE(Entries(), QStringList({"all-blues.gif", "all-reds.gif", "all-greens.gif"}));
         QCOMPARE(Selected(), QList<int>({1, 2}));
         Key(Qt::Key_Up, Qt::AltModifier);
-        QCOMPARE(Entries(), QStringList({"all-greens.gif", "all-reds.gif", "all-blues.gif"}));
+        QCOMPARE(Entries(), QStringList({"all-reds.gif", "all-greens.gif", "all-blues.gif"}));
 
         TypeDelay(QStringLiteral("12"));
         QTest::keyClick(Delay(), Qt::Key_Home);
@@ -983,7 +1012,7 @@ private slots:
         prompts_.save_answer = Path(QStringLiteral("by-keys.gif"));
         QTest::keyClick(Delay(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(prompts_.save_requests, 1);
-        ExpectAnimation(prompts_.save_answer, {{greens, 0, 2}, {reds, 0, 2}, {blues, 0, 10}}, 0);
+        ExpectAnimation(prompts_.save_answer, {{reds, 0, 2}, {greens, 0, 2}, {blues, 0, 10}}, 0);
     }
 
     // Dragging an entry within the list moves it. A real drag needs a window
@@ -1016,6 +1045,53 @@ private slots:
         ExpectAnimation(prompts_.save_answer, {{frames[2], 0, 10}, {frames[0], 0, 10}, {frames[1], 0, 10}}, 0);
         ClickOn("undo");  // the drag was one step
         QCOMPARE(Entries(), QStringList({"all-reds.gif", "all-greens.gif", "all-blues.gif"}));
+    }
+
+    // The real save dialog (Ctrl+S), taken to an empty folder, a name typed,
+    // then Escape: nothing is written, nothing remembered, nothing said. It
+    // runs under Xvfb too (qt_window_save_dialog_test).
+    void escapeInTheRealSaveDialogWritesNothing() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X display (qt_window_save_dialog_test)");
+        DesktopPrompts desktop;
+        OpenWindow(desktop, QString());
+        QVERIFY(DropFiles({wide_}));
+        QTemporaryDir folder(Path(QStringLiteral("cancelled-XXXXXX")));
+        QVERIFY(folder.isValid());
+        QStringList seen;  // the titles of the dialogs and the texts of the boxes that opened
+        QString typed;
+        QWidget* dialog = nullptr;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                seen.append(box->text());
+                box->accept();
+                return;
+            }
+            auto* shown = qobject_cast<QFileDialog*>(modal);
+            if (!shown || !shown->isVisible()) return;
+            QWindow* window = shown->windowHandle();
+            if (shown != dialog) {
+                dialog = shown;
+                seen.append(shown->windowTitle());
+                shown->setDirectory(folder.path());
+                for (char key : QByteArray("cancelled.gif")) QTest::keyClick(window, key);
+                auto* name = qobject_cast<QLineEdit*>(shown->focusWidget());
+                typed = name ? name->text() : QString();
+            }
+            QTest::keyClick(window, Qt::Key_Escape);  // again while a completion shows
+        });
+        answer.start(20);
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(window_->windowHandle(), Qt::Key_S, Qt::ControlModifier);
+        answer.stop();
+        QCOMPARE(seen, QStringList({"Make Animated GIF"}));
+        QCOMPARE(typed, QStringLiteral("cancelled.gif"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+        QVERIFY(!settings_->contains(QStringLiteral("folders/save")));
+        QVERIFY(Control<QStatusBar>("statusLine")->currentMessage().isEmpty());
     }
 
     // The picture is the frame's first image, scaled to fit with its pixels
@@ -1083,11 +1159,23 @@ private slots:
         }
         QVERIFY(!QFileInfo::exists(prompts_.preview_path));
 
+        // A small animation is enlarged by the least whole factor that makes
+        // its longer side 160 pixels or more: 7 x 9, 18 times.
+        ClickOn("clearAll");
+        prompts_.open_answer = {CorpusPath("four-colors.gif"), local_};
+        ClickOn("addFrames");
+        ClickOn("preview");
+        QCOMPARE(prompts_.previews.size(), 1);
+        QCOMPARE(prompts_.previews[0].first_frame.size(), QSize(7, 9));
+        QCOMPARE(prompts_.previews[0].shown.size(), QSize(126, 162));
+        QVERIFY(EnlargedSharply(prompts_.previews[0].shown, prompts_.previews[0].first_frame, 18));
+        prompts_.previews.clear();
+
         prompts_.open_answer = {Path(QStringLiteral("gone.gif"))};
         ClickOn("addFrames");
         ClickOn("preview");
-        ExpectMessages({{QStringLiteral("gone.gif (entry 4 of 4): ") + kCouldNotOpen, MessageIcon::kPlain}});
-        QCOMPARE(Selected(), QList<int>({3}));
+        ExpectMessages({{QStringLiteral("gone.gif (entry 3 of 3): ") + kCouldNotOpen, MessageIcon::kPlain}});
+        QCOMPARE(Selected(), QList<int>({2}));
         QVERIFY(prompts_.previews.isEmpty());
         QCOMPARE(prompts_.save_requests, 0);
         QCOMPARE(QDir(temporary).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
