@@ -56,6 +56,7 @@ step windows build-win32,build-win64,build "windows: static checks of Zorvane.ex
 
 # The page builds build-web/ itself; its download is compared with build/zorvane-cli's output.
 step web build "web: the page in headless Chromium, its download equal to zorvane-cli's (build-web/)" scripts/check-web.sh build/zorvane-cli
+step web build "web: zorvane-cli's joins and plays as Chromium plays them (scripts/check-play.sh)" scripts/check-play.sh build
 
 step fuzz - "fuzz: regressions replayed, each target fuzzed briefly (build-fuzz/)" scripts/fuzz-smoke.sh
 

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -183,8 +184,11 @@ public:
             movie->loopCount(),    dialog.findChild<QLabel*>(QStringLiteral("previewFrame"))->text(),
             movie->currentImage(), dialog.findChild<QLabel*>(QStringLiteral("previewScreen"))->pixmap().toImage()};
         movie->stop();
-        for (int i = 0; i < played.frames && movie->jumpToFrame(i); ++i)
-            played.delays_ms.append(movie->nextFrameDelay());
+        // The delays of the file the preview plays, read frame by frame
+        // (the playing movie's own figure is a running timer's).
+        QImageReader reader(path, "gif");
+        for (int i = 0; i < played.frames && !reader.read().isNull(); ++i)
+            played.delays_ms.append(reader.nextImageDelay());
         previews.append(played);
     }
     void ShowMessage(QWidget*, const QString& title, const QString& text, MessageIcon icon) override {
