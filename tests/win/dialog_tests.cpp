@@ -472,7 +472,7 @@ TEST_F(DialogLayout, EveryStaticTextFitsItsRectangle) {
 }
 
 TEST(ZorvaneExe, ProgramShowsTheDialogAndEndsWithZero) {
-    const std::string program = BesideTests("..\\..\\app\\Zorvane.exe");
+    const std::string program = BesideTests("..\\..\\win\\Zorvane.exe");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
