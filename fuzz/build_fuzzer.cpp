@@ -66,7 +66,6 @@ constexpr size_t kSeparatorSize = sizeof kSeparator - 1;
 constexpr size_t kOutputFixedBytes = 6 + 7 + 19 + 1;
 constexpr size_t kFrameOverheadBytes = 8 + 10 + 768 + 256;
 
-constexpr size_t kApplicationIdSize = 11;
 constexpr size_t kLoopingSubBlockSize = 3;
 // Inputs whose first image has more pixels are not decoded for the check.
 constexpr size_t kMaxCheckedPixels = size_t{1} << 20;
