@@ -60,40 +60,12 @@
 
 namespace {
 
-constexpr size_t kMaxFrames = 4;
-const char kSeparator[] = "#ZV#";
-constexpr size_t kSeparatorSize = sizeof kSeparator - 1;
 constexpr size_t kOutputFixedBytes = 6 + 7 + 19 + 1;
 constexpr size_t kFrameOverheadBytes = 8 + 10 + 768 + 256;
 
-constexpr size_t kApplicationIdSize = 11;
 constexpr size_t kLoopingSubBlockSize = 3;
 // Inputs whose first image has more pixels are not decoded for the check.
 constexpr size_t kMaxCheckedPixels = size_t{1} << 20;
-
-// The frame paths asked for after the loop flag, which must be asked for
-// once; every index asked for must be in range.
-std::vector<Bytes> SplitFrames(const uint8_t* data, size_t size) {
-    std::vector<Bytes> frames;
-    size_t start = 0;
-    for (size_t at = 0; frames.size() + 1 < kMaxFrames && at + kSeparatorSize <= size; ++at) {
-        if (std::memcmp(data + at, kSeparator, kSeparatorSize) == 0) {
-            frames.emplace_back(data + start, data + at);
-            start = at + kSeparatorSize;
-            at = start - 1;
-        }
-    }
-    frames.emplace_back(data + start, data + size);
-    return frames;
-}
-
-// The sub-blocks giflib met before an output frame, as (label, size) pairs:
-// the looping block when asked for, then one graphic control.
-std::vector<std::pair<int, size_t>> BlocksBefore(const DecodedImage& frame) {
-    std::vector<std::pair<int, size_t>> blocks;
-    for (const GiflibExtension& block : frame.extensions) blocks.emplace_back(block.function, block.bytes.size());
-    return blocks;
-}
 
 // The first image of `input` as giflib reads it, over the same records as
 // our walk; false when giflib does not reach it so.

@@ -2,7 +2,7 @@
 # Expects ZORVANE_ROOT (the project root) to be set.
 
 ZV_FUZZ_BUILD="${ZV_FUZZ_BUILD:-$ZORVANE_ROOT/build-fuzz}"
-ZV_FUZZ_TARGETS="summary_fuzzer build_fuzzer"
+ZV_FUZZ_TARGETS="summary_fuzzer build_fuzzer plan_fuzzer"
 ZORVANE_CORPUS_DIR="${ZORVANE_CORPUS_DIR:-$ZORVANE_ROOT/tests/data/pygif-test-suite}"
 
 zv_log() { printf '%s\n' "fuzz: $*" >&2; }
@@ -37,9 +37,10 @@ zv_fuzz_build() {
         >"$ZV_FUZZ_BUILD/logs/build.log" 2>&1 ||
         { cat "$ZV_FUZZ_BUILD/logs/build.log" >&2; return 1; }
     rm -rf "$ZV_FUZZ_BUILD/seeds"
-    mkdir -p "$ZV_FUZZ_BUILD/seeds/summary_fuzzer" "$ZV_FUZZ_BUILD/seeds/build_fuzzer"
-    "$ZV_FUZZ_BUILD/make_seeds" "$ZV_FUZZ_BUILD/seeds/summary_fuzzer" "$ZV_FUZZ_BUILD/seeds/build_fuzzer" \
-        "$ZORVANE_ROOT"/samples/*.gif "$ZORVANE_CORPUS_DIR"/*.gif || return 1
+    local seeds="$ZV_FUZZ_BUILD/seeds"
+    mkdir -p "$seeds/summary_fuzzer" "$seeds/build_fuzzer" "$seeds/plan_fuzzer"
+    "$ZV_FUZZ_BUILD/make_seeds" "$seeds/summary_fuzzer" "$seeds/build_fuzzer" "$seeds/plan_fuzzer" \
+        "$ZORVANE_ROOT"/fuzz/animations/*.gif "$ZORVANE_ROOT"/samples/*.gif "$ZORVANE_CORPUS_DIR"/*.gif || return 1
 }
 
 # A fresh folder for the scratch files of one target run: in memory when it
@@ -51,7 +52,7 @@ zv_scratch_dir() {
     mktemp -d "$base/zorvane-fuzz-run-XXXXXX"
 }
 
-# Replays every file of fuzz/regressions through both targets.
+# Replays every file of fuzz/regressions through every target.
 zv_fuzz_replay() {
     local files=("$ZORVANE_ROOT"/fuzz/regressions/*.bin) status=0 target
     [ -e "${files[0]}" ] || { zv_log "no regression files"; return 0; }

@@ -6,8 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gif_fixture.h"
+#include "giflib_check.h"
 
 constexpr size_t kScreenWidthOffset = 6;
 constexpr size_t kScreenHeightOffset = 8;
@@ -15,10 +18,23 @@ constexpr size_t kScreenPackedOffset = 10;
 
 // A folder of this process under $TMPDIR (or /tmp), made on first use and
 // removed when the process exits normally. The first call also caps every
-// file the process writes at 16 MiB, so a copy that never ends shows up as a
-// write failure instead of filling the disk.
+// file the process writes at kMaxScratchFileBytes, so a copy that never ends
+// shows up as a write failure instead of filling the disk.
+constexpr uint64_t kMaxScratchFileBytes = uint64_t{16} << 20;
 const std::string& ScratchDir();
 void WriteWholeFile(const std::string& path, const Bytes& bytes);  // aborts on failure
+
+// The files of a fuzz input: cut at every "#ZV#", at most three cuts, so one
+// to four files (the last holds the rest, separators and all).
+constexpr size_t kMaxFuzzFiles = 4;
+std::vector<Bytes> SplitFrames(const uint8_t* data, size_t size);
+
+// The names in `folder`, "." and ".." left out, sorted; empty when it cannot
+// be read.
+std::vector<std::string> FolderNames(const std::string& folder);
+
+// The sub-blocks giflib met before an output frame, as (label, size) pairs.
+std::vector<std::pair<int, size_t>> BlocksBefore(const DecodedImage& frame);
 
 // The little-endian field at `offset`, zero where the bytes end.
 unsigned Le16At(const Bytes& bytes, size_t offset);

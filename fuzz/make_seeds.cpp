@@ -1,6 +1,6 @@
 // Writes the generated seed inputs of the fuzz targets.
 //
-//   make_seeds INSPECT_DIR BUILD_DIR [GIF...]
+//   make_seeds INSPECT_DIR BUILD_DIR PLAN_DIR [GIF...]
 //
 // INSPECT_DIR receives small GIF streams that reach the corners of the walk
 // and the copy (no colour table, malformed graphic control blocks, stray
@@ -8,6 +8,9 @@
 // cut at every length. BUILD_DIR receives some of those cuts as single
 // frames, every pair of streams and runs of four joined with the build
 // target's separator, and joins of one to four of the GIF files named.
+// PLAN_DIR receives the joins of BUILD_DIR, each behind the plan bytes of
+// the plan target (plan_fuzzer.cpp) in turn, and the joins of the GIF files
+// behind two of them.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -72,6 +75,19 @@ std::vector<std::pair<std::string, Bytes>> Cases() {
     };
 }
 
+// Plan bytes of the plan target: order, centre, older output and all images
+// per entry; given delays, plays; plays - 1; the given delay.
+const Bytes kPlans[] = {
+    {0x00, 0x10, 0, 0, 0, 0},        // first images, forward, forever
+    {0xF0, 0x10, 0, 0, 0, 0},        // all images, forward, forever
+    {0xF1, 0x00, 2, 0, 0, 0},        // all images, reversed, three plays
+    {0xF2, 0x3F, 0, 0, 25, 0},       // all images, bounced, given delays, forever as 65535
+    {0xF4, 0x00, 0xFF, 0xFF, 0, 0},  // all images, centred, 65536 plays
+    {0x58, 0x05, 1, 0, 3, 0},        // old output kept, first entry all images, two plays
+    {0xA6, 0x20, 0, 0, 0xFF, 0xFF},  // bounced, centred, some entries all images, one play
+};
+constexpr size_t kPlanCount = sizeof kPlans / sizeof kPlans[0];
+
 Bytes Join(const std::vector<const Bytes*>& frames) {
     Bytes joined;
     for (size_t i = 0; i < frames.size(); ++i) {
@@ -84,12 +100,23 @@ Bytes Join(const std::vector<const Bytes*>& frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: make_seeds INSPECT_DIR BUILD_DIR [GIF...]\n");
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: make_seeds INSPECT_DIR BUILD_DIR PLAN_DIR [GIF...]\n");
         return 2;
     }
     const std::string inspect_dir = std::string(argv[1]) + "/", build_dir = std::string(argv[2]) + "/";
+    const std::string plan_dir = std::string(argv[3]) + "/";
+    size_t plan_seeds = 0;
     bool ok = true;
+    // A build seed, and the same behind the next plan bytes.
+    auto write_build_seed = [&](const std::string& name, const Bytes& bytes, size_t plans) {
+        ok = WriteFileBytes(build_dir + name, bytes) && ok;
+        for (size_t n = 0; n < plans; ++n, ++plan_seeds) {
+            Bytes planned = kPlans[plan_seeds % kPlanCount];
+            planned.insert(planned.end(), bytes.begin(), bytes.end());
+            ok = WriteFileBytes(plan_dir + std::to_string(n) + "-" + name, planned) && ok;
+        }
+    };
     const std::vector<std::pair<std::string, Bytes>> cases = Cases();
     for (size_t i = 0; i < cases.size(); ++i) {
         const auto& [name, bytes] = cases[i];
@@ -97,24 +124,22 @@ int main(int argc, char** argv) {
             const Bytes cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
             const std::string file = name + "-" + std::to_string(length) + ".gif";
             ok = WriteFileBytes(inspect_dir + file, cut) && ok;
-            if (length == bytes.size() || length % 7 == 0) ok = WriteFileBytes(build_dir + file, cut) && ok;
+            if (length == bytes.size() || length % 7 == 0) write_build_seed(file, cut, 1);
         }
         for (const auto& [other_name, other] : cases) {
-            ok = WriteFileBytes(build_dir + "pair-" + name + "+" + other_name + ".bin", Join({&bytes, &other})) && ok;
+            write_build_seed("pair-" + name + "+" + other_name + ".bin", Join({&bytes, &other}), 1);
         }
         const Bytes* run[] = {&bytes, &cases[(i + 1) % cases.size()].second, &cases[(i + 2) % cases.size()].second,
                               &cases[0].second};
-        ok = WriteFileBytes(build_dir + "four-" + std::to_string(i) + ".bin", Join({run, run + 4})) && ok;
+        write_build_seed("four-" + std::to_string(i) + ".bin", Join({run, run + 4}), 1);
     }
     std::vector<Bytes> files;
-    for (int a = 3; a < argc; ++a) files.push_back(ReadFileBytes(argv[a]));
+    for (int a = 4; a < argc; ++a) files.push_back(ReadFileBytes(argv[a]));
     for (size_t i = 0; i < files.size(); ++i) {
         std::vector<const Bytes*> group;
         for (size_t n = 0; n < 4 && i + n < files.size(); ++n) {
             group.push_back(&files[i + n]);
-            ok = WriteFileBytes(build_dir + "files-" + std::to_string(i) + "-" + std::to_string(n + 1) + ".bin",
-                                Join(group)) &&
-                 ok;
+            write_build_seed("files-" + std::to_string(i) + "-" + std::to_string(n + 1) + ".bin", Join(group), 2);
         }
     }
     if (!ok) std::fprintf(stderr, "make_seeds: could not write every seed\n");

@@ -517,11 +517,14 @@ private:
             result_.summary.duration -= kClearingDelay;
             if (!PatchLastControl(last)) return false;
         }
+        // Images may reach up to twice the largest position; no screen
+        // shows more than kLargestPosition pixels a side, and the size must
+        // fit in 16 bits.
         GifImageDescriptor image = {};
         image.left = static_cast<uint16_t>(dirty.left);
         image.top = static_cast<uint16_t>(dirty.top);
-        image.width = static_cast<uint16_t>(dirty.right - dirty.left);
-        image.height = static_cast<uint16_t>(dirty.bottom - dirty.top);
+        image.width = static_cast<uint16_t>(std::min<int32_t>(dirty.right, kLargestPosition) - dirty.left);
+        image.height = static_cast<uint16_t>(std::min<int32_t>(dirty.bottom, kLargestPosition) - dirty.top);
         image.packed = kColorTableFlag;  // two entries, both black; entry 0 is transparent
         clearing.block_size = kGraphicControlBlockSize;
         const uint8_t black[kMaxColorTableBytes] = {};
@@ -628,7 +631,8 @@ private:
                 open_entry = frame.entry;
             }
             GifImageDescriptor image;
-            if (!reader_.ImageAt(frame.offset, &image)) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, open_entry);
+            if (!reader_.ImageAt(frame.offset, &image))
+                return Fail(kMsgPrematureEnd, MessageIcon::kWarning, open_entry);
             if (!Place(reader_.screen(), &image)) return Fail(kMsgTooLarge, MessageIcon::kWarning, open_entry);
             GifGraphicControl control = frame.control;
             control.packed = WithDisposal(control.packed, kDisposeToBackground);

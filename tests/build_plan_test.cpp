@@ -132,13 +132,19 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
     // code table hundreds of times.
     const std::string far_apart =
         WriteAnimation(dir, "far.gif", 4096, 4100, {{0, 0, 1, 1, kKeep, -1, 10}, {4095, 4099, 1, 1, kKeep, -1, 3}}, 7);
+    // Images from 0 to 65537 wide: the clearing frame stops at 65535, the
+    // most a screen shows (a width of 65537 would wrap round to 1).
+    const std::string beyond =
+        WriteAnimation(dir, "beyond.gif", 4, 1,
+                       {{0, 0, 1, 1, kKeep, kNoTransparency, 10}, {65535, 0, 2, 1, kKeep, kNoTransparency, 6}}, 8);
     const std::string last_covers =
         WriteAnimation(dir, "lastcovers.gif", 6, 6, {{1, 1, 2, 2, kKeep, 0, 8}, {0, 0, 6, 6, kKeep, 0, 12}}, 4);
     struct JoinCase {
         const char* name;
         std::vector<std::string> inputs;
-        std::vector<Control> controls;  // of the output's images
-        std::vector<int> clearing;      // output images that are clearing frames
+        std::vector<Control> controls;                // of the output's images
+        std::vector<int> clearing;                    // output images that are clearing frames
+        int clearing_width = 0, clearing_height = 0;  // of the clearing frames; 0: the output's
     };
     const JoinCase cases[] = {
         {"ClearingFrameAfterOptimised",
@@ -149,6 +155,12 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
          {far_apart, standalone},
          {{1, 10, -1}, {1, 3, -1}, {2, 0, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
          {2}},
+        {"ClearingFrameStopsAtTheLargestPosition",
+         {beyond, standalone},
+         {{1, 10, -1}, {1, 4, -1}, {2, 2, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
+         {2},
+         65535,
+         1},
         {"NextImageCoversWithOpaquePixels", {optimised, covering}, {{1, 5, -1}, {1, 6, 1}, {1, 9, 2}, {1, 11, -1}}, {}},
         {"LastImageDisposedOf",
          {last_covers, standalone},
@@ -177,8 +189,8 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
                     const DecodedImage& clearing = output.images[k++];
                     EXPECT_EQ(clearing.raster, Bytes(clearing.raster.size(), 0)) << "clearing frame";
                     EXPECT_EQ(clearing.left, 0);
-                    EXPECT_EQ(clearing.width, output.width);
-                    EXPECT_EQ(clearing.height, output.height);
+                    EXPECT_EQ(clearing.width, c.clearing_width ? c.clearing_width : output.width);
+                    EXPECT_EQ(clearing.height, c.clearing_height ? c.clearing_height : output.height);
                 }
                 ASSERT_LT(k, output.images.size());
                 const DecodedImage& got = output.images[k++];

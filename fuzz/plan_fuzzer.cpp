@@ -1,0 +1,280 @@
+// Fuzz target: a fuzzed plan (MeasurePlan, then BuildAnimation) over one to
+// four fuzzed files.
+//
+// Input: kPlanBytes bytes that choose the plan (missing ones read as zero),
+// then the files, cut at "#ZV#" (SplitFrames), one plan entry each.
+//   byte 0: bits 0-1 the order (1 reverse, 2 bounce, else forward), bit 2
+//           centre, bit 3 an older output already stands at the output path,
+//           bits 4-7 entry k takes all its images (else its first);
+//   byte 1: bits 0-3 entry k has the given delay (else its images' own),
+//           bit 4 plays forever (else bytes 2-3 + 1 plays, 1..65536), bit 5
+//           the count written for forever is 65535 (else 0);
+//   bytes 2-3: plays - 1, little-endian; bytes 4-5: the given delay.
+// The output is written beside the inputs in a folder of its own, replaced
+// when done (the mode that keeps the old file on failure).
+//
+// Checked on every input:
+// - the run ends (a run that loops is caught by libFuzzer's -timeout), no
+//   descriptor stays open, every input is left byte for byte as it was;
+// - MeasurePlan and BuildAnimation agree: both succeed with the same summary,
+//   or both refuse with the same message, icon and entry; the one exception
+//   is a build whose measured size is over the file-size cap of the run,
+//   which must fail to write;
+// - a refusal is one an input can cause (not a GIF, cut short, drawn over
+//   one another when played out of order, beyond the largest position when
+//   centred), reported once to the observer; every entry reported started or
+//   cut to its first image is in range, the latter taking its first image;
+// - on a refusal the output folder holds what it held before (nothing, or
+//   the older output unchanged): no output, no temporary file;
+// - on success the output folder holds the output alone, its size is the
+//   measured one and summary.bytes, and stays within the bound below;
+//   giflib's record walk (image data passed over, refused code sizes noted)
+//   reads all of it to the trailer, with no global table, the summary's
+//   screen (the largest of the inputs), summary.frames images each after one
+//   graphic control (the first after the looping block the plays ask for),
+//   the sum of their delays summary.duration, every frame disposed of to
+//   the background when played out of order, and clearing frames only in
+//   forward order after an entry of all its images;
+// - the frame count against an independent one wherever it is known: an
+//   entry of its first image gives one image, an entry of all its images as
+//   many as giflib's walk of its file finds, when that walk reaches the
+//   trailer over the same records as ours (ControlsReadAlike); reversed the
+//   count stays, bounced n images give 2n - 2 frames (n when n <= 2).
+//
+// Output bound. Beyond what build_fuzzer.cpp derives for one frame per file
+// (33 bytes once; per frame 8 + 10 + 768 + 256 besides the image data), a
+// bounce copies each file's images up to twice, and a clearing frame holds
+// made-up data for its area. That area is not the screen's (it covers where
+// images were drawn, and images may lie beyond the screen), so the largest
+// frame area of the output stands for it. The data: blank LZW codes of at
+// most 12 bits, one per run of pixels,
+// where the runs of one code table (4,090 codes) grow 1, 2, 3, ... and so
+// cover over 8,000,000 pixels. Two bytes a code cover its bits and its share
+// of the sub-block length bytes (12 bits + 12/255 of a byte < 16 bits).
+// Hence output <= 33 + passes * sum of input sizes + frames * 1042
+//                + clearing frames * (1042 + 4 + 2 * (4096 * (area / 8e6 + 1) + 2)).
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "gif/build_plan.h"
+#include "gif/gif_records.h"
+#include "giflib_check.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr size_t kPlanBytes = 6;
+constexpr uint64_t kOutputFixedBytes = 6 + 7 + 19 + 1;
+constexpr uint64_t kFrameOverheadBytes = 8 + 10 + 768 + 256;
+constexpr uint64_t kCodesPerTable = 4096;
+constexpr uint64_t kPixelsPerTable = 8000000;
+constexpr size_t kLoopingSubBlockSize = 3;
+const Bytes kOldOutput = {'G', 'I', 'F', '8', '9', 'a', 'o', 'l', 'd'};
+
+struct FuzzPlan {
+    BuildPlan plan;
+    bool old_output = false;
+};
+
+FuzzPlan ReadPlan(const uint8_t* bytes, const std::string& output) {
+    FuzzPlan fuzz;
+    BuildPlan& plan = fuzz.plan;
+    plan.output = output;
+    plan.order = (bytes[0] & 3) == 1   ? FrameOrder::kReverse
+                 : (bytes[0] & 3) == 2 ? FrameOrder::kBounce
+                                       : FrameOrder::kForward;
+    plan.center = bytes[0] & 4;
+    fuzz.old_output = bytes[0] & 8;
+    plan.plays = (bytes[1] & 0x10) ? kPlayForever : uint32_t{DecodeLe16(bytes + 2)} + 1;
+    plan.forever_count = (bytes[1] & 0x20) ? 0xFFFF : 0;
+    plan.mode = OutputMode::kReplaceWhenDone;
+    for (size_t k = 0; k < kMaxFuzzFiles; ++k) {
+        PlanEntry entry;
+        entry.images = (bytes[0] >> (4 + k)) & 1 ? ImageChoice::kAll : ImageChoice::kFirst;
+        entry.delay.given = (bytes[1] >> k) & 1;
+        entry.delay.hundredths = DecodeLe16(bytes + 4);
+        plan.entries.push_back(entry);
+    }
+    return fuzz;
+}
+
+bool SameSummary(const PlanSummary& a, const PlanSummary& b) {
+    return a.frames == b.frames && a.duration == b.duration && a.width == b.width && a.height == b.height &&
+           a.bytes == b.bytes && a.clearing_frames == b.clearing_frames;
+}
+
+uint64_t ClearingFrameBound(uint64_t area) {
+    return kFrameOverheadBytes + 4 + 2 * (kCodesPerTable * (area / kPixelsPerTable + 1) + 2);
+}
+
+// The images of an entry's file as giflib's record walk counts them, when it
+// reaches the trailer over the same records as our walk (those after the
+// last image included); 0 when unknown.
+size_t GiflibImageCount(const Bytes& input) {
+    GifReadOptions records;
+    records.pass_refused_code_size = true;
+    DecodedGif walk;
+    if (!ReadGifBytes(input, records, &walk)) return 0;
+    for (const DecodedImage& image : walk.images) {
+        if (!ControlsReadAlike(image)) return 0;
+    }
+    DecodedImage after_last;  // the blocks before the trailer
+    after_last.extensions = walk.trailing_extensions;
+    return ControlsReadAlike(after_last) ? walk.images.size() : 0;
+}
+
+// The frames an order makes of `images` images in the files' order.
+size_t FramesInOrder(FrameOrder order, size_t images) {
+    return order == FrameOrder::kBounce && images > 2 ? 2 * images - 2 : images;
+}
+
+// The output of a successful plan, read by giflib.
+void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const PlanSummary& summary,
+                 const Bytes& output) {
+    const BuildPlan& plan = fuzz.plan;
+    GifReadOptions records;
+    records.pass_refused_code_size = true;
+    DecodedGif walk;
+    FUZZ_CHECK(ReadGifBytes(output, records, &walk));
+    FUZZ_CHECK(walk.opened && walk.global_bits == 0 && walk.consumed == output.size());
+    unsigned width = 0, height = 0;
+    for (const Bytes& input : inputs) {
+        FUZZ_CHECK(HasAcceptedHeader(input));
+        width = std::max(width, Le16At(input, kScreenWidthOffset));
+        height = std::max(height, Le16At(input, kScreenHeightOffset));
+    }
+    FUZZ_CHECK(summary.width == width && summary.height == height);
+    FUZZ_CHECK(static_cast<unsigned>(walk.width) == width && static_cast<unsigned>(walk.height) == height);
+    FUZZ_CHECK(walk.images.size() == summary.frames && walk.trailing_extensions.empty());
+
+    // One graphic control before each frame, the looping block before the first.
+    std::vector<std::pair<int, size_t>> first = {{kGraphicControlLabel, kGraphicControlBlockSize}};
+    if (plan.plays != 1) {
+        first.insert(first.begin(),
+                     {{kApplicationLabel, kApplicationIdSize}, {kContinuedSubBlock, kLoopingSubBlockSize}});
+        const uint32_t repeats =
+            plan.plays == kPlayForever ? plan.forever_count : std::min<uint32_t>(plan.plays - 1, 0xFFFF);
+        FUZZ_CHECK(!walk.images.empty() && BlocksBefore(walk.images[0]) == first);
+        const Bytes& count = walk.images[0].extensions[1].bytes;
+        FUZZ_CHECK(count[0] == kLoopSubBlockId && DecodeLe16(count.data() + 1) == repeats);
+    }
+    const std::vector<std::pair<int, size_t>> other = {{kGraphicControlLabel, kGraphicControlBlockSize}};
+    uint64_t duration = 0;
+    for (size_t i = 0; i < walk.images.size(); ++i) {
+        const DecodedImage& frame = walk.images[i];
+        FUZZ_CHECK(BlocksBefore(frame) == (i == 0 ? first : other) && frame.local_bits > 0);
+        const Bytes& control = frame.extensions.back().bytes;
+        duration += DecodeLe16(control.data() + 1);
+        if (plan.order != FrameOrder::kForward) {
+            FUZZ_CHECK(DisposalOf(control[0]) == kDisposeToBackground);
+        }
+    }
+    FUZZ_CHECK(duration == summary.duration);
+
+    // Clearing frames follow entries of all their images, in forward order.
+    size_t all_before_last = 0;
+    for (size_t k = 0; k + 1 < inputs.size(); ++k) all_before_last += plan.entries[k].images == ImageChoice::kAll;
+    FUZZ_CHECK(summary.clearing_frames <= (plan.order == FrameOrder::kForward ? all_before_last : 0));
+
+    size_t images = 0;
+    for (size_t k = 0; k < inputs.size() && images != kNoEntry; ++k) {
+        const size_t count = plan.entries[k].images == ImageChoice::kFirst ? 1 : GiflibImageCount(inputs[k]);
+        images = count == 0 ? kNoEntry : images + count;
+    }
+    if (images != kNoEntry) FUZZ_CHECK(summary.frames == FramesInOrder(plan.order, images) + summary.clearing_frames);
+
+    uint64_t largest_area = 0;
+    for (const DecodedImage& frame : walk.images) {
+        largest_area = std::max(largest_area, uint64_t(frame.width) * uint64_t(frame.height));
+    }
+    uint64_t bound = kOutputFixedBytes + summary.frames * kFrameOverheadBytes +
+                     summary.clearing_frames * ClearingFrameBound(largest_area);
+    for (const Bytes& input : inputs) bound += input.size() * (plan.order == FrameOrder::kBounce ? 2 : 1);
+    FUZZ_CHECK(output.size() <= bound);
+}
+
+bool AllowedRefusal(const BuildPlan& plan, const BuildResult& result, size_t files) {
+    if (result.icon != MessageIcon::kWarning || result.entry >= files) return false;
+    const char* message = result.message;
+    return message == kMsgNotAGif || message == kMsgPrematureEnd ||
+           (message == kMsgCannotPlayBackwards && plan.order != FrameOrder::kForward) ||
+           (message == kMsgTooLarge && plan.center);
+}
+
+// What the observer heard agrees with the result.
+void CheckReports(const FuzzPlan& fuzz, const BuildRun& run, size_t files) {
+    if (run.result.ok) {
+        FUZZ_CHECK(run.messages.empty());
+    } else {
+        FUZZ_CHECK(run.messages.size() == 1 && run.messages[0].first == run.result.message &&
+                   run.messages[0].second == run.result.icon);
+    }
+    for (size_t index : run.entries_started) FUZZ_CHECK(index < files);
+    for (size_t index : run.images_left_out) {
+        FUZZ_CHECK(index < files && fuzz.plan.entries[index].images == ImageChoice::kFirst);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    uint8_t plan_bytes[kPlanBytes] = {};
+    std::memcpy(plan_bytes, data, std::min(size, kPlanBytes));
+    const size_t skipped = std::min(size, kPlanBytes);
+    const std::vector<Bytes> inputs = SplitFrames(data + skipped, size - skipped);
+    static const std::string folder = ScratchDir() + "/out";
+    const std::string output_path = folder + "/output.gif";
+    FuzzPlan fuzz = ReadPlan(plan_bytes, output_path);
+    fuzz.plan.entries.resize(inputs.size());
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        fuzz.plan.entries[i].path = ScratchDir() + "/entry" + std::to_string(i) + ".gif";
+        WriteWholeFile(fuzz.plan.entries[i].path, inputs[i]);
+    }
+    mkdir(folder.c_str(), 0700);
+    for (const std::string& name : FolderNames(folder)) unlink((folder + "/" + name).c_str());
+    if (fuzz.old_output) WriteWholeFile(output_path, kOldOutput);
+    const std::vector<std::string> folder_before = FolderNames(folder);
+
+    const int descriptors_before = OpenDescriptorCount();
+    const BuildRun measured = RunPlan(fuzz.plan, true);
+    FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
+    FUZZ_CHECK(FolderNames(folder) == folder_before);
+    const BuildRun built = RunPlan(fuzz.plan);
+    FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
+    for (size_t i = 0; i < inputs.size(); ++i) FUZZ_CHECK(ReadFileBytes(fuzz.plan.entries[i].path) == inputs[i]);
+    CheckReports(fuzz, measured, inputs.size());
+    CheckReports(fuzz, built, inputs.size());
+
+    const BuildResult& predicted = measured.result;
+    const BuildResult& result = built.result;
+    if (!predicted.ok) {
+        FUZZ_CHECK(AllowedRefusal(fuzz.plan, predicted, inputs.size()));
+        FUZZ_CHECK(SameSummary(predicted.summary, PlanSummary()));
+    }
+    if (predicted.ok && predicted.summary.bytes > kMaxScratchFileBytes) {
+        // Beyond the cap of the run: the build must fail to write.
+        FUZZ_CHECK(!result.ok && result.message == kMsgCouldNotWriteOutput && result.entry == kNoEntry);
+    } else {
+        FUZZ_CHECK(result.ok == predicted.ok && result.message == predicted.message);
+        FUZZ_CHECK(result.icon == predicted.icon && result.entry == predicted.entry);
+        FUZZ_CHECK(SameSummary(result.summary, predicted.summary));
+    }
+    if (!result.ok) {
+        FUZZ_CHECK(FolderNames(folder) == folder_before);
+        if (fuzz.old_output) FUZZ_CHECK(ReadFileBytes(output_path) == kOldOutput);
+        return 0;
+    }
+    FUZZ_CHECK(FolderNames(folder) == std::vector<std::string>{"output.gif"});
+    const Bytes output = ReadFileBytes(output_path);
+    FUZZ_CHECK(output.size() == result.summary.bytes);
+    CheckOutput(fuzz, inputs, result.summary, output);
+    return 0;
+}
