@@ -295,9 +295,8 @@ public:
         *control = GifGraphicControl();
         const BlockScanResult result = ScanBlocks(file_, control, images_ > 0, nullptr);
         if (result != BlockScanResult::kFound) return images_ > 0 ? BlockScanResult::kTrailer : result;
-        image_offset_ = FileTell(file_);
         uint8_t bytes[kImageDescriptorSize] = {};
-        FileRead(file_, bytes, sizeof bytes);
+        descriptor_delivered_ = FileRead(file_, bytes, sizeof bytes);
         *image = DecodeImageDescriptor(bytes);
         ++images_;
         return BlockScanResult::kFound;
@@ -320,7 +319,10 @@ public:
     FileHandle file() const { return file_; }
     const GifScreenDescriptor& screen() const { return screen_; }
     const uint8_t* global_table() const { return global_; }
-    uint64_t image_offset() const { return image_offset_; }
+    // Where the descriptor of the image just read starts, just after its
+    // introducer (asked only when frames are played in another order: it
+    // costs a system call).
+    uint64_t image_offset() const { return FileTell(file_) - descriptor_delivered_; }
 
 private:
     FileHandle file_{};
@@ -328,7 +330,7 @@ private:
     GifScreenDescriptor screen_{};
     uint8_t global_[kMaxColorTableBytes] = {};
     size_t images_ = 0;
-    uint64_t image_offset_ = 0;
+    size_t descriptor_delivered_ = 0;  // bytes of the last image descriptor the file held
 };
 
 // An image of an entry, found before writing when the frames are played in
