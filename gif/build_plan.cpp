@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gif/canvas_trace.h"
+#include "gif/entry_reader.h"
 #include "gif/gif_records.h"
+#include "gif/lzw_writer.h"
+#include "gif/output_sink.h"
 #include "platform/file_io.h"
 
 const char kMsgBuildCouldNotOpen[] = "Could not open file. GIF creation aborted.";
@@ -19,319 +23,11 @@ namespace {
 // Offset of the screen descriptor in the output, rewritten once all frames
 // are in and the largest screen is known.
 constexpr uint64_t kScreenDescriptorOffset = kGifHeaderSize;
-constexpr size_t kMaxSubBlockSize = 255;
 constexpr uint16_t kLargestPosition = 0xFFFF;
 // A clearing frame takes this much of the delay of the frame before it,
 // when that frame has enough to share (browsers play 0 and 1 as 10).
 constexpr uint16_t kClearingDelay = 2;
 constexpr uint16_t kLeastSharedDelay = 2 * kClearingDelay;
-
-// A rectangle of the output's canvas, [left, right) x [top, bottom); empty
-// when it has no area.
-struct Rect {
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-    bool Empty() const { return right <= left || bottom <= top; }
-    bool Within(const Rect& outer) const {
-        return Empty() || (left >= outer.left && top >= outer.top && right <= outer.right && bottom <= outer.bottom);
-    }
-    void Add(const Rect& other) {
-        if (other.Empty()) return;
-        if (Empty()) {
-            *this = other;
-            return;
-        }
-        left = std::min(left, other.left);
-        top = std::min(top, other.top);
-        right = std::max(right, other.right);
-        bottom = std::max(bottom, other.bottom);
-    }
-};
-
-Rect RectOf(const GifImageDescriptor& image) {
-    return {image.left, image.top, image.left + image.width, image.top + image.height};
-}
-
-// Where pixels may be left on the canvas as an entry plays, from the records
-// alone: the bounding box of what its frames drew and did not dispose of.
-// It starts clear, as a decoder's canvas does.
-class CanvasTrace {
-public:
-    // The frame is drawn on whatever the canvas holds: true when its
-    // pixels do not depend on that (the canvas is clear, or the frame is
-    // opaque and covers all that is there).
-    bool StandsAlone(const Rect& frame, bool transparent) const {
-        return dirty_.Empty() || (!transparent && dirty_.Within(frame));
-    }
-    // The frame has been shown and is now disposed of.
-    void Dispose(const Rect& frame, uint8_t disposal) {
-        switch (disposal) {
-            case kDisposeToBackground:
-                if (dirty_.Within(frame)) dirty_ = Rect();  // else a part of it stays
-                break;
-            case kDisposeToPrevious:
-                break;  // back to what was there before the frame
-            default:
-                dirty_.Add(frame);
-                break;
-        }
-    }
-    const Rect& dirty() const { return dirty_; }
-    void Clear() { dirty_ = Rect(); }
-
-private:
-    Rect dirty_;
-};
-
-// Bytes rewritten once what follows them is known: the screen descriptor,
-// and the graphic control of an entry's last image.
-struct PendingPatch {
-    uint64_t offset;
-    uint8_t bytes[kScreenDescriptorSize];
-    uint8_t size;
-};
-
-// Where the output goes: a file, or nowhere when only its size is wanted.
-// Offsets are counted either way. An output that cannot seek back (a pipe)
-// is written in one go: a measuring run first notes every patch, and the
-// writing run puts each in place as it passes.
-class Sink {
-public:
-    explicit Sink(FileHandle* file) : file_(file) {}
-    // Notes the patches instead of making them (a measuring run).
-    void NotePatchesIn(std::vector<PendingPatch>* noted) { noted_ = noted; }
-    // Writes these patches in passing instead of seeking back. Each lies
-    // within the bytes of one Write.
-    void ApplyInPassing(std::vector<PendingPatch>* patches) {
-        std::sort(patches->begin(), patches->end(),
-                  [](const PendingPatch& a, const PendingPatch& b) { return a.offset < b.offset; });
-        in_passing_ = patches;
-    }
-
-    bool Write(const void* data, size_t size) {
-        if (file_ && ok_) {
-            const PendingPatch* patch = in_passing_ ? PatchWithin(size) : nullptr;
-            if (patch) {
-                const uint8_t* bytes = static_cast<const uint8_t*>(data);
-                const size_t before = static_cast<size_t>(patch->offset - position_);
-                const size_t after = before + patch->size;
-                ok_ = FileWrite(*file_, bytes, before) && FileWrite(*file_, patch->bytes, patch->size) &&
-                      FileWrite(*file_, bytes + after, size - after);
-            } else {
-                ok_ = FileWrite(*file_, data, size);
-            }
-        }
-        position_ += size;
-        return ok_;
-    }
-    bool WriteByte(uint8_t byte) { return Write(&byte, 1); }
-    // Rewrites bytes already written, then goes on at the end.
-    bool Patch(uint64_t offset, const void* data, size_t size) {
-        if (noted_) {
-            PendingPatch patch = {offset, {}, static_cast<uint8_t>(size)};
-            std::memcpy(patch.bytes, data, size);
-            noted_->push_back(patch);
-        }
-        if (file_ && ok_ && !in_passing_) {
-            ok_ = FileSeekTo(*file_, offset) && FileWrite(*file_, data, size) && FileSeekTo(*file_, position_);
-        }
-        return ok_;
-    }
-    uint64_t position() const { return position_; }
-    bool ok() const { return ok_; }
-
-private:
-    FileHandle* file_;
-    uint64_t position_ = 0;
-    bool ok_ = true;
-    // The patch, if any, that falls within the next `size` bytes; the
-    // patches are in the order of their offsets.
-    const PendingPatch* PatchWithin(size_t size) {
-        while (next_patch_ < in_passing_->size() && (*in_passing_)[next_patch_].offset < position_) ++next_patch_;
-        if (next_patch_ == in_passing_->size()) return nullptr;
-        const PendingPatch& patch = (*in_passing_)[next_patch_];
-        return patch.offset + patch.size <= position_ + size ? &patch : nullptr;
-    }
-
-    std::vector<PendingPatch>* noted_ = nullptr;
-    const std::vector<PendingPatch>* in_passing_ = nullptr;
-    size_t next_patch_ = 0;
-};
-
-// Packs LZW codes into sub-blocks.
-class CodeWriter {
-public:
-    explicit CodeWriter(Sink& sink) : sink_(sink) {}
-    void Put(unsigned code, unsigned width) {
-        bits_ |= static_cast<uint32_t>(code) << bit_count_;
-        bit_count_ += width;
-        while (bit_count_ >= 8) {
-            PutByte(static_cast<uint8_t>(bits_ & 0xFF));
-            bits_ >>= 8;
-            bit_count_ -= 8;
-        }
-    }
-    void Finish() {
-        if (bit_count_ > 0) PutByte(static_cast<uint8_t>(bits_ & 0xFF));
-        bits_ = 0;
-        bit_count_ = 0;
-        FlushBlock();
-        sink_.WriteByte(kBlockTerminator);
-    }
-
-private:
-    void PutByte(uint8_t byte) {
-        block_[block_size_++] = byte;
-        if (block_size_ == kMaxSubBlockSize) FlushBlock();
-    }
-    void FlushBlock() {
-        if (block_size_ == 0) return;
-        sink_.WriteByte(static_cast<uint8_t>(block_size_));
-        sink_.Write(block_, block_size_);
-        block_size_ = 0;
-    }
-    Sink& sink_;
-    uint32_t bits_ = 0;
-    unsigned bit_count_ = 0;
-    uint8_t block_[kMaxSubBlockSize];
-    size_t block_size_ = 0;
-};
-
-// Image data for `pixels` pixels of colour 0, with a minimum code size of 2,
-// as a common LZW encoder writes it: each code stands for one pixel more
-// than the one before, and the table starts again when it is full. Runs in
-// time proportional to the number of codes, not of pixels.
-void WriteBlankImageData(Sink& sink, uint64_t pixels) {
-    constexpr unsigned kMinCodeSize = 2;
-    constexpr unsigned kClearCode = 1u << kMinCodeSize;
-    constexpr unsigned kEndCode = kClearCode + 1;
-    constexpr unsigned kFirstFree = kClearCode + 2;
-    constexpr unsigned kLargestCode = 4095;
-    sink.WriteByte(kMinCodeSize);
-    CodeWriter writer(sink);
-    unsigned next_code = kFirstFree;
-    unsigned width = kMinCodeSize + 1;
-    // Writes a code, then widens the codes once the table has outgrown them.
-    auto put = [&](unsigned code) {
-        writer.Put(code, width);
-        if (next_code >= (1u << width) && width < 12) ++width;
-    };
-    // The code of a run of `length` zeros: 0, then one table entry for each
-    // longer run, in order.
-    auto code_of = [&](uint64_t length) { return length == 1 ? 0u : static_cast<unsigned>(kFirstFree + length - 2); };
-    put(kClearCode);
-    if (pixels > 0) {
-        uint64_t run = 1;  // the run the encoder holds
-        uint64_t left = pixels - 1;
-        while (left > 0) {
-            const uint64_t longest = next_code - kFirstFree + 1;  // the longest run with a code
-            const uint64_t grow = std::min(longest - run, left);
-            run += grow;
-            left -= grow;
-            if (left == 0) break;
-            put(code_of(run));  // the next pixel makes a run the table does not hold yet
-            --left;
-            run = 1;
-            if (next_code >= kLargestCode) {
-                put(kClearCode);
-                next_code = kFirstFree;
-                width = kMinCodeSize + 1;
-            } else {
-                ++next_code;
-            }
-        }
-        put(code_of(run));
-    }
-    put(kEndCode);
-    writer.Finish();
-}
-
-// Reads `size` bytes into `buffer`; whatever the file fails to deliver is
-// left as zeros.
-void ReadOrZero(FileHandle file, uint8_t* buffer, size_t size) {
-    const size_t delivered = FileRead(file, buffer, size);
-    if (delivered < size) std::memset(buffer + delivered, 0, size - delivered);
-}
-
-// Fills a colour table of `size` bytes with an even grey ramp from black to
-// white, for frames that bring no colour table of their own.
-void FillGreyRamp(uint8_t* table, size_t size) {
-    const size_t entries = size / 3;
-    for (size_t k = 0; k < entries; ++k) {
-        const uint8_t grey = static_cast<uint8_t>(k * 255 / (entries - 1));
-        table[3 * k + 0] = grey;
-        table[3 * k + 1] = grey;
-        table[3 * k + 2] = grey;
-    }
-}
-
-// One open entry file, read image by image.
-class EntryReader {
-public:
-    ~EntryReader() { Close(); }
-    // Null when the file is open, checked and its screen read; else the
-    // message to give.
-    const char* Open(const char* path) {
-        Close();
-        if (!FileOpenRead(path, &file_)) return kMsgBuildCouldNotOpen;
-        open_ = true;
-        uint8_t header[kGifHeaderSize] = {};
-        const size_t header_count = FileRead(file_, header, sizeof header);
-        if (!IsAcceptedGifHeader(header, header_count)) return kMsgNotAGif;
-        uint8_t screen_bytes[kScreenDescriptorSize] = {};
-        FileRead(file_, screen_bytes, sizeof screen_bytes);
-        screen_ = DecodeScreenDescriptor(screen_bytes);
-        if (screen_.packed & kColorTableFlag) ReadOrZero(file_, global_, ColorTableBytesFor(screen_.packed));
-        images_ = 0;
-        return nullptr;
-    }
-    void Close() {
-        if (open_) FileClose(file_);
-        open_ = false;
-    }
-    // Walks to the next image and reads its descriptor. Before the first
-    // image a trailer is passed over and the end of the file is premature;
-    // after it, either ends the images.
-    BlockScanResult NextImage(GifGraphicControl* control, GifImageDescriptor* image) {
-        *control = GifGraphicControl();
-        const BlockScanResult result = ScanBlocks(file_, control, images_ > 0, nullptr);
-        if (result != BlockScanResult::kFound) return images_ > 0 ? BlockScanResult::kTrailer : result;
-        uint8_t bytes[kImageDescriptorSize] = {};
-        descriptor_delivered_ = FileRead(file_, bytes, sizeof bytes);
-        *image = DecodeImageDescriptor(bytes);
-        ++images_;
-        return BlockScanResult::kFound;
-    }
-    // Reads the descriptor of the image whose introducer ends at `offset`.
-    bool ImageAt(uint64_t offset, GifImageDescriptor* image) {
-        if (!FileSeekTo(file_, offset)) return false;
-        uint8_t bytes[kImageDescriptorSize] = {};
-        FileRead(file_, bytes, sizeof bytes);
-        *image = DecodeImageDescriptor(bytes);
-        return true;
-    }
-    // Skips the local table and image data of the image just read.
-    void SkipImage(const GifImageDescriptor& image) {
-        if (image.packed & kColorTableFlag) FileSkip(file_, ColorTableBytesFor(image.packed));
-        uint8_t length;
-        FileSkip(file_, 1);  // LZW minimum code size
-        while (FileReadByte(file_, &length) && length != kBlockTerminator) FileSkip(file_, length);
-    }
-    FileHandle file() const { return file_; }
-    const GifScreenDescriptor& screen() const { return screen_; }
-    const uint8_t* global_table() const { return global_; }
-    // Where the descriptor of the image just read starts, just after its
-    // introducer (asked only when frames are played in another order: it
-    // costs a system call).
-    uint64_t image_offset() const { return FileTell(file_) - descriptor_delivered_; }
-
-private:
-    FileHandle file_{};
-    bool open_ = false;
-    GifScreenDescriptor screen_{};
-    uint8_t global_[kMaxColorTableBytes] = {};
-    size_t images_ = 0;
-    size_t descriptor_delivered_ = 0;  // bytes of the last image descriptor the file held
-};
 
 // An image of an entry, found before writing when the frames are played in
 // another order than the files hold them.
@@ -346,7 +42,7 @@ public:
     Build(const BuildPlan& plan, BuildObserver* observer, FileHandle* output)
         : plan_(plan), observer_(observer), sink_(output) {}
 
-    Sink& sink() { return sink_; }
+    OutputSink& sink() { return sink_; }
 
     // Everything before the output exists: with a centre or another order,
     // the screens (or all images) of the entries. False on a failure.
@@ -647,7 +343,7 @@ private:
 
     const BuildPlan& plan_;
     BuildObserver* observer_;
-    Sink sink_;
+    OutputSink sink_;
     BuildResult result_;
     EntryReader reader_;
     GifScreenDescriptor screen_ = {};

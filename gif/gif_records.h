@@ -52,6 +52,7 @@ constexpr size_t kScreenDescriptorSize = 7;
 constexpr size_t kImageDescriptorSize = 9;
 constexpr size_t kGraphicControlSize = 6;
 constexpr size_t kMaxColorTableBytes = 768;
+constexpr size_t kMaxSubBlockSize = 255;
 
 // Byte count of a colour table, indexed by its 3-bit size field N:
 // 3 * 2^(N+1).
