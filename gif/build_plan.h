@@ -56,6 +56,21 @@ enum class OutputMode : uint8_t {
 constexpr uint32_t kPlayForever = 0;
 constexpr uint32_t kMostPlays = 65536;
 
+// How each frame's image is written.
+enum class FrameEncoding : uint8_t {
+    kCopy,      // its compressed data byte for byte; only the records around it are rewritten
+    kSmallest,  // decoded and written again in as few bytes as possible, every pixel and delay the same
+};
+
+// Where the frames' colour tables go.
+enum class TableRule : uint8_t {
+    kShared,     // the table most frames carry is written once, as the global table; other frames keep theirs
+    kEachFrame,  // every frame carries its own table
+};
+
+// No size budget.
+constexpr uint64_t kNoSizeLimit = 0;
+
 struct BuildPlan {
     std::string output;
     uint32_t plays = kPlayForever;  // kPlayForever, or 1..kMostPlays
@@ -67,6 +82,12 @@ struct BuildPlan {
     // middle: all its images by ((W - w) / 2, (H - h) / 2), rounded down.
     bool center = false;
     OutputMode mode = OutputMode::kReplaceWhenDone;
+    FrameEncoding encoding = FrameEncoding::kCopy;
+    TableRule tables = TableRule::kShared;
+    // The most bytes the output may have: it is then written smallest and,
+    // only when that is not enough, frames are dropped evenly, each dropped
+    // frame's delay going to the frame before it.
+    uint64_t max_bytes = kNoSizeLimit;
     std::vector<PlanEntry> entries;
 };
 
