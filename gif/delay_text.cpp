@@ -23,3 +23,11 @@ uint16_t ParseDelayText(const char* text) {
     if (*p != '\0') return 0;
     return static_cast<uint16_t>(value & 0xFFFFu);
 }
+
+std::string FormatFrameCount(size_t frames, size_t clearing) {
+    std::string text = std::to_string(frames) + (frames == 1 ? " frame" : " frames");
+    if (clearing > 0) {
+        text += " (" + std::to_string(clearing) + " added to clear the canvas between animations)";
+    }
+    return text;
+}
