@@ -1,7 +1,11 @@
 #!/usr/bin/env node
 // The web page as a user drives it, in headless Chromium:
 //   - a file that is not a GIF is marked with the core's message, blocks the
-//     build, and "Remove unusable files" takes it away;
+//     build (the page names it), and "Remove unusable files" takes it away;
+//   - two animations keep their own delays (6.00 s), a delay that is not a
+//     whole number 0..65535 is refused where typed, a delay of 1 is shown as
+//     browsers play it, undo and redo, bounce, 65536 plays, the size limit in
+//     millions of bytes, "Smallest file" on by default and remembered;
 //   - the samples and an animated input added through the file input, one
 //     entry moved to the top with Alt+Up, a delay set, plays 3, the size read,
 //     Preview, then Download under a chosen name;
@@ -68,7 +72,7 @@ const cdp = await page.createCDPSession();
 await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads, eventsEnabled: true });
 
 await page.goto(server.url, { waitUntil: 'load' });
-const servedAtLoad = server.requests.length;
+let servedAtLoad = server.requests.length;
 await page.waitForSelector('body[data-core="ready"]', { timeout: 20000 });
 
 // Waits until the figures are up to date; returns what the page shows.
@@ -80,6 +84,8 @@ async function settled() {
     bytes: document.getElementById('size').dataset.bytes,
     sizeText: document.getElementById('size').textContent,
     frames: document.getElementById('frame-count').textContent,
+    frameCount: Number(document.getElementById('frame-count').dataset.frames),
+    durationTip: document.getElementById('duration').title,
     duration: document.getElementById('duration').textContent,
     status: document.getElementById('status').textContent,
   }));
@@ -94,8 +100,9 @@ check('a file that is not a GIF is marked with the reason', /not a GIF file/i.te
 await page.click('#download');
 await page.waitForFunction(() => document.getElementById('status').textContent.includes('notes.gif'));
 shown = await settled();
-check('the build names the marked file and does not start', shown.status.includes('notes.gif') && !shown.bytes,
-  shown.status);
+const texts = await page.evaluate(() => self.ZorvaneTexts);
+check('the build names the marked file and does not start',
+  shown.status === `${texts.msgMarked} notes.gif` && !shown.bytes, shown.status);
 await page.click('#remove-marked');
 shown = await settled();
 check('"Remove unusable files" leaves the usable ones', JSON.stringify(shown.names) === JSON.stringify(['01-red.gif']),
@@ -104,16 +111,114 @@ await page.click('#clear');
 shown = await settled();
 check('Clear All empties the list', shown.names.length === 0);
 
+const rowOf = (name) => page.evaluateHandle((n) => [...document.querySelectorAll('#list .entry')]
+  .find((row) => row.querySelector('.name').textContent === n), name);
+// Types into an entry's delay field and leaves it; returns what the field then holds and the reason shown.
+async function typeDelay(name, text) {
+  const row = await rowOf(name);
+  const field = await row.$('.delay input');
+  await field.click({ clickCount: 3 });
+  await page.keyboard.press('Backspace');
+  if (text) await field.type(text);
+  await page.keyboard.press('Tab');
+  return row.evaluate((r) => ({ value: r.querySelector('.delay input').value,
+    problem: r.querySelector('.delay-problem').textContent, details: r.querySelector('.details').textContent }));
+}
+async function setOption(selector) {
+  await page.click(selector);
+  return settled();
+}
+
+// --- two animations of their own timing: 10/20/30/40 and five of 100 play 6.00 s as they are
+const walk = path.join(outDir, 'walk.gif');
+const hold = path.join(outDir, 'hold.gif');
+execFileSync(cli, ['make', '-o', walk, '-d', '10', samples[0], '-d', '20', samples[1], '-d', '30', samples[2],
+  '-d', '40', samples[3]]);
+execFileSync(cli, ['make', '-o', hold, '-d', '100', ...samples.slice(0, 5)]);
+await input.uploadFile(walk, hold);
+shown = await settled();
+check('animations keep their own delays by default: 6.00 s', shown.duration === '6.00 s' && !shown.status,
+  `${shown.duration} ${shown.status}`);
+check('the frame count is told in words', shown.frames === '9 frames', shown.frames);
+const walkRow = await typeDelay('walk.gif', '');
+check('an animation\'s row shows "own" and the sum of its delays',
+  walkRow.value === '' && walkRow.details.endsWith('own delays, 1.00 s'), walkRow.details);
+for (const bad of ['1.5', '-5', '70000', 'ten']) {
+  const typed = await typeDelay('hold.gif', bad);
+  shown = await settled();
+  check(`a delay of "${bad}" is refused where typed, the one before kept`,
+    typed.value === '' && typed.problem.includes(`\u201c${bad}\u201d`) && shown.duration === '6.00 s',
+    `field "${typed.value}", "${typed.problem}", ${shown.duration}`);
+}
+await typeDelay('walk.gif', '1');
+shown = await settled();
+check('a delay of 1 counts as browsers play it, the written time in the tooltip',
+  shown.duration === '5.40 s' && shown.durationTip.includes('5.04 s'), `${shown.duration}; ${shown.durationTip}`);
+await page.evaluate(() => document.activeElement.blur());
+await page.keyboard.down('Control');
+await page.keyboard.press('z');
+await page.keyboard.up('Control');
+shown = await settled();
+check('Ctrl+Z takes the delay back', shown.duration === '6.00 s', shown.duration);
+await page.click('#clear');
+shown = await settled();
+await page.keyboard.down('Control');
+await page.keyboard.press('z');
+await page.keyboard.up('Control');
+shown = await settled();
+check('Ctrl+Z brings back what Clear All removed', shown.names.join() === 'walk.gif,hold.gif' &&
+  shown.duration === '6.00 s', `${shown.names.join()} ${shown.duration}`);
+await page.keyboard.down('Control');
+await page.keyboard.down('Shift');
+await page.keyboard.press('z');
+await page.keyboard.up('Shift');
+await page.keyboard.up('Control');
+shown = await settled();
+check('Ctrl+Shift+Z clears it again', shown.names.length === 0, shown.names.join());
+await page.click('#undo');
+shown = await settled();
+
+// --- bounce is played as bounce; 65536 plays is the most the format holds
+shown = await setOption('input[name="order"][value="bounce"]');
+check('bounce plays forwards then backwards', shown.frameCount === 16 && !shown.status,
+  `${shown.frames} ${shown.status}`);
+shown = await setOption('input[name="order"][value="forward"]');
+const playsField = await page.$('#plays-count');
+await playsField.click({ clickCount: 3 });
+await playsField.type('65536');
+shown = await settled();
+check('65536 plays are accepted', Boolean(shown.bytes) && !shown.status, shown.status);
+await page.click('input[name="plays"][value="forever"]');
+
+// --- the size limit is in millions of bytes
+shown = await settled();
+const trialBytes = Number(shown.bytes);
+await page.select('#limit', 'custom');
+for (const [bytes, over] of [[trialBytes + 1, false], [trialBytes - 1, true]]) {
+  await page.$eval('#limit-custom', (e, v) => { e.value = v; e.dispatchEvent(new Event('input')); }, String(bytes / 1e6));
+  await settled();
+  const shownOver = await page.$eval('#over-limit', (e) => !e.hidden);
+  check(`a limit of ${bytes / 1e6} MB is ${over ? '' : 'not '}passed by ${trialBytes} bytes`, shownOver === over);
+}
+await page.select('#limit', '0');
+
+// --- "Smallest file" is on by default and remembered; off for the byte comparison with make below
+check('"Smallest file (same pixels)" is on by default', await page.$eval('#smallest', (e) => e.checked));
+await page.click('#smallest');
+loaded = false; // a reload loads the page again; from then on, nothing more
+await page.reload({ waitUntil: 'load' });
+servedAtLoad = server.requests.length;
+await page.waitForSelector('body[data-core="ready"]', { timeout: 20000 });
+check('"Smallest file" is remembered', !(await page.$eval('#smallest', (e) => e.checked)));
+
 // --- the samples and an animated input, through the file input (several at once)
-await input.uploadFile(...samples, animated);
+await (await page.$('#file-input')).uploadFile(...samples, animated);
 shown = await settled();
 const base = path.basename;
 check('every file is listed in the order chosen',
   JSON.stringify(shown.names) === JSON.stringify([...samples, animated].map((f) => base(f))), shown.names.join(', '));
 
 // 03-yellow to the top with the keyboard; the delay of 05-blue set to 25.
-const rowOf = (name) => page.evaluateHandle((n) => [...document.querySelectorAll('#list .entry')]
-  .find((row) => row.querySelector('.name').textContent === n), name);
 await (await rowOf('03-yellow.gif')).focus();
 await page.keyboard.down('Alt');
 await page.keyboard.press('ArrowUp');
@@ -138,12 +243,13 @@ check('the list is in the order set by the keyboard', JSON.stringify(shown.names
   shown.names.join(', '));
 check('the output size is shown in bytes', /^\d+$/.test(shown.bytes || ''), shown.sizeText);
 
-// The same plan for the command line: all frames of each file, delay 10 except 25 for 05-blue.
+// The same plan for the command line: all frames of each file, delay 10 except 25 for 05-blue, the
+// animation its own.
 const expected = path.join(outDir, 'cli.gif');
 const args = ['make', '-o', expected, '--plays', '3', '--all-frames'];
 let delay = null;
 for (const name of order) {
-  const d = name === '05-blue.gif' ? 25 : 10;
+  const d = name === '05-blue.gif' ? 25 : name === 'animation.gif' ? 'own' : 10;
   if (d !== delay) args.push('-d', String(d));
   delay = d;
   args.push(name === 'animation.gif' ? animated : path.join(root, 'samples', name));
@@ -177,6 +283,9 @@ const state = await Promise.race([doneDownload, new Promise((r) => setTimeout(()
 const downloaded = path.join(downloads, 'scenario.gif');
 check('Download saves the file under the name given', state === 'completed' && fs.existsSync(downloaded),
   `${state}; ${fs.readdirSync(downloads).join(', ')}`);
+const saved = await page.$eval('#status', (e) => e.textContent);
+check('the page says what it saved', saved === `Saved scenario.gif, ${Number(shown.bytes).toLocaleString('en-US')} bytes`,
+  saved);
 if (fs.existsSync(downloaded)) {
   const bytes = fs.readFileSync(downloaded);
   check('the download equals zorvane-cli make\'s output, byte for byte', bytes.equals(cliBytes),
@@ -192,10 +301,10 @@ if (fs.existsSync(downloaded)) {
   const played = await decodeGif(decodePage, '/out.gif');
   await gifServer.close();
   check('Chromium plays it 3 times', played.repetitionCount === 2, JSON.stringify(played.repetitionCount));
-  check('Chromium plays the frames shown', played.frameCount === Number(shown.frames), `${played.frameCount}`);
-  // Five samples of 10, 05-blue of 25, the animation's 4 images of 10: 1.15 s.
+  check('Chromium plays the frames shown', played.frameCount === shown.frameCount, `${played.frameCount}`);
+  // Five samples of 10, 05-blue of 25, the animation's 4 images of their own 50: 2.75 s.
   const total = (played.durations || []).reduce((a, b) => a + b, 0);
-  check('Chromium plays them for the duration shown, 1.15 s', total === 1150000 && shown.duration === '1.15 s',
+  check('Chromium plays them for the duration shown, 2.75 s', total === 2750000 && shown.duration === '2.75 s',
     `${total} µs; shown ${shown.duration}`);
 }
 
@@ -214,6 +323,7 @@ const local = await browser.newPage();
 local.on('pageerror', (e) => check('no script error on the page opened from a file', false, e.message));
 await local.goto(`file://${path.resolve(pageDir)}/index.html`, { waitUntil: 'load' });
 await local.waitForSelector('body[data-core="ready"]', { timeout: 20000 });
+await local.click('#smallest'); // as make writes them, without --optimize
 await (await local.$('#file-input')).uploadFile(...samples);
 await local.waitForFunction(() => !document.getElementById('figures').hasAttribute('aria-busy') &&
   !document.querySelector('.entry.checking') && document.getElementById('size').dataset.bytes, { timeout: 20000 });
