@@ -38,6 +38,8 @@ const downloads = path.resolve(outDir, 'downloads');
 fs.mkdirSync(downloads, { recursive: true });
 const notGif = path.join(outDir, 'notes.gif');
 fs.writeFileSync(notGif, 'These are notes, not a picture.\n');
+const emptyFile = path.join(outDir, 'empty.gif');
+fs.writeFileSync(emptyFile, '');
 
 let passed = 0;
 let failed = 0;
@@ -93,16 +95,18 @@ async function settled() {
 
 // --- an unusable file: marked at once with the core's words, blocks the build, one click removes it
 const input = await page.$('#file-input');
-await input.uploadFile(samples[0], notGif);
+await input.uploadFile(samples[0], notGif, emptyFile);
 let shown = await settled();
-const problem = await page.$eval('#list .entry.bad .problem', (e) => e.textContent).catch(() => '');
-check('a file that is not a GIF is marked with the reason', /not a GIF file/i.test(problem), problem);
+const problems = await page.$$eval('#list .entry.bad .problem', (all) => all.map((e) => e.textContent));
+check('a file that is not a GIF is marked with the reason', /not a GIF file/i.test(problems[0]), problems[0]);
+check('an empty file is marked as empty, in the core\'s words', problems[1] === 'This file cannot be used: The file is empty.',
+  problems[1]);
 await page.click('#download');
 await page.waitForFunction(() => document.getElementById('status').textContent.includes('notes.gif'));
 shown = await settled();
 const texts = await page.evaluate(() => self.ZorvaneTexts);
 check('the build names the marked file and does not start',
-  shown.status === `${texts.msgMarked} notes.gif` && !shown.bytes, shown.status);
+  shown.status === `${texts.msgMarked} notes.gif, empty.gif` && !shown.bytes, shown.status);
 await page.click('#remove-marked');
 shown = await settled();
 check('"Remove unusable files" leaves the usable ones', JSON.stringify(shown.names) === JSON.stringify(['01-red.gif']),
@@ -143,11 +147,12 @@ check('the frame count is told in words', shown.frames === '9 frames', shown.fra
 const walkRow = await typeDelay('walk.gif', '');
 check('an animation\'s row shows "own" and the sum of its delays',
   walkRow.value === '' && walkRow.details.endsWith('own delays, 1.00 s'), walkRow.details);
+await typeDelay('hold.gif', '100');
 for (const bad of ['1.5', '-5', '70000', 'ten']) {
   const typed = await typeDelay('hold.gif', bad);
   shown = await settled();
   check(`a delay of "${bad}" is refused where typed, the one before kept`,
-    typed.value === '' && typed.problem.includes(`\u201c${bad}\u201d`) && shown.duration === '6.00 s',
+    typed.value === '100' && typed.problem.includes(`\u201c${bad}\u201d`) && shown.duration === '6.00 s',
     `field "${typed.value}", "${typed.problem}", ${shown.duration}`);
 }
 await typeDelay('walk.gif', '1');
