@@ -167,10 +167,15 @@ uint64_t PlayedDuration(const BuildPlan& plan, const PlanSummary& summary) {
     for (const PlanEntry& entry : plan.entries) entries.push_back(EntryDelays(entry));
     std::vector<uint16_t> frames;
     for (const std::vector<uint16_t>& delays : entries) frames.insert(frames.end(), delays.begin(), delays.end());
+    size_t count = frames.size() + summary.clearing_frames;
     for (uint16_t delay : frames) played += Played(delay);
     if (plan.order == FrameOrder::kBounce && frames.size() > 2) {
         for (size_t k = 1; k + 1 < frames.size(); ++k) played += Played(frames[k]);
+        count += frames.size() - 2;
     }
+    // Frames left out to fit a size budget: their times went to others, the
+    // delays as written are what is known.
+    if (count != summary.frames) return summary.duration;
     if (summary.clearing_frames == 0) return played;
     // Joins after which a clearing frame may follow, and those of them whose
     // last frame is too short to share.
