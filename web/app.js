@@ -514,6 +514,7 @@
     const mine = ++measureSeq;
     if (stop) {
       measured = null;
+      $('measuring').hidden = true;
     } else {
       const current = plan();
       $('measuring').hidden = false;
