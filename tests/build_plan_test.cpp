@@ -300,14 +300,9 @@ TEST(BuildPlanTest, ReverseAndBounceOrRefuse) {
 // that program's ways and copies its images as they are.
 TEST(BuildPlanTest, FilesOtherProgramsRefuseAreRefused) {
     auto with_image = [](uint16_t left, uint16_t top, uint16_t width, uint16_t height) {
-        return GifBuilder()
-            .Header()
-            .Screen(10, 10, 0x80)
-            .ColorTable(2)
-            .ImageDescriptor(left, top, width, height, 0x00)
-            .SimpleImageData(width, height)
-            .Trailer()
-            .bytes();
+        GifBuilder gif;
+        gif.Header().Screen(10, 10, 0x80).ColorTable(2).ImageDescriptor(left, top, width, height, 0x00);
+        return gif.SimpleImageData(width, height).Trailer().bytes();
     };
     struct RefusedCase {
         const char* name;
