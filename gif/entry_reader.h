@@ -30,7 +30,7 @@ public:
         open_ = true;
         uint8_t header[kGifHeaderSize] = {};
         const size_t header_count = FileRead(file_, header, sizeof header);
-        if (!IsAcceptedGifHeader(header, header_count)) return kMsgNotAGif;
+        if (!IsAcceptedGifHeader(header, header_count)) return header_count == 0 ? kMsgFileEmpty : kMsgNotAGif;
         uint8_t screen_bytes[kScreenDescriptorSize] = {};
         FileRead(file_, screen_bytes, sizeof screen_bytes);
         screen_ = DecodeScreenDescriptor(screen_bytes);

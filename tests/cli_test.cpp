@@ -286,8 +286,11 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
     unsigned frames = 0, width = 0, height = 0;
     unsigned long long bytes = 0;
     char seconds[32] = {};
-    ASSERT_EQ(std::sscanf(dry.out.c_str(), (output + ": %u frames, %31s s, %u x %u, %llu bytes").c_str(), &frames,
-                          seconds, &width, &height, &bytes),
+    ASSERT_EQ(std::sscanf(dry.out.c_str(),
+                          (output + ": %u frames (1 added to clear the canvas between animations), %31s s, %u x %u, "
+                                    "%llu bytes")
+                              .c_str(),
+                          &frames, seconds, &width, &height, &bytes),
               5)
         << dry.out;
     EXPECT_EQ(frames, 4u);  // a clearing frame before a.gif, which does not cover what anim.gif left
@@ -318,6 +321,17 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
     EXPECT_EQ(first.err, "zorvane-cli: note: " + animated +
                              " holds more than one image; only its first is taken (--all-frames takes all)\n");
     EXPECT_NE(RunCli({"info", "--frames", output}).out.find("2 frames, 0.12 s, 6 x 5, plays 2 times"),
+              std::string::npos);
+    // Measuring tells of the images left out too.
+    EXPECT_EQ(RunCli({"make", "--dry-run", "-o", output, animated, single}).err, first.err);
+
+    // Durations in hundredths keep their leading zero; a -d that times no frame is noted.
+    const CliRun timed = RunCli({"make", "--dry-run", "-o", output, single, "-d", "105", "-d", "own"});
+    EXPECT_EQ(timed.status, kExitOk);
+    EXPECT_EQ(timed.out.rfind(output + ": 1 frame, 1.05 s, 4 x 3, ", 0), 0u) << timed.out;
+    EXPECT_EQ(timed.err, "zorvane-cli: note: -d own applies to no frame\n");
+    ASSERT_EQ(RunCli({"make", "-o", output, "-d", "105", single}).status, kExitOk);
+    EXPECT_NE(RunCli({"info", "--frames", output}).out.find("  1 frame, 1.05 s, 4 x 3, plays forever\n"),
               std::string::npos);
 }
 
@@ -426,6 +440,7 @@ struct MakeCase {
     unsigned plays = 0;             // 0: forever
     std::string list{};             // written to list.txt when not empty
     std::string stdin_text{};       // fed to standard input
+    std::string err{};              // the notes expected on standard error
 };
 
 void PrintTo(const MakeCase& make, std::ostream* os) { *os << make.name; }
@@ -447,7 +462,8 @@ TEST_P(CliMakeTest, ReplacesTheOutputWithEveryFrameInOrderAndItsDelay) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     const CliRun run = RunCli(args, settings);
     EXPECT_EQ(run.status, kExitOk);
-    EXPECT_EQ(run.out + run.err, "");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, c.err);
 
     std::vector<DecodedGif> inputs(c.frames.size());
     for (size_t i = 0; i < c.frames.size(); ++i) {
@@ -486,11 +502,16 @@ const MakeCase kMakeCases[] = {
      "abc",
      {10, 10, 200}},
     // Frames before the first -d take its value; of two -d in a row the
-    // second counts; a -d after the last frame (not the first) sets nothing.
+    // second counts; a -d after the last frame (not the first) sets nothing,
+    // and each -d that times no frame is noted.
     {"FramesBeforeTheFirstDelayTakeIt",
      {"a.gif", "b.gif", "-d", "7", "c.gif", "--delay", "300", "-d", "301", "a.gif", "-o", "out.gif", "-d", "9"},
      "abca",
-     {7, 7, 7, 301}},
+     {7, 7, 7, 301},
+     0,
+     "",
+     "",
+     "zorvane-cli: note: -d 300 applies to no frame\nzorvane-cli: note: -d 9 applies to no frame\n"},
     {"OneDelayAfterTheFramesSetsThemAll", {"-o", "out.gif", "b.gif", "c.gif", "-d", "65"}, "bc", {65, 65}},
     {"ListFileInPlaceCrLfAndEmptyLines",
      {"-o", "out.gif", "-d", "5", "a.gif", "--frames-from", "list.txt", "-d", "6", "a.gif"},

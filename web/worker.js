@@ -135,7 +135,8 @@ function removeFile(path) {
 // The plan as the binding reads it (see web/binding.cpp).
 function planText(plan) {
   const order = { forward: 0, reverse: 1, bounce: 2 }[plan.order] || 0;
-  let text = `${plan.plays} ${order} ${plan.center ? 1 : 0} ${outputPath}\n`;
+  const budget = Number.isSafeInteger(plan.maxBytes) && plan.maxBytes > 0 ? plan.maxBytes : 0;
+  let text = `${plan.plays} ${order} ${plan.center ? 1 : 0} ${plan.smallest ? 1 : 0} ${budget} ${outputPath}\n`;
   for (const entry of plan.entries) {
     const delay = entry.delay === null || entry.delay === undefined ? -1 : entry.delay;
     text += `${entry.all ? 1 : 0} ${delay} ${inputPath(entry.id)}\n`;
