@@ -7,12 +7,12 @@
 #include <cstddef>
 #include <cstring>
 
-#include "win/app_state.h"
-#include "win/frame_list.h"
 #include "gif/build_plan.h"
 #include "gif/file_summary.h"
 #include "res/resource.h"
 #include "res/ui_texts.h"
+#include "win/app_state.h"
+#include "win/frame_list.h"
 
 namespace {
 
@@ -77,7 +77,9 @@ void InspectSelectedFrame(HWND dialog) {
     const FileSummary summary =
         InspectFile(FramePathAt(dialog, static_cast<size_t>(selected)), InspectDepth::kFirstImage);
     if (summary.message) {
-        MessageBoxA(dialog, summary.message, nullptr, MB_ICONWARNING);
+        // This window names an empty file as it names any file that is not a GIF.
+        const char* message = summary.message == kMsgFileEmpty ? kMsgNotAGif : summary.message;
+        MessageBoxA(dialog, message, nullptr, MB_ICONWARNING);
         return;
     }
     FormatFrameSummary(summary.width, summary.height, summary.palette_kind, summary.bits_per_pixel, text, sizeof text);
