@@ -14,16 +14,12 @@ namespace {
 
 using OpenFunction = int (*)(const char*, int, ...);
 
-int OpenThenRaise(const char* symbol, const char* path, int flags, mode_t mode) {
-    const OpenFunction next = reinterpret_cast<OpenFunction>(dlsym(RTLD_NEXT, symbol));
+int OpenThenRaise(const char* path, int flags, mode_t mode) {
+    const OpenFunction next = reinterpret_cast<OpenFunction>(dlsym(RTLD_NEXT, "open"));
     const int fd = next(path, flags, mode);
     const char* signal_text = std::getenv("ZORVANE_RAISE_ON_CREATE");
     if (fd >= 0 && (flags & O_CREAT) && (flags & O_EXCL) && signal_text) raise(std::atoi(signal_text));
     return fd;
-}
-
-mode_t ModeArgument(int flags, va_list arguments) {
-    return (flags & O_CREAT) ? static_cast<mode_t>(va_arg(arguments, int)) : 0;
 }
 
 }  // namespace
@@ -31,15 +27,7 @@ mode_t ModeArgument(int flags, va_list arguments) {
 extern "C" int open(const char* path, int flags, ...) {
     va_list arguments;
     va_start(arguments, flags);
-    const mode_t mode = ModeArgument(flags, arguments);
+    const mode_t mode = (flags & O_CREAT) ? static_cast<mode_t>(va_arg(arguments, int)) : 0;
     va_end(arguments);
-    return OpenThenRaise("open", path, flags, mode);
-}
-
-extern "C" int open64(const char* path, int flags, ...) {
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = ModeArgument(flags, arguments);
-    va_end(arguments);
-    return OpenThenRaise("open64", path, flags, mode);
+    return OpenThenRaise(path, flags, mode);
 }
