@@ -37,7 +37,8 @@ class QPushButton;
 class QSettings;
 class QSpinBox;
 class QStatusBar;
-class DelaySpinBox;
+class InfoPanel;
+class OptionsPanel;
 class UserPrompts;
 
 // The program's icon in all its sizes.
@@ -79,8 +80,6 @@ protected:
 
 private:
     QGroupBox* CreateFramesGroup();
-    QGroupBox* CreateInfoGroup();
-    QGroupBox* CreateOptionsGroup();
     QLayout* CreateButtonRow();
     void CreateActions();
     void SetTabOrder();
@@ -98,21 +97,10 @@ private:
     // After every change of the list or its options.
     void ListChanged();
     void SelectionChanged();
-    // Shows the options of the list in their controls.
-    void ShowOptions();
-    // Makes the controls' choice the list's options.
-    void TakeOptions();
-    void ShowPlaysMeaning();
-    void ShowDelayHint();
     // The status line from what the core measures of the plan.
     void ShowSummary();
-    uint64_t SizeLimit() const;
-    QString SizeLimitText() const;
     void InspectSelectedFrame(bool again);
     void ClearInfoPanel();
-    // Shows the first image of the frame file at `path`, scaled to fit, or
-    // nothing when Qt cannot read it.
-    void ShowFramePicture(const QByteArray& path);
     void ShowContextMenu(const QPoint& at);
     // A failed build or measure, in the words the user sees: the message,
     // with the file and place of the entry it is about.
@@ -138,23 +126,8 @@ private:
     QPushButton* sort_by_name_ = nullptr;
     QPushButton* undo_ = nullptr;
     QPushButton* redo_ = nullptr;
-    QLabel* frame_name_ = nullptr;
-    QLabel* frame_info_ = nullptr;
-    QLabel* frame_images_ = nullptr;
-    QLabel* frame_picture_ = nullptr;
-    DelaySpinBox* delay_ = nullptr;
-    QLabel* delay_hint_ = nullptr;
-    QPushButton* set_delay_ = nullptr;
-    QPushButton* set_all_delays_ = nullptr;
-    QSpinBox* scale_percent_ = nullptr;
-    QPushButton* scale_delays_ = nullptr;
-    QComboBox* loop_ = nullptr;
-    QSpinBox* plays_ = nullptr;
-    QLabel* plays_meaning_ = nullptr;
-    QComboBox* play_order_ = nullptr;
-    QCheckBox* center_ = nullptr;
-    QComboBox* size_limit_ = nullptr;
-    QDoubleSpinBox* custom_limit_ = nullptr;
+    InfoPanel* info_ = nullptr;
+    OptionsPanel* options_ = nullptr;
     QPushButton* make_gif_ = nullptr;
     QPushButton* preview_ = nullptr;
     QPushButton* web_ = nullptr;

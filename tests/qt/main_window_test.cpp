@@ -1190,9 +1190,9 @@ private slots:
             qputenv("TMPDIR", old_tmpdir);
     }
 
-    // The folders last used for adding and saving, the delay, the plays,
-    // the centring, the size limit and the window's size come back in the
-    // next window.
+    // The folders last used for adding and saving, the delay, the size
+    // limit and the window's size come back in the next window; the plays,
+    // the order and the centring, which belong to one animation, start fresh.
     void settingsComeBackInTheNextWindow() {
         const QString saved = Path(QStringLiteral("saved"));
         QVERIFY(QDir().mkpath(saved));
@@ -1203,6 +1203,7 @@ private slots:
         TypeDelay(QStringLiteral("25"));
         ChoosePlays(4);
         ClickOn("center");
+        ChooseOrder(FrameOrder::kBounce);
         Control<QComboBox>("sizeLimit")->setCurrentIndex(4);
         Control<QDoubleSpinBox>("customLimit")->setValue(3.5);
         const QSize size = window_->size() + QSize(120, 80);
@@ -1214,8 +1215,9 @@ private slots:
 
         OpenWindow(prompts_, QString());
         QCOMPARE(DelayText(), QStringLiteral("25"));
-        QCOMPARE(Text("playsMeaning"), QStringLiteral("plays 4 times, then stays on its last frame"));
-        QVERIFY(Control<QCheckBox>("center")->isChecked());
+        QCOMPARE(Text("playsMeaning"), QStringLiteral("plays again and again, without end"));
+        QVERIFY(!Control<QCheckBox>("center")->isChecked());
+        QCOMPARE(Control<QComboBox>("playOrder")->currentIndex(), 0);
         QCOMPARE(Control<QComboBox>("sizeLimit")->currentIndex(), 4);
         QCOMPARE(Control<QDoubleSpinBox>("customLimit")->value(), 3.5);
         QCOMPARE(window_->size(), size);
@@ -1230,14 +1232,14 @@ private slots:
         QCOMPARE(prompts_.save_folders.last(), QString());
 
         // Settings of an older version: the delay as typed text, looping as
-        // a flag.
+        // a flag, which no longer carries over.
         window_.reset();
         settings_->clear();
         settings_->setValue(QStringLiteral("build/delay"), QStringLiteral("soon 25"));
         settings_->setValue(QStringLiteral("build/loop"), false);
         OpenWindow(prompts_, QString());
         QCOMPARE(DelayText(), QStringLiteral("10"));
-        QCOMPARE(Text("playsMeaning"), QStringLiteral("plays once, then stays on its last frame"));
+        QCOMPARE(Text("playsMeaning"), QStringLiteral("plays again and again, without end"));
     }
 };
 

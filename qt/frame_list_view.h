@@ -1,0 +1,38 @@
+// The frame list as the window shows it, and the pictures of its entries.
+//
+// The list takes the first entry as its current one when it gains the focus,
+// without selecting it; a key that moves to the current entry (Home, or Up,
+// on the first) then selects it as a move to any other would. Its entries
+// dragged within it are moved by one step of the model.
+#ifndef ZORVANE_QT_FRAME_LIST_VIEW_H
+#define ZORVANE_QT_FRAME_LIST_VIEW_H
+
+#include <QByteArray>
+#include <QImage>
+#include <QListView>
+
+class FrameListModel;
+
+// The first frame of the GIF file at `path` as a browser shows it: drawn on
+// the file's logical screen, its transparent parts transparent. Null when the
+// file cannot be read as a GIF. The file is opened by its 8-bit name, and
+// read only when it is a regular file.
+QImage FirstFramePicture(const QByteArray& path);
+
+class FrameListView final : public QListView {
+    Q_OBJECT
+
+public:
+    FrameListView(FrameListModel* frames, QWidget* parent);
+
+    QSize sizeHint() const override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    FrameListModel* frames_;
+};
+
+#endif  // ZORVANE_QT_FRAME_LIST_VIEW_H
