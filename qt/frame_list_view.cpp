@@ -4,8 +4,11 @@
 
 #include <QDropEvent>
 #include <QFile>
+#include <QIcon>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <iterator>
 
@@ -20,6 +23,33 @@ const char kGifFormat[] = "gif";
 // when the window opens at its natural size.
 constexpr int kListRows = 14;
 constexpr int kListColumns = 44;
+// An entry's picture is this many text lines high, 4:3.
+constexpr int kPictureLines = 2;
+// The checkerboard under transparent pixels.
+constexpr int kCheckerSquare = 4;
+const QColor kCheckerLight(0xCC, 0xCC, 0xCC);
+const QColor kCheckerDark(0x99, 0x99, 0x99);
+
+// Shows the model's own decoration (the mark of an unusable or failed
+// entry) when it has one, else the entry's picture.
+class PictureDelegate final : public QStyledItemDelegate {
+public:
+    explicit PictureDelegate(FrameListView* view) : QStyledItemDelegate(view), view_(view) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->features & QStyleOptionViewItem::HasDecoration) return;
+        const QPixmap picture = view_->EntryPicture(index.data(kFramePathRole).toByteArray());
+        if (picture.isNull()) return;
+        option->features |= QStyleOptionViewItem::HasDecoration;
+        option->icon = QIcon(picture);
+        option->decorationSize = view_->iconSize();
+    }
+
+private:
+    FrameListView* view_;
+};
 
 }  // namespace
 
@@ -34,11 +64,41 @@ QImage FirstFramePicture(const QByteArray& path) {
     // Qt refuses images larger than its allocation limit: a huge logical
     // screen gives no picture.
     QImageReader reader(&file, QByteArray(kGifFormat));
-    return reader.read();
+    QImage image = reader.read();
+    // Pixels no image covers stay transparent, as in a browser.
+    return image.isNull() ? image : image.convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage OverCheckerboard(const QImage& image, int square) {
+    QImage board(image.size(), QImage::Format_RGB32);
+    QPainter painter(&board);
+    for (int y = 0; y < board.height(); y += square)
+        for (int x = 0; x < board.width(); x += square)
+            painter.fillRect(x, y, square, square, ((x / square + y / square) % 2) ? kCheckerDark : kCheckerLight);
+    painter.drawImage(0, 0, image);
+    return board;
 }
 
 FrameListView::FrameListView(FrameListModel* frames, QWidget* parent) : QListView(parent), frames_(frames) {
     setModel(frames);
+    const int height = fontMetrics().height() * kPictureLines;
+    setIconSize(QSize(height * 4 / 3, height));
+    setItemDelegate(new PictureDelegate(this));
+    // A file may have changed since: read again after every change.
+    connect(frames, &FrameListModel::Changed, this, [this] { pictures_.clear(); });
+}
+
+QPixmap FrameListView::EntryPicture(const QByteArray& path) {
+    const auto found = pictures_.constFind(path);
+    if (found != pictures_.constEnd()) return found.value();
+    QPixmap picture;
+    const QImage image = FirstFramePicture(path);
+    if (!image.isNull()) {
+        const QImage fitted = image.scaled(iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        picture = QPixmap::fromImage(OverCheckerboard(fitted, kCheckerSquare));
+    }
+    pictures_.insert(path, picture);
+    return picture;
 }
 
 QSize FrameListView::sizeHint() const {

@@ -3,13 +3,16 @@
 // The list takes the first entry as its current one when it gains the focus,
 // without selecting it; a key that moves to the current entry (Home, or Up,
 // on the first) then selects it as a move to any other would. Its entries
-// dragged within it are moved by one step of the model.
+// dragged within it are moved by one step of the model. Each entry shows a
+// small picture of its first frame, as a browser shows it.
 #ifndef ZORVANE_QT_FRAME_LIST_VIEW_H
 #define ZORVANE_QT_FRAME_LIST_VIEW_H
 
 #include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QListView>
+#include <QPixmap>
 
 class FrameListModel;
 
@@ -19,6 +22,10 @@ class FrameListModel;
 // read only when it is a regular file.
 QImage FirstFramePicture(const QByteArray& path);
 
+// `image` over a grey checkerboard of `square` pixels, as browsers and
+// editors show what is transparent.
+QImage OverCheckerboard(const QImage& image, int square);
+
 class FrameListView final : public QListView {
     Q_OBJECT
 
@@ -27,12 +34,18 @@ public:
 
     QSize sizeHint() const override;
 
+    // The small picture of the entry of file `path`: its first frame over a
+    // checkerboard; null when the file cannot be read.
+    QPixmap EntryPicture(const QByteArray& path);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     FrameListModel* frames_;
+    // Read once for each file while the list stays as it is.
+    QHash<QByteArray, QPixmap> pictures_;
 };
 
 #endif  // ZORVANE_QT_FRAME_LIST_VIEW_H

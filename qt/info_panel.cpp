@@ -15,6 +15,7 @@ namespace {
 
 // The picture of the selected frame is at least this many text lines high.
 constexpr int kPictureLines = 5;
+constexpr int kCheckerSquare = 8;
 
 }  // namespace
 
@@ -40,6 +41,11 @@ InfoPanel::InfoPanel(QWidget* parent) : QGroupBox(QString::fromLatin1(ZORVANE_TE
     picture_->setMinimumSize(side * 4 / 3, side);
     picture_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
 
+    // Why a file cannot be used, wrapped to the panel's width.
+    problem_ = TextLabel(QString(), "frameProblem", this);
+    problem_->setWordWrap(true);
+    problem_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
     auto* layout = new QGridLayout(this);
     layout->addWidget(name_, 0, 0, 1, 3);
     layout->addWidget(labels, 1, 0);
@@ -47,6 +53,7 @@ InfoPanel::InfoPanel(QWidget* parent) : QGroupBox(QString::fromLatin1(ZORVANE_TE
     layout->addWidget(images_label, 2, 0);
     layout->addWidget(images_, 2, 1);
     layout->addWidget(picture_, 1, 2, 3, 1);
+    layout->addWidget(problem_, 4, 0, 1, 3);
     layout->setRowStretch(3, 1);
     layout->setColumnStretch(2, 1);
 }
@@ -56,13 +63,17 @@ void InfoPanel::Clear() {
     summary_->clear();
     images_->clear();
     picture_->clear();
+    problem_->clear();
 }
 
 void InfoPanel::ShowEntry(const FrameEntry& entry) {
     Clear();
     name_->setText(QFile::decodeName(DisplayNameOf(entry.path)));
     const FileSummary summary = InspectFile(entry.path.constData(), InspectDepth::kFirstImage);
-    if (summary.message) return;
+    if (summary.message) {
+        problem_->setText(QString::fromUtf8(ZORVANE_WEB_UNUSABLE " ") + QFile::decodeName(QByteArray(summary.message)));
+        return;
+    }
     char text[64];
     FormatFrameSummary(summary.width, summary.height, summary.palette_kind, summary.bits_per_pixel, text, sizeof text);
     summary_->setText(QFile::decodeName(QByteArray(text)));
@@ -83,5 +94,6 @@ void InfoPanel::ShowPicture(const QByteArray& path) {
     // shrunk smoothly.
     const Qt::TransformationMode mode =
         fitted.width() > image.width() ? Qt::FastTransformation : Qt::SmoothTransformation;
-    picture_->setPixmap(QPixmap::fromImage(image.scaled(fitted, Qt::KeepAspectRatio, mode)));
+    picture_->setPixmap(
+        QPixmap::fromImage(OverCheckerboard(image.scaled(fitted, Qt::KeepAspectRatio, mode), kCheckerSquare)));
 }

@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSettings>
@@ -35,12 +36,15 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
+#include "gif/delay_text.h"
 #include "gif/file_summary.h"
 #include "platform/regular_file.h"
 #include "qt/frame_list_view.h"
@@ -85,6 +89,30 @@ QString ExistingFolder(const QString& folder) {
 QString FromCore(const char* text) { return QFile::decodeName(QByteArray(text)); }
 
 QString ByteCount(uint64_t bytes) { return QLocale(QLocale::English).toString(static_cast<qulonglong>(bytes)); }
+
+// The suffix of a name suggested from the first entry's: "walk-animated.gif".
+const char kSuggestedSuffix[] = "-animated.gif";
+
+// A status line that never widens the window: its text is cut at the end to
+// the room it has, the whole of it in the tooltip.
+class StatusText final : public QLabel {
+public:
+    explicit StatusText(QWidget* parent) : QLabel(parent) {
+        setTextFormat(Qt::PlainText);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+
+    QSize minimumSizeHint() const override { return QSize(0, QLabel::minimumSizeHint().height()); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
 
 }  // namespace
 
@@ -134,8 +162,10 @@ MainWindow::MainWindow(UserPrompts& prompts, const QString& help_path, QSettings
 
     status_line_ = new QStatusBar(this);
     status_line_->setObjectName(QStringLiteral("statusLine"));
-    plan_summary_ = TextLabel(QString::fromUtf8(ZORVANE_QT_STATUS_EMPTY), "planSummary", status_line_);
-    status_line_->addPermanentWidget(plan_summary_);
+    plan_summary_ = new StatusText(status_line_);
+    plan_summary_->setObjectName(QStringLiteral("planSummary"));
+    plan_summary_->setText(QString::fromUtf8(ZORVANE_QT_STATUS_EMPTY));
+    status_line_->addPermanentWidget(plan_summary_, 1);
 
     auto* window_layout = new QVBoxLayout(this);
     window_layout->addLayout(columns, 1);
@@ -182,7 +212,8 @@ QGroupBox* MainWindow::CreateFramesGroup() {
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setUniformItemSizes(true);
-    list_->setTextElideMode(Qt::ElideMiddle);
+    // Cut at the end, the whole text in the entry's tooltip.
+    list_->setTextElideMode(Qt::ElideRight);
     // Entries are dragged within the list to reorder them.
     list_->setDragDropMode(QAbstractItemView::InternalMove);
     list_->setDefaultDropAction(Qt::MoveAction);
@@ -212,6 +243,9 @@ QGroupBox* MainWindow::CreateFramesGroup() {
     connect(frames_.UndoStack(), &QUndoStack::canRedoChanged, redo_, &QPushButton::setEnabled);
     undo_->setEnabled(false);
     redo_->setEnabled(false);
+    remove_unusable_ = Button(QString::fromUtf8(ZORVANE_QT_TEXT_REMOVE_UNUSABLE), "removeUnusable",
+                              ZORVANE_QT_TIP_REMOVE_UNUSABLE, this);
+    connect(remove_unusable_, &QPushButton::clicked, this, &MainWindow::RemoveUnusableFrames);
 
     auto* buttons = new QGridLayout;
     buttons->addWidget(remove_frame_, 0, 0);
@@ -220,6 +254,7 @@ QGroupBox* MainWindow::CreateFramesGroup() {
     buttons->addWidget(sort_by_name_, 1, 0);
     buttons->addWidget(undo_, 1, 1);
     buttons->addWidget(redo_, 1, 2);
+    buttons->addWidget(remove_unusable_, 2, 0, 1, 3);
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
@@ -317,7 +352,8 @@ void MainWindow::SetTabOrder() {
     // The controls the window has always had keep their order: the frame
     // list, Remove Frame, Clear All, Add Frames, the delay, Make Animated GIF,
     // Preview, web, loop and help. The newer ones follow their neighbours.
-    QList<QWidget*> tab_order = {list_, remove_frame_, clear_all_, add_frames_, sort_by_name_, undo_, redo_};
+    QList<QWidget*> tab_order = {list_,         remove_frame_, clear_all_, add_frames_,
+                                 sort_by_name_, undo_,         redo_,      remove_unusable_};
     tab_order += options_->DelayControls();
     tab_order += {make_gif_, preview_, web_};
     tab_order += options_->AnimationControls();
@@ -377,6 +413,11 @@ void MainWindow::RemoveSelectedFrames() {
     frames_.Remove(rows);
 }
 
+void MainWindow::RemoveUnusableFrames() {
+    list_->selectionModel()->clear();
+    frames_.RemoveUnusable();
+}
+
 void MainWindow::ClearAllFrames() {
     list_->selectionModel()->clear();
     frames_.Clear();
@@ -388,7 +429,7 @@ void MainWindow::ListChanged() {
     preview_->setEnabled(any);
     clear_all_->setEnabled(any);
     sort_by_name_->setEnabled(frames_.Count() > 1);
-    status_line_->clearMessage();
+    remove_unusable_->setEnabled(!frames_.UnusableRows().isEmpty());
     ShowSummary();
     SelectionChanged();
 }
@@ -413,37 +454,96 @@ void MainWindow::SelectionChanged() {
     InspectSelectedFrame(false);
 }
 
-void MainWindow::ShowSummary() {
+BuildPlan MainWindow::CurrentPlan(const std::string& output) const {
+    BuildPlan plan = frames_.Plan(output);
+    if (options_->Smallest()) plan.encoding = FrameEncoding::kSmallest;
+    if (options_->FitLimit()) plan.max_bytes = options_->SizeLimit();
+    return plan;
+}
+
+BuildResult MainWindow::MeasureRecords() const {
+    BuildPlan plan = CurrentPlan(std::string());
+    plan.encoding = FrameEncoding::kCopy;
+    plan.max_bytes = kNoSizeLimit;
+    return MeasurePlan(plan);
+}
+
+void MainWindow::ShowStatus(const QString& text, bool alarming, const QString& tip) {
+    // Whatever was being measured is no longer wanted.
+    ++shown_generation_;
+    has_pending_ = false;
     QPalette palette = plan_summary_->palette();
-    palette.setColor(QPalette::WindowText, this->palette().color(QPalette::WindowText));
-    if (frames_.Count() == 0) {
-        plan_summary_->setPalette(palette);
-        plan_summary_->setText(QString::fromUtf8(ZORVANE_QT_STATUS_EMPTY));
-        return;
-    }
-    // Measured from the files' records alone: quick, and exactly what a
-    // build would write now.
-    const BuildResult result = MeasurePlan(frames_.Plan(std::string()));
-    QString text;
-    bool alarming = false;
-    if (!result.ok) {
-        text = FailureText(result);
-        alarming = true;
-        if (result.entry != kNoEntry) frames_.MarkFailed(static_cast<int>(result.entry));
-    } else {
-        const PlanSummary& summary = result.summary;
-        text = QString::fromUtf8(summary.frames == 1 ? ZORVANE_QT_STATUS_ONE_FRAME : ZORVANE_QT_STATUS_SUMMARY)
-                   .arg(QString::number(summary.frames), DurationText(summary.duration), QString::number(summary.width),
-                        QString::number(summary.height), ByteCount(summary.bytes));
-        const uint64_t limit = options_->SizeLimit();
-        if (limit > 0 && summary.bytes > limit) {
-            text += QString::fromUtf8(ZORVANE_QT_STATUS_OVER_LIMIT).arg(options_->SizeLimitText());
-            alarming = true;
-        }
-    }
-    if (alarming) palette.setColor(QPalette::WindowText, kOverLimitColour);
+    palette.setColor(QPalette::WindowText, alarming ? kOverLimitColour : this->palette().color(QPalette::WindowText));
     plan_summary_->setPalette(palette);
     plan_summary_->setText(text);
+    plan_summary_->setToolTip(tip.isEmpty() ? text : text + QLatin1Char('\n') + tip);
+}
+
+void MainWindow::ShowSummary() {
+    if (frames_.Count() == 0) {
+        ShowStatus(QString::fromUtf8(ZORVANE_QT_STATUS_EMPTY), false, QString());
+        return;
+    }
+    // The files' records alone tell the frames, the duration, the screen and
+    // any refusal at once; the size of frames written again takes the
+    // optimiser, which runs away from the window.
+    const BuildResult records = MeasureRecords();
+    const BuildPlan plan = CurrentPlan(std::string());
+    if (!records.ok || (plan.encoding == FrameEncoding::kCopy && plan.max_bytes == kNoSizeLimit)) {
+        ShowMeasured(records);
+        return;
+    }
+    const PlanSummary& summary = records.summary;
+    ShowStatus(QString::fromUtf8(ZORVANE_QT_STATUS_MEASURING)
+                   .arg(QString::fromStdString(FormatFrameCount(summary.frames, summary.clearing_frames)),
+                        DurationText(summary.duration + frames_.BrowserExtraTime()), QString::number(summary.width),
+                        QString::number(summary.height)),
+               false, QString::fromUtf8(ZORVANE_QT_TIP_DURATION).arg(DurationText(summary.duration)));
+    pending_plan_ = plan;
+    has_pending_ = true;
+    if (!measurer_) MeasureInTheBackground();
+}
+
+void MainWindow::MeasureInTheBackground() {
+    has_pending_ = false;
+    const unsigned generation = shown_generation_;
+    auto result = std::make_shared<BuildResult>();
+    measurer_ = QThread::create([plan = pending_plan_, result] { *result = MeasurePlan(plan); });
+    connect(measurer_, &QThread::finished, this, [this, result, generation] {
+        measurer_->deleteLater();
+        measurer_ = nullptr;
+        // A newer edit waits: its measurement supersedes this one.
+        if (has_pending_)
+            MeasureInTheBackground();
+        else if (generation == shown_generation_)
+            ShowMeasured(*result);
+    });
+    measurer_->start(QThread::LowPriority);
+}
+
+bool MainWindow::Measuring() const { return measurer_ != nullptr || has_pending_; }
+
+void MainWindow::ShowMeasured(const BuildResult& result) {
+    const int unusable = frames_.UnusableRows().size();
+    if (!result.ok) {
+        QString text = FailureText(result);
+        if (unusable == 1)
+            text.prepend(QString::fromUtf8(ZORVANE_QT_STATUS_ONE_UNUSABLE));
+        else if (unusable > 1)
+            text.prepend(QString::fromUtf8(ZORVANE_QT_STATUS_UNUSABLE).arg(unusable));
+        ShowStatus(text, true, QString());
+        if (result.entry != kNoEntry) frames_.MarkFailed(static_cast<int>(result.entry));
+        return;
+    }
+    const PlanSummary& summary = result.summary;
+    QString text = QString::fromUtf8(ZORVANE_QT_STATUS_SUMMARY)
+                       .arg(QString::fromStdString(FormatFrameCount(summary.frames, summary.clearing_frames)),
+                            DurationText(summary.duration + frames_.BrowserExtraTime()), QString::number(summary.width),
+                            QString::number(summary.height), ByteCount(summary.bytes));
+    const uint64_t limit = options_->SizeLimit();
+    const bool over = limit > 0 && summary.bytes > limit;
+    if (over) text += QString::fromUtf8(ZORVANE_QT_STATUS_OVER_LIMIT).arg(options_->SizeLimitText());
+    ShowStatus(text, over, QString::fromUtf8(ZORVANE_QT_TIP_DURATION).arg(DurationText(summary.duration)));
 }
 
 void MainWindow::ClearInfoPanel() {
@@ -464,11 +564,8 @@ void MainWindow::InspectSelectedFrame(bool again) {
     if (shown_.isValid() && shown_.row() == row && !again) return;
     shown_ = frames_.index(row);
     const FrameEntry& entry = frames_.Entry(row);
+    // A file that cannot be used says why in the panel.
     info_->ShowEntry(entry);
-    const FileSummary summary = InspectFile(entry.path.constData(), InspectDepth::kFirstImage);
-    if (summary.message && !showing_failure_)
-        prompts_.ShowMessage(this, QStringLiteral(ZORVANE_ERROR_CAPTION), FromCore(summary.message),
-                             MessageIcon::kWarning);
 }
 
 void MainWindow::ShowContextMenu(const QPoint& at) {
@@ -483,6 +580,8 @@ void MainWindow::ShowContextMenu(const QPoint& at) {
     remove->setEnabled(remove_frame_->isEnabled());
     menu.addAction(QString::fromUtf8(ZORVANE_QT_TEXT_SORT_BY_NAME), &frames_, &FrameListModel::SortByName)
         ->setEnabled(sort_by_name_->isEnabled());
+    menu.addAction(QString::fromUtf8(ZORVANE_QT_TEXT_REMOVE_UNUSABLE), this, &MainWindow::RemoveUnusableFrames)
+        ->setEnabled(remove_unusable_->isEnabled());
     menu.addSeparator();
     menu.addAction(undo_action_);
     menu.addAction(redo_action_);
@@ -502,33 +601,49 @@ void MainWindow::ShowFailure(const BuildResult& result) {
     const QString text = FailureText(result);
     if (result.entry != kNoEntry && result.entry < static_cast<size_t>(frames_.Count())) {
         const QModelIndex index = frames_.index(static_cast<int>(result.entry));
-        showing_failure_ = true;
         list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         list_->scrollTo(index);
-        showing_failure_ = false;
         frames_.MarkFailed(index.row());
     }
-    status_line_->showMessage(text);
+    ShowStatus(text, true, QString());
     prompts_.ShowMessage(this, QStringLiteral(ZORVANE_ERROR_CAPTION), text, result.icon);
 }
 
+bool MainWindow::CheckPlan() {
+    const BuildResult result = MeasureRecords();
+    if (!result.ok) ShowFailure(result);
+    return result.ok;
+}
+
+QString MainWindow::SuggestedName() const {
+    if (!last_saved_name_.isEmpty()) return last_saved_name_;
+    if (frames_.Count() == 0) return QString();
+    return QFileInfo(QFile::decodeName(DisplayNameOf(frames_.Entry(0).path))).completeBaseName() +
+           QLatin1String(kSuggestedSuffix);
+}
+
 void MainWindow::MakeAnimation() {
-    const QString output =
-        prompts_.AskSavePath(this, ExistingFolder(settings_.value(QLatin1String(kSaveFolderKey)).toString()));
+    // A plan the core refuses is shown before a name is asked for.
+    if (!CheckPlan()) return;
+    const QString output = prompts_.AskSavePath(
+        this, ExistingFolder(settings_.value(QLatin1String(kSaveFolderKey)).toString()), SuggestedName());
     if (output.isEmpty()) return;
     settings_.setValue(QLatin1String(kSaveFolderKey), QFileInfo(output).absolutePath());
+    last_saved_name_ = QFileInfo(output).fileName();
     // Written beside the chosen file and put in its place only when done: a
     // failed build leaves a file that was there as it was.
-    const BuildResult result = BuildAnimation(frames_.Plan(QFile::encodeName(output).toStdString()));
+    const BuildResult result = BuildAnimation(CurrentPlan(QFile::encodeName(output).toStdString()));
     if (!result.ok) {
         ShowFailure(result);
         return;
     }
-    status_line_->showMessage(QString::fromUtf8(ZORVANE_QT_STATUS_SAVED)
-                                  .arg(QDir::toNativeSeparators(output), ByteCount(result.summary.bytes)));
+    ShowStatus(QString::fromUtf8(ZORVANE_QT_STATUS_SAVED)
+                   .arg(QDir::toNativeSeparators(output), ByteCount(result.summary.bytes)),
+               false, QString());
 }
 
 void MainWindow::PreviewAnimation() {
+    if (!CheckPlan()) return;
     // Private to the user (mode 0700), and removed with all it holds when
     // the preview ends.
     QTemporaryDir folder(QDir(QDir::tempPath()).filePath(QLatin1String(kPreviewFolderTemplate)));
@@ -538,7 +653,7 @@ void MainWindow::PreviewAnimation() {
         return;
     }
     const QString path = folder.filePath(QLatin1String(kPreviewFile));
-    const BuildResult result = BuildAnimation(frames_.Plan(QFile::encodeName(path).toStdString()));
+    const BuildResult result = BuildAnimation(CurrentPlan(QFile::encodeName(path).toStdString()));
     if (!result.ok) {
         ShowFailure(result);
         return;
@@ -589,6 +704,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         press_on_selected_ = entry.isValid() && list_->selectionModel()->isSelected(entry);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+MainWindow::~MainWindow() {
+    has_pending_ = false;
+    if (measurer_) {
+        measurer_->wait();
+        delete measurer_;
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

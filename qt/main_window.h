@@ -37,6 +37,7 @@ class QPushButton;
 class QSettings;
 class QSpinBox;
 class QStatusBar;
+class QThread;
 class InfoPanel;
 class OptionsPanel;
 class UserPrompts;
@@ -62,6 +63,7 @@ public:
     // `help_path` is the help page that the help button opens; `settings`
     // holds what is remembered between runs, and must outlive the window.
     MainWindow(UserPrompts& prompts, const QString& help_path, QSettings& settings, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Appends one entry per path (8-bit, as the file system names it), in
     // the order given, as a drop does: one step to undo, nothing selected or
@@ -70,6 +72,9 @@ public:
 
     // The window took its size and place from the settings.
     bool RestoredGeometry() const { return restored_geometry_; }
+
+    // The size of the file is being worked out away from the window.
+    bool Measuring() const;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -94,11 +99,29 @@ private:
     QList<int> SelectedRows() const;
     void RemoveSelectedFrames();
     void ClearAllFrames();
+    void RemoveUnusableFrames();
     // After every change of the list or its options.
     void ListChanged();
     void SelectionChanged();
-    // The status line from what the core measures of the plan.
+    // The plan of the list and the options, written to `output`.
+    BuildPlan CurrentPlan(const std::string& output) const;
+    // The plan measured from the files' records alone, its frames copied as
+    // they are: quick, with every refusal a build would give.
+    BuildResult MeasureRecords() const;
+    // The status line from what the core measures of the plan; the size of
+    // a file written smallest, or fitted to the limit, is measured in the
+    // background, a newer edit superseding an older measurement.
     void ShowSummary();
+    void MeasureInTheBackground();
+    void ShowMeasured(const BuildResult& result);
+    // One text in the status line, red when `alarming`; `tip` follows it in
+    // the tooltip.
+    void ShowStatus(const QString& text, bool alarming, const QString& tip);
+    // Shows the refusal of the plan, if any, as a failed build would.
+    bool CheckPlan();
+    // The name the save dialog suggests: the one used last, else one made
+    // from the first entry's.
+    QString SuggestedName() const;
     void InspectSelectedFrame(bool again);
     void ClearInfoPanel();
     void ShowContextMenu(const QPoint& at);
@@ -106,7 +129,7 @@ private:
     // with the file and place of the entry it is about.
     QString FailureText(const BuildResult& result) const;
     // A failed build: the entry it is about selected and marked, the
-    // message in a box and in the status line.
+    // message in a box and, once, in the status line.
     void ShowFailure(const BuildResult& result);
     void MakeAnimation();
     // Builds the animation into a private temporary folder and plays it.
@@ -126,6 +149,7 @@ private:
     QPushButton* sort_by_name_ = nullptr;
     QPushButton* undo_ = nullptr;
     QPushButton* redo_ = nullptr;
+    QPushButton* remove_unusable_ = nullptr;
     InfoPanel* info_ = nullptr;
     OptionsPanel* options_ = nullptr;
     QPushButton* make_gif_ = nullptr;
@@ -143,8 +167,14 @@ private:
     // The entry the info panel shows, followed through moves; invalid for
     // none.
     QPersistentModelIndex shown_;
-    // A failure is being shown: selecting its entry adds no second box.
-    bool showing_failure_ = false;
+    // What the status line shows, counted; a measurement started for an
+    // older one is not shown.
+    unsigned shown_generation_ = 0;
+    QThread* measurer_ = nullptr;
+    // The plan of the newest edit, waiting for the running measurement.
+    BuildPlan pending_plan_;
+    bool has_pending_ = false;
+    QString last_saved_name_;
     // The last press in the list fell on an entry already selected.
     bool press_on_selected_ = false;
     bool restored_geometry_ = false;

@@ -17,7 +17,8 @@
 namespace {
 
 // What is remembered between runs.
-const char kDelayKey[] = "build/delay";
+const char kNewDelayKey[] = "build/delay";  // of new frames
+const char kSmallestKey[] = "build/smallest";
 const char kLimitKey[] = "build/sizeLimit";
 const char kCustomLimitKey[] = "build/customLimitMB";
 
@@ -26,7 +27,7 @@ const char kCustomLimitKey[] = "build/customLimitMB";
 const int kOfferedLimits[] = {2, 5, 10};
 constexpr uint64_t kBytesPerMegabyte = 1000000;
 constexpr double kLeastCustomLimit = 0.001;
-constexpr int kCustomLimitDecimals = 3;
+constexpr int kCustomLimitDecimals = 6;  // whole bytes
 constexpr double kMostCustomLimit = 100000;
 constexpr double kDefaultCustomLimit = 8;
 
@@ -57,6 +58,13 @@ OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QString::fromLatin1(ZORV
     set_all_delays_ =
         Button(QString::fromUtf8(ZORVANE_QT_TEXT_SET_ALL_DELAYS), "setAllDelays", ZORVANE_QT_TIP_SET_ALL_DELAYS, this);
     connect(set_all_delays_, &QPushButton::clicked, this, [this] { emit SetAllDelays(Delay()); });
+
+    new_delay_ = new DelaySpinBox(this);
+    new_delay_->setObjectName(QStringLiteral("newDelay"));
+    new_delay_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_NEW_DELAY));
+    QLabel* new_delay_label = BuddyLabel(ZORVANE_QT_TEXT_NEW_DELAY_LABEL, "newDelayLabel", new_delay_, this);
+    QLabel* new_delay_unit = TextLabel(QStringLiteral(ZORVANE_TEXT_DELAY_UNIT), "newDelayUnit", this);
+    new_delay_unit->setToolTip(new_delay_->toolTip());
 
     scale_percent_ = new QSpinBox(this);
     scale_percent_->setObjectName(QStringLiteral("scalePercent"));
@@ -115,10 +123,20 @@ OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QString::fromLatin1(ZORV
     custom_limit_->setToolTip(size_limit_->toolTip());
     custom_limit_->setEnabled(false);
     connect(size_limit_, &QComboBox::currentIndexChanged, this, [this] {
-        custom_limit_->setEnabled(size_limit_->currentData().toInt() < 0);
+        ShowLimitControls();
         emit OutputChoiceChanged();
     });
     connect(custom_limit_, &QDoubleSpinBox::valueChanged, this, &OptionsPanel::OutputChoiceChanged);
+    smallest_ = new QCheckBox(QString::fromUtf8(ZORVANE_QT_TEXT_SMALLEST), this);
+    smallest_->setObjectName(QStringLiteral("smallest"));
+    smallest_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_SMALLEST));
+    smallest_->setChecked(true);
+    connect(smallest_, &QCheckBox::toggled, this, &OptionsPanel::OutputChoiceChanged);
+    fit_limit_ = new QCheckBox(QString::fromUtf8(ZORVANE_QT_TEXT_FIT_LIMIT), this);
+    fit_limit_->setObjectName(QStringLiteral("fitLimit"));
+    fit_limit_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_FIT_LIMIT));
+    fit_limit_->setEnabled(false);
+    connect(fit_limit_, &QCheckBox::toggled, this, &OptionsPanel::OutputChoiceChanged);
 
     auto* layout = new QGridLayout(this);
     int row = 0;
@@ -128,6 +146,9 @@ OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QString::fromLatin1(ZORV
     layout->addWidget(delay_hint_, row, 3, 1, 2);
     layout->addWidget(set_delay_, ++row, 1, 1, 2);
     layout->addWidget(set_all_delays_, row, 3);
+    layout->addWidget(new_delay_label, ++row, 0);
+    layout->addWidget(new_delay_, row, 1);
+    layout->addWidget(new_delay_unit, row, 2);
     layout->addWidget(scale_label, ++row, 0);
     layout->addWidget(scale_percent_, row, 1);
     layout->addWidget(scale_unit, row, 2);
@@ -142,6 +163,8 @@ OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QString::fromLatin1(ZORV
     layout->addWidget(limit_label, ++row, 0);
     layout->addWidget(size_limit_, row, 1, 1, 3);
     layout->addWidget(custom_limit_, row, 4);
+    layout->addWidget(smallest_, ++row, 0, 1, 5, Qt::AlignLeft);
+    layout->addWidget(fit_limit_, ++row, 0, 1, 5, Qt::AlignLeft);
     layout->setColumnStretch(3, 1);
 
     ShowDelayHint();
@@ -153,7 +176,16 @@ int OptionsPanel::Delay() {
     return delay_->value();
 }
 
-int OptionsPanel::NewFrameDelay() { return Delay(); }
+int OptionsPanel::NewFrameDelay() {
+    new_delay_->interpretText();
+    return new_delay_->value();
+}
+
+void OptionsPanel::ShowLimitControls() {
+    const int limit = size_limit_->currentData().toInt();
+    custom_limit_->setEnabled(limit < 0);
+    fit_limit_->setEnabled(limit != 0);
+}
 
 void OptionsPanel::SetSelectionPresent(bool present) { set_delay_->setEnabled(present); }
 
@@ -207,31 +239,33 @@ QString OptionsPanel::SizeLimitText() const {
     return size_limit_->currentText();
 }
 
-bool OptionsPanel::Smallest() const { return false; }
+bool OptionsPanel::Smallest() const { return smallest_->isChecked(); }
 
-bool OptionsPanel::FitLimit() const { return false; }
+bool OptionsPanel::FitLimit() const { return fit_limit_->isEnabled() && fit_limit_->isChecked(); }
 
 void OptionsPanel::Restore(QSettings& settings) {
     bool is_number = false;
-    const int delay = settings.value(QLatin1String(kDelayKey)).toString().trimmed().toInt(&is_number);
-    delay_->setValue(is_number && delay >= 0 && delay <= kMostDelay ? delay : kDefaultDelay);
-    const QSignalBlocker quiet_limit(size_limit_), quiet_custom(custom_limit_);
+    const int delay = settings.value(QLatin1String(kNewDelayKey)).toString().trimmed().toInt(&is_number);
+    new_delay_->setValue(is_number && delay >= 0 && delay <= kMostDelay ? delay : kDefaultDelay);
+    const QSignalBlocker quiet_limit(size_limit_), quiet_custom(custom_limit_), quiet_smallest(smallest_);
+    smallest_->setChecked(settings.value(QLatin1String(kSmallestKey), true).toBool());
     const int limit = size_limit_->findData(settings.value(QLatin1String(kLimitKey), 0).toInt());
     custom_limit_->setValue(settings.value(QLatin1String(kCustomLimitKey), kDefaultCustomLimit).toDouble());
     size_limit_->setCurrentIndex(std::max(limit, 0));
-    custom_limit_->setEnabled(size_limit_->currentData().toInt() < 0);
+    ShowLimitControls();
 }
 
 void OptionsPanel::Save(QSettings& settings) const {
-    settings.setValue(QLatin1String(kDelayKey), delay_->value());
+    settings.setValue(QLatin1String(kNewDelayKey), new_delay_->value());
+    settings.setValue(QLatin1String(kSmallestKey), smallest_->isChecked());
     settings.setValue(QLatin1String(kLimitKey), size_limit_->currentData().toInt());
     settings.setValue(QLatin1String(kCustomLimitKey), custom_limit_->value());
 }
 
 QList<QWidget*> OptionsPanel::DelayControls() const {
-    return {delay_, set_delay_, set_all_delays_, scale_percent_, scale_delays_};
+    return {delay_, set_delay_, set_all_delays_, new_delay_, scale_percent_, scale_delays_};
 }
 
 QList<QWidget*> OptionsPanel::AnimationControls() const {
-    return {loop_, plays_, play_order_, center_, size_limit_, custom_limit_};
+    return {loop_, plays_, play_order_, center_, size_limit_, custom_limit_, smallest_, fit_limit_};
 }

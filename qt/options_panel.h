@@ -71,6 +71,7 @@ private:
     void TakeOptions();
     void ShowPlaysMeaning(uint32_t plays);
     void ShowDelayHint();
+    void ShowLimitControls();
 
     DelaySpinBox* delay_ = nullptr;
     QLabel* delay_hint_ = nullptr;
