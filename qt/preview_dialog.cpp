@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "qt/frame_list_view.h"
 #include "res/ui_texts.h"
 
 namespace {
@@ -23,6 +24,7 @@ const char kGifFormat[] = "gif";
 constexpr int kScreenShareNumerator = 3;
 constexpr int kScreenShareDenominator = 4;
 constexpr int kLeastLength = 160;
+constexpr int kCheckerSquare = 8;
 
 }  // namespace
 
@@ -71,8 +73,10 @@ PreviewDialog::PreviewDialog(const QString& path, QWidget* owner)
 }
 
 void PreviewDialog::ShowFrame() {
-    const QImage frame = movie_->currentImage();
-    if (frame.isNull()) return;
+    // Transparent parts over a checkerboard, as browsers' viewers show them.
+    const QImage played = movie_->currentImage();
+    if (played.isNull()) return;
+    const QImage frame = OverCheckerboard(played.convertToFormat(QImage::Format_ARGB32), kCheckerSquare);
     frame_number_->setText(
         QString::fromUtf8(ZORVANE_QT_PREVIEW_FRAME).arg(movie_->currentFrameNumber() + 1).arg(movie_->frameCount()));
     if (!shown_size_.isValid() || frame.size() == shown_size_) {

@@ -24,6 +24,7 @@
 #include <QMovie>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -166,6 +167,7 @@ public:
     QList<QUrl> opened;
     QList<Played> previews;
     QString preview_path;
+    QByteArray preview_bytes;  // the file the last preview played
 
     QStringList AskOpenPaths(QWidget*, const QString& folder) override {
         open_folders.append(folder);
@@ -179,6 +181,7 @@ public:
     }
     void ShowPreview(QWidget* owner, const QString& path) override {
         preview_path = path;
+        preview_bytes = ReadAll(path);
         PreviewDialog dialog(path, owner);
         QMovie* movie = dialog.Movie();
         Played played{
@@ -579,12 +582,14 @@ private slots:
             uint32_t plays;
             FrameOrder order;
             bool first_only;  // the animated entry
+            bool center;
             int loop_count;
             QList<Shot> shots;
         } cases[] = {
             {10,
              kPlayForever,
              FrameOrder::kForward,
+             false,
              false,
              0,
              {{reds, 0, 10},
@@ -598,17 +603,20 @@ private slots:
              1,
              FrameOrder::kForward,
              true,
+             false,
              kNoLoopingBlock,
              {{reds, 0, 0}, {table, 0, 0}, {speed, 0, 0}, {interlace, 0, 0}}},
             {65535,
              3,
              FrameOrder::kReverse,
              true,
+             true,
              2,
              {{interlace, 0, 65535}, {speed, 0, 65535}, {table, 0, 65535}, {reds, 0, 65535}}},
             {7,
              65536,
              FrameOrder::kBounce,
+             true,
              true,
              65535,
              {{reds, 0, 7}, {table, 0, 7}, {speed, 0, 7}, {interlace, 0, 7}, {speed, 0, 7}, {table, 0, 7}}},
@@ -628,6 +636,7 @@ private slots:
                 Key(Qt::Key_1, Qt::ControlModifier);
             ChoosePlays(c.plays);
             ChooseOrder(c.order);
+            if (Control<QCheckBox>("center")->isChecked() != c.center) ClickOn("center");
             const QString saved = Save(QStringLiteral("built%1.gif").arg(n++));
             QVERIFY2(!saved.isEmpty(), qPrintable(Status()));
             ExpectAnimation(saved, c.shots, c.loop_count);
@@ -637,6 +646,7 @@ private slots:
             plan.output = Local(Path(QStringLiteral("reference.gif")));
             plan.plays = c.plays;
             plan.order = c.order;
+            plan.center = c.center;
             for (const QString& file : {reds, table, speed, interlace}) {
                 PlanEntry entry;
                 entry.path = Local(file);
@@ -648,6 +658,10 @@ private slots:
             }
             QVERIFY(BuildAnimation(plan).ok);
             QCOMPARE(ReadAll(saved), ReadAll(Path(QStringLiteral("reference.gif"))));
+            // The preview plays the same file.
+            ClickOn("preview");
+            QCOMPARE(prompts_.preview_bytes, ReadAll(saved));
+            prompts_.previews.clear();
             QCOMPARE(Status(), QStringLiteral("Saved %1 (%2 bytes)")
                                    .arg(saved, QLocale(QLocale::English).toString(QFileInfo(saved).size())));
         }
@@ -691,6 +705,15 @@ private slots:
         ExpectAnimation(saved,
                         {{one, 0, 10}, {two, 0, 50}, {walk, 0, 25}, {walk, 1, 50}, {walk, 2, 100}, {walk, 3, 200}}, 2);
         QVERIFY(prompts_.messages.isEmpty());
+        // Different options in a row are steps of their own.
+        ChoosePlays(5);
+        snapshots.append(Snapshot());
+        ChooseOrder(FrameOrder::kBounce);
+        snapshots.append(Snapshot());
+        ClickOn("center");
+        snapshots.append(Snapshot());
+        ChoosePlays(2);
+        snapshots.append(Snapshot());
 
         for (int step = snapshots.size() - 2; step >= 0; --step) {
             Key(Qt::Key_Z, Qt::ControlModifier);
@@ -1252,6 +1275,39 @@ private slots:
         QCOMPARE(prompts_.previews[0].first_frame.size(), QSize(7, 9));
         QCOMPARE(prompts_.previews[0].shown.size(), QSize(126, 162));
         QVERIFY(EnlargedSharply(prompts_.previews[0].shown, prompts_.previews[0].first_frame, 18));
+        prompts_.previews.clear();
+
+        // One side past the room is enough to scale down: a very wide, short
+        // animation keeps its shape within three quarters of the screen.
+        {
+            QTemporaryDir elsewhere;
+            auto write_gif = [&elsewhere](const char* name, int width, int height) {
+                const QString path = elsewhere.filePath(QString::fromLatin1(name));
+                const auto w = static_cast<uint16_t>(width), h = static_cast<uint16_t>(height);
+                return WriteFileBytes(Local(path), GifBuilder()
+                                                       .Header()
+                                                       .Screen(w, h, 0xF1)
+                                                       .TableFor(0xF1)
+                                                       .ImageDescriptor(0, 0, w, h, 0)
+                                                       .SimpleImageData(w, h)
+                                                       .Trailer()
+                                                       .bytes())
+                           ? path
+                           : QString();
+            };
+            ClickOn("clearAll");
+            prompts_.open_answer = {write_gif("strip.gif", 4000, 12)};
+            ClickOn("addFrames");
+            ClickOn("preview");
+            QCOMPARE(prompts_.previews.size(), 1);
+            const QSize room = window_->screen()->availableGeometry().size() * 3 / 4;
+            QCOMPARE(prompts_.previews[0].shown.size(), QSize(4000, 12).scaled(room, Qt::KeepAspectRatio));
+            prompts_.previews.clear();
+        }
+        ClickOn("clearAll");
+        prompts_.open_answer = {CorpusPath("four-colors.gif"), local_};
+        ClickOn("addFrames");
+
         prompts_.previews.clear();
 
         prompts_.open_answer = {Path(QStringLiteral("gone.gif"))};
