@@ -620,6 +620,21 @@ private slots:
              true,
              65535,
              {{reds, 0, 7}, {table, 0, 7}, {speed, 0, 7}, {interlace, 0, 7}, {speed, 0, 7}, {table, 0, 7}}},
+            // All images again: the single image selected with it is still
+            // its one image, as a first image.
+            {10,
+             kPlayForever,
+             FrameOrder::kForward,
+             false,
+             false,
+             0,
+             {{reds, 0, 10},
+              {table, 0, 10},
+              {speed, 0, 25},
+              {speed, 1, 50},
+              {speed, 2, 100},
+              {speed, 3, 200},
+              {interlace, 0, 10}}},
         };
         int n = 0;
         for (const auto& c : cases) {
