@@ -136,7 +136,7 @@ private:
     bool WriteImage(GifGraphicControl control, GifImageDescriptor image) {
         const uint8_t* table = palette_;
         if (image.packed & kColorTableFlag) {
-            ReadOrZero(reader_.file(), palette_, ColorTableBytesFor(image.packed));
+            reader_.ReadLocalTable(image, palette_);
         } else {
             // The frame carries the input's global table as its local one.
             const uint8_t screen_packed = reader_.screen().packed;
@@ -153,7 +153,7 @@ private:
         last_control_offset_ = sink_.position() + 2;
         last_control_ = control;
         WriteRecords(control, image, table);
-        CopyImageData();
+        reader_.CopyImageData(sink_);
         ++result_.summary.frames;
         result_.summary.duration += control.delay;
         return sink_.ok() || FailWrite();
@@ -170,26 +170,6 @@ private:
         sink_.WriteByte(kImageIntroducer);
         sink_.Write(image_bytes, sizeof image_bytes);
         sink_.Write(table, ColorTableBytesFor(image.packed));
-    }
-
-    // Copies the LZW minimum code size and the sub-blocks up to the
-    // terminator. Bytes the input fails to deliver are written as zeros, and
-    // a missing length byte ends the data with a terminator, so a cut-short
-    // input still gives a well-formed frame.
-    void CopyImageData() {
-        uint8_t cell;
-        if (!FileReadByte(reader_.file(), &cell)) cell = 0;
-        sink_.WriteByte(cell);
-        for (;;) {
-            if (!FileReadByte(reader_.file(), &cell)) {
-                sink_.WriteByte(kBlockTerminator);
-                return;
-            }
-            sink_.WriteByte(cell);
-            if (cell == kBlockTerminator || !sink_.ok()) return;
-            ReadOrZero(reader_.file(), block_, cell);
-            sink_.Write(block_, cell);
-        }
     }
 
     // Before the first frame of an entry: what the entries before it left on
@@ -353,7 +333,6 @@ private:
     GifGraphicControl last_control_ = {};
     Rect last_rect_;
     uint8_t palette_[kMaxColorTableBytes] = {};
-    uint8_t block_[kMaxSubBlockSize] = {};
 };
 
 // True when `output` names the same file as one of the entries, so that
