@@ -187,22 +187,36 @@ private:
             last.packed = WithDisposal(last.packed, kDisposeToBackground);
             return PatchLastControl(last);
         }
+        // The clearing frame shows for its time what the canvas holds after
+        // the last image is disposed of: the last image keeps what it shows,
+        // so that this is the picture just seen, and the clearing frame
+        // clears all of it, that image included.
         GifGraphicControl clearing = {};
         clearing.packed = WithDisposal(kTransparentFlag, kDisposeToBackground);
+        bool patch = false;
+        const uint8_t disposal = DisposalOf(last.packed);
+        Rect cleared = dirty;
+        if (disposal == kDisposeToBackground || disposal == kDisposeToPrevious) {
+            last.packed = WithDisposal(last.packed, kDisposeKeep);
+            cleared = dirty_before_last_;
+            cleared.Add(last_rect);
+            patch = true;
+        }
         if (last.delay >= kLeastSharedDelay) {
             last.delay = static_cast<uint16_t>(last.delay - kClearingDelay);
             clearing.delay = kClearingDelay;
             result_.summary.duration -= kClearingDelay;
-            if (!PatchLastControl(last)) return false;
+            patch = true;
         }
+        if (patch && !PatchLastControl(last)) return false;
         // Images may reach up to twice the largest position; no screen
         // shows more than kLargestPosition pixels a side, and the size must
         // fit in 16 bits.
         GifImageDescriptor image = {};
-        image.left = static_cast<uint16_t>(dirty.left);
-        image.top = static_cast<uint16_t>(dirty.top);
-        image.width = static_cast<uint16_t>(std::min<int32_t>(dirty.right, kLargestPosition) - dirty.left);
-        image.height = static_cast<uint16_t>(std::min<int32_t>(dirty.bottom, kLargestPosition) - dirty.top);
+        image.left = static_cast<uint16_t>(cleared.left);
+        image.top = static_cast<uint16_t>(cleared.top);
+        image.width = static_cast<uint16_t>(std::min<int32_t>(cleared.right, kLargestPosition) - cleared.left);
+        image.height = static_cast<uint16_t>(std::min<int32_t>(cleared.bottom, kLargestPosition) - cleared.top);
         image.packed = kColorTableFlag;  // two entries, both black; entry 0 is transparent
         clearing.block_size = kGraphicControlBlockSize;
         const uint8_t black[kMaxColorTableBytes] = {};
@@ -249,6 +263,7 @@ private:
                 control.delay = DelayFor(entry, control);
                 if (first && !CleanBoundary(rect, control.packed & kTransparentFlag)) return false;
                 if (!WriteImage(control, image)) return false;
+                dirty_before_last_ = trace_.dirty();
                 trace_.Dispose(rect, DisposalOf(control.packed));
                 last_rect_ = rect;
                 if (!all) {
@@ -332,6 +347,7 @@ private:
     uint64_t last_control_offset_ = 0;
     GifGraphicControl last_control_ = {};
     Rect last_rect_;
+    Rect dirty_before_last_;  // what the canvas may hold where the last image was drawn over it
     uint8_t palette_[kMaxColorTableBytes] = {};
 };
 
