@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gif/entry_reader.h"
 #include "gif/file_summary.h"
 
 const char kMsgCanvasTooLarge[] = "The animation's screen is too large to be decoded.";
 
 namespace {
+
+// Reads a colour table; what the file fails to deliver is left as zeros.
+void ReadTable(FileHandle file, uint8_t* table, size_t size) {
+    const size_t got = FileRead(file, table, size);
+    std::memset(table + got, 0, size - got);
+}
 
 constexpr size_t kLoopingDataSize = 3;  // sub-block id, count (2 bytes)
 constexpr size_t kPaletteSize = 256;
@@ -44,7 +49,7 @@ const char* GifPlayer::Open(const char* path) {
     uint8_t screen_bytes[kScreenDescriptorSize] = {};
     if (FileRead(file_, screen_bytes, sizeof screen_bytes) != sizeof screen_bytes) return kMsgPrematureEnd;
     screen_ = DecodeScreenDescriptor(screen_bytes);
-    if (screen_.packed & kColorTableFlag) ReadOrZero(file_, global_, ColorTableBytesFor(screen_.packed));
+    if (screen_.packed & kColorTableFlag) ReadTable(file_, global_, ColorTableBytesFor(screen_.packed));
     after_screen_ = FileTell(file_);
     // Chromium widens the canvas to hold the first image.
     GifGraphicControl control;
@@ -81,7 +86,7 @@ bool GifPlayer::Next(PlayedFrame* frame) {
     frame->delay = frame->control.delay;
     if (frame->image.packed & kColorTableFlag) {
         frame->color_table_bytes = ColorTableBytesFor(frame->image.packed);
-        ReadOrZero(file_, local_, frame->color_table_bytes);
+        ReadTable(file_, local_, frame->color_table_bytes);
         frame->color_table = local_;
     } else if (screen_.packed & kColorTableFlag) {
         frame->color_table_bytes = ColorTableBytesFor(screen_.packed);
