@@ -5,19 +5,20 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QIcon>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <iterator>
 
+#include "gif/gif_player.h"
 #include "platform/regular_file.h"
 #include "qt/frame_list_model.h"
 
 namespace {
 
-const char kGifFormat[] = "gif";
+// Larger first frames get no picture.
+constexpr uint64_t kMostPicturePixels = uint64_t{1} << 24;
 
 // The frame list shows this many entries, of this many average characters,
 // when the window opens at its natural size.
@@ -53,20 +54,22 @@ private:
 
 }  // namespace
 
+QImage CanvasImage(const Rgba* canvas, uint32_t width, uint32_t height) {
+    // The canvas's pixels are 0xAARRGGBB with 0 for transparent: Qt's ARGB32.
+    const QImage view(reinterpret_cast<const uchar*>(canvas), static_cast<int>(width), static_cast<int>(height),
+                      static_cast<qsizetype>(width) * sizeof(Rgba), QImage::Format_ARGB32);
+    return view.copy();
+}
+
 QImage FirstFramePicture(const QByteArray& path) {
+    // Only a regular file is read: a pipe or a device would never end.
     const int descriptor = OpenRegularFileForReading(path.constData());
     if (descriptor < 0) return QImage();
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return QImage();
-    }
-    // Qt refuses images larger than its allocation limit: a huge logical
-    // screen gives no picture.
-    QImageReader reader(&file, QByteArray(kGifFormat));
-    QImage image = reader.read();
-    // Pixels no image covers stay transparent, as in a browser.
-    return image.isNull() ? image : image.convertToFormat(QImage::Format_ARGB32);
+    ::close(descriptor);
+    GifPlayer player(kMostPicturePixels);
+    PlayedFrame frame;
+    if (player.Open(path.constData()) || !player.Next(&frame)) return QImage();
+    return CanvasImage(frame.canvas, player.width(), player.height());
 }
 
 QImage OverCheckerboard(const QImage& image, int square) {

@@ -14,12 +14,17 @@
 #include <QListView>
 #include <QPixmap>
 
+#include "gif/canvas.h"
+
 class FrameListModel;
 
-// The first frame of the GIF file at `path` as a browser shows it: drawn on
-// the file's logical screen, its transparent parts transparent. Null when the
-// file cannot be read as a GIF. The file is opened by its 8-bit name, and
-// read only when it is a regular file.
+// A copy of the compositor's canvas of `width` x `height` pixels.
+QImage CanvasImage(const Rgba* canvas, uint32_t width, uint32_t height);
+
+// The first frame of the GIF file at `path` as a browser shows it, drawn by
+// the core's compositor: its transparent parts transparent. Null when the
+// file cannot be played. The file is opened by its 8-bit name, and read only
+// when it is a regular file.
 QImage FirstFramePicture(const QByteArray& path);
 
 // `image` over a grey checkerboard of `square` pixels, as browsers and

@@ -3,7 +3,6 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QMovie>
 #include <QStringList>
 
 #include "qt/preview_dialog.h"
@@ -64,7 +63,7 @@ bool DesktopPrompts::OpenExternal(const QUrl& url) { return QDesktopServices::op
 
 void DesktopPrompts::ShowPreview(QWidget* owner, const QString& path) {
     auto* dialog = new PreviewDialog(path, owner);
-    if (dialog->Movie()->isValid()) {
+    if (dialog->IsValid()) {
         dialog->exec();
     } else {
         ShowMessage(owner, QStringLiteral(ZORVANE_ERROR_CAPTION), QString::fromUtf8(ZORVANE_QT_MSG_PREVIEW_UNREADABLE),

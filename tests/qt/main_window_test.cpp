@@ -39,9 +39,11 @@
 #include <vector>
 
 #include "gif/build_plan.h"
+#include "gif/gif_player.h"
 #include "gif_fixture.h"
 #include "giflib_check.h"
 #include "qt/frame_list_model.h"
+#include "qt/frame_list_view.h"
 #include "qt/preview_dialog.h"
 #include "qt/user_prompts.h"
 #include "zorvane_version.h"
@@ -139,8 +141,10 @@ struct Played {
     QList<int> delays_ms;
     int loops;
     QString frame_text;  // what the window says of the frame it shows
-    QImage first_frame;  // the first frame as Qt reads it
+    QImage first_frame;  // the first frame as the window draws it
     QImage shown;        // what the window shows of it
+    QList<QImage> frames_shown;
+    QList<QImage> composited;  // the compositor's frames of the file
 };
 
 // `shown` is `image` enlarged `factor` times, each pixel a sharp square.
@@ -183,12 +187,25 @@ public:
         preview_path = path;
         preview_bytes = ReadAll(path);
         PreviewDialog dialog(path, owner);
-        QMovie* movie = dialog.Movie();
-        Played played{
-            movie->frameCount(),   {},
-            movie->loopCount(),    dialog.findChild<QLabel*>(QStringLiteral("previewFrame"))->text(),
-            movie->currentImage(), dialog.findChild<QLabel*>(QStringLiteral("previewScreen"))->pixmap().toImage()};
-        movie->stop();
+        Played played{dialog.FrameCount(),
+                      {},
+                      dialog.Plays() == kPlayForever ? -1 : static_cast<int>(dialog.Plays()) - 1,
+                      dialog.findChild<QLabel*>(QStringLiteral("previewFrame"))->text(),
+                      dialog.CurrentFrame(),
+                      dialog.findChild<QLabel*>(QStringLiteral("previewScreen"))->pixmap().toImage(),
+                      {},
+                      {}};
+        // Every frame of one play, as the window draws it and as the core's
+        // compositor draws the file.
+        for (int i = 0; i < played.frames; ++i) {
+            if (i > 0 && !dialog.Advance()) break;
+            played.frames_shown.append(dialog.CurrentFrame());
+        }
+        GifPlayer player;
+        PlayedFrame frame;
+        if (!player.Open(Local(path).c_str()))
+            while (player.Next(&frame))
+                played.composited.append(CanvasImage(frame.canvas, player.width(), player.height()));
         // The delays of the file the preview plays, read frame by frame
         // (the playing movie's own figure is a running timer's).
         QImageReader reader(path, "gif");
@@ -1229,6 +1246,14 @@ private slots:
         QCOMPARE(QColor(shown.pixel(3 * q, q)), QColor(0, 255, 0));
         QCOMPARE(QColor(shown.pixel(q, 3 * q)), QColor(0, 0, 255));
         QCOMPARE(QColor(shown.pixel(3 * q, 3 * q)), QColor(255, 255, 255));
+        // Each entry of the list shows its first frame in small, when it has one.
+        auto* view = qobject_cast<FrameListView*>(List());
+        QVERIFY(view);
+        const QImage small = view->EntryPicture(QFile::encodeName(CorpusPath("four-colors.gif"))).toImage();
+        QVERIFY(!small.isNull() && small.height() <= List()->iconSize().height());
+        const QColor top_left(small.pixel(small.width() / 4, small.height() / 4));  // red, smoothed
+        QVERIFY2(top_left.red() > 200 && top_left.green() < 60 && top_left.blue() < 60, qPrintable(top_left.name()));
+        QVERIFY(view->EntryPicture(QFile::encodeName(text_file_)).isNull());
         ClickEntry(1);
         QVERIFY(prompts_.messages.isEmpty());
         QCOMPARE(Text("frameProblem"), QStringLiteral("This file cannot be used: ") + kNotAGif);
@@ -1289,7 +1314,7 @@ private slots:
         QCOMPARE(prompts_.previews.size(), 1);
         QCOMPARE(prompts_.previews[0].first_frame.size(), QSize(7, 9));
         QCOMPARE(prompts_.previews[0].shown.size(), QSize(126, 162));
-        QVERIFY(EnlargedSharply(prompts_.previews[0].shown, prompts_.previews[0].first_frame, 18));
+        QVERIFY(EnlargedSharply(prompts_.previews[0].shown, OverCheckerboard(prompts_.previews[0].first_frame, 8), 18));
         prompts_.previews.clear();
 
         // One side past the room is enough to scale down: a very wide, short
@@ -1303,6 +1328,10 @@ private slots:
                                                        .Header()
                                                        .Screen(w, h, 0xF1)
                                                        .TableFor(0xF1)
+                                                       .GraphicControl(0, 10, 0)
+                                                       .ImageDescriptor(0, 0, w, h, 0)
+                                                       .SimpleImageData(w, h)
+                                                       .GraphicControl(0, 20, 0)
                                                        .ImageDescriptor(0, 0, w, h, 0)
                                                        .SimpleImageData(w, h)
                                                        .Trailer()
@@ -1317,6 +1346,28 @@ private slots:
             QCOMPARE(prompts_.previews.size(), 1);
             const QSize room = window_->screen()->availableGeometry().size() * 3 / 4;
             QCOMPARE(prompts_.previews[0].shown.size(), QSize(4000, 12).scaled(room, Qt::KeepAspectRatio));
+            prompts_.previews.clear();
+
+            // A 30 x 20 animation joined with a 320 x 240 one plays as the
+            // compositor plays the file, and where the small one leaves the
+            // canvas transparent a checkerboard shows, not black.
+            ClickOn("clearAll");
+            prompts_.open_answer = {write_gif("1-small.gif", 30, 20), write_gif("2-large.gif", 320, 240)};
+            ClickOn("addFrames");
+            ClickOn("preview");
+            QCOMPARE(prompts_.previews.size(), 1);
+            const Played& joined = prompts_.previews[0];
+            QCOMPARE(joined.frames_shown.size(), joined.frames);
+            QVERIFY(joined.frames >= 4);
+            QCOMPARE(joined.frames_shown, joined.composited);
+            QCOMPARE(joined.shown.size(), QSize(320, 240));
+            for (const QPoint at : {QPoint(300, 200), QPoint(31, 21), QPoint(0, 239)}) {
+                const QColor uncovered(joined.shown.pixel(at));
+                QVERIFY2(
+                    uncovered != QColor(Qt::black) && uncovered.red() == uncovered.green() && uncovered.red() > 100,
+                    qPrintable(uncovered.name()));
+            }
+            QCOMPARE(QColor(joined.shown.pixel(29, 19)), QColor(joined.first_frame.pixel(29, 19)));
             prompts_.previews.clear();
         }
         ClickOn("clearAll");
