@@ -883,6 +883,16 @@ private slots:
         QVERIFY2(!Status().contains(QStringLiteral("limit")), qPrintable(Status()));
         custom->setValue(static_cast<double>(bytes - 1) / 1e6);
         QVERIFY2(Status().contains(QStringLiteral("over the")), qPrintable(Status()));
+        // Written smallest, the size is worked out away from the window;
+        // copied as they are, the frames' size is known at once.
+        ClickOn("smallest");
+        QVERIFY2(
+            Text("planSummary").endsWith(QStringLiteral(" bytes \u2014 over the %1 MB limit").arg(custom->value())),
+            qPrintable(Text("planSummary")));
+        ClickOn("smallest");
+        QVERIFY2(Text("planSummary").endsWith(QString::fromUtf8("\u00b7 Measuring\u2026")),
+                 qPrintable(Text("planSummary")));
+        QVERIFY2(Status().contains(QStringLiteral(" bytes")), qPrintable(Status()));
         // An emptied list says so in the plain colour.
         ClickOn("clearAll");
         QCOMPARE(Status(), QStringLiteral("No frames yet"));
@@ -996,6 +1006,19 @@ private slots:
         Key(Qt::Key_1, Qt::ControlModifier);  // its first image alone can
         QVERIFY2(Status().startsWith(QString::fromUtf8("2 frames \u00b7 ")), qPrintable(Status()));
         QVERIFY(Model()->index(1, 0).data(Qt::DecorationRole).isNull());
+        // Played forwards with all its images and another frame after it, its
+        // leftovers are cleared by a frame the status line explains.
+        ChooseOrder(FrameOrder::kForward);
+        Key(Qt::Key_1, Qt::ControlModifier);
+        QVERIFY(DropFiles({wide_}));
+        QVERIFY2(Status().startsWith(QString::fromUtf8(
+                     "5 frames (1 added to clear the canvas between animations) \u00b7 0.40 s \u00b7 100 x 50")),
+                 qPrintable(Status()));
+        real.save_answer = Path(QStringLiteral("cleared.gif"));
+        ClickOn("makeGif");
+        DecodedGif cleared;
+        QVERIFY(SlurpGif(Local(real.save_answer), &cleared));
+        QCOMPARE(cleared.images.size(), size_t{5});
         const QList<QPair<QString, QMessageBox::Icon>> expected = {
             {gone_text, QMessageBox::NoIcon},
             {QStringLiteral("notes.txt (entry 2 of 2): ") + kNotAGif, QMessageBox::Warning},
