@@ -48,6 +48,12 @@ protected:
         option->decorationSize = view_->iconSize();
     }
 
+    // No wider than the list: a long text is cut at its end, never scrolled.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize hint = QStyledItemDelegate::sizeHint(option, index);
+        return QSize(std::min(hint.width(), view_->viewport()->width()), hint.height());
+    }
+
 private:
     FrameListView* view_;
 };
@@ -87,6 +93,8 @@ FrameListView::FrameListView(FrameListModel* frames, QWidget* parent) : QListVie
     const int height = fontMetrics().height() * kPictureLines;
     setIconSize(QSize(height * 4 / 3, height));
     setItemDelegate(new PictureDelegate(this));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setResizeMode(QListView::Adjust);
     // A file may have changed since: read again after every change.
     connect(frames, &FrameListModel::Changed, this, [this] { pictures_.clear(); });
 }

@@ -35,6 +35,23 @@ constexpr int kLeastScale = 1;
 constexpr int kMostScale = 1000;
 constexpr int kNoScale = 100;
 
+// Megabytes to the byte, shown without trailing zeros: "8 MB", "2.5 MB".
+class MegabyteSpinBox final : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+
+protected:
+    QString textFromValue(double value) const override {
+        QString text = locale().toString(value, 'f', decimals());
+        const QString point = locale().decimalPoint();
+        if (text.contains(point)) {
+            while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+            if (text.endsWith(point)) text.chop(point.size());
+        }
+        return text;
+    }
+};
+
 }  // namespace
 
 OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QString::fromLatin1(ZORVANE_TEXT_OPTIONS_GROUP), parent) {
@@ -114,7 +131,7 @@ OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QString::fromLatin1(ZORV
     size_limit_->addItem(QString::fromUtf8(ZORVANE_QT_TEXT_LIMIT_CUSTOM), -1);
     size_limit_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_LIMIT));
     QLabel* limit_label = BuddyLabel(ZORVANE_QT_TEXT_LIMIT_LABEL, "sizeLimitLabel", size_limit_, this);
-    custom_limit_ = new QDoubleSpinBox(this);
+    custom_limit_ = new MegabyteSpinBox(this);
     custom_limit_->setObjectName(QStringLiteral("customLimit"));
     custom_limit_->setDecimals(kCustomLimitDecimals);
     custom_limit_->setRange(kLeastCustomLimit, kMostCustomLimit);

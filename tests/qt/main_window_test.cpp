@@ -481,6 +481,18 @@ private slots:
         QVERIFY(Model()->index(3, 0).data(Qt::ToolTipRole).toString().endsWith(unusable + kNotAGif));
         QVERIFY(Model()->index(4, 0).data(Qt::ToolTipRole).toString().endsWith(unusable + "Could not open file."));
         QVERIFY(Model()->index(0, 0).data(Qt::DecorationRole).isNull());
+        // A text too long for the list is cut at its end, the whole of it in
+        // the tooltip.
+        const QString long_name = Path(QStringLiteral("an-animation-whose-name-is-longer-than-the-list-is-wide.gif"));
+        QVERIFY(QFile::copy(wide_, long_name));
+        QVERIFY(DropFiles({long_name}));
+        const QModelIndex last = Model()->index(5, 0);
+        QCOMPARE(List()->textElideMode(), Qt::ElideRight);
+        QVERIFY(List()->visualRect(last).right() < List()->viewport()->width());
+        QVERIFY(List()->fontMetrics().horizontalAdvance(last.data().toString()) > List()->viewport()->width());
+        QVERIFY(last.data(Qt::ToolTipRole).toString().startsWith(last.data().toString()));
+        ClickOn("undo");
+        QVERIFY(QFile::remove(long_name));
 
         // Clicked, arrowed onto or shift-selected across, a file that cannot
         // be used says why in the panel, with no box, and leaves nothing of
@@ -990,11 +1002,14 @@ private slots:
                                                  .Trailer()
                                                  .bytes()));
         QVERIFY(DropFiles({drawn}));
+        const int width = window_->width();
         ChooseOrder(FrameOrder::kReverse);
         const QString backwards = QStringLiteral(
             "drawn over.gif (entry 2 of 2): Its images are drawn over one another, "
             "so they cannot be played backwards without re-encoding them.");
         QCOMPARE(Status(), backwards);
+        QCoreApplication::sendPostedEvents();  // the layout's requests
+        QCOMPARE(window_->width(), width);     // a long message never widens the window
         QVERIFY(!Model()->index(1, 0).data(Qt::DecorationRole).isNull());
         // The refusal is shown, its entry selected, before any dialog opens.
         const int asked = real.save_requests;
