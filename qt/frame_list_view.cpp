@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
@@ -95,21 +97,22 @@ FrameListView::FrameListView(FrameListModel* frames, QWidget* parent) : QListVie
     setItemDelegate(new PictureDelegate(this));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setResizeMode(QListView::Adjust);
-    // A file may have changed since: read again after every change.
-    connect(frames, &FrameListModel::Changed, this, [this] { pictures_.clear(); });
 }
 
 QPixmap FrameListView::EntryPicture(const QByteArray& path) {
+    const QFileInfo file(QFile::decodeName(path));
+    const qint64 size = file.exists() ? file.size() : -1;
+    const qint64 modified = file.exists() ? file.lastModified().toMSecsSinceEpoch() : 0;
     const auto found = pictures_.constFind(path);
-    if (found != pictures_.constEnd()) return found.value();
-    QPixmap picture;
+    if (found != pictures_.constEnd() && found->size == size && found->modified == modified) return found->pixmap;
+    Picture picture{size, modified, QPixmap()};
     const QImage image = FirstFramePicture(path);
     if (!image.isNull()) {
         const QImage fitted = image.scaled(iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        picture = QPixmap::fromImage(OverCheckerboard(fitted, kCheckerSquare));
+        picture.pixmap = QPixmap::fromImage(OverCheckerboard(fitted, kCheckerSquare));
     }
     pictures_.insert(path, picture);
-    return picture;
+    return picture.pixmap;
 }
 
 QSize FrameListView::sizeHint() const {

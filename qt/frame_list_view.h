@@ -49,8 +49,13 @@ protected:
 
 private:
     FrameListModel* frames_;
-    // Read once for each file while the list stays as it is.
-    QHash<QByteArray, QPixmap> pictures_;
+    // Read once for each file, again when its size or time changes.
+    struct Picture {
+        qint64 size = -1;
+        qint64 modified = 0;
+        QPixmap pixmap;
+    };
+    QHash<QByteArray, Picture> pictures_;
 };
 
 #endif  // ZORVANE_QT_FRAME_LIST_VIEW_H
