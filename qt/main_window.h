@@ -4,10 +4,11 @@
 // change undoable), the info panel with the selected frame's name, summary
 // and picture, the timing and play options, the status line that tells what
 // "Make Animated GIF" will write, and the build, preview, help and home-page
-// buttons. The list and the plan around it live in a FrameListModel; the
-// window shows them and turns the user's actions into its edits. What the
-// user chose last (folders, delay, plays, centring, size limit, the window's
-// size) is remembered between runs.
+// buttons. The list and the plan around it live in a FrameListModel, shown
+// by a FrameListView; the InfoPanel and the OptionsPanel are files of their
+// own. The window wires them together and turns the user's actions into the
+// model's edits. The folders last used and the window's size are remembered
+// between runs (the options panel remembers its own preferences).
 #ifndef ZORVANE_QT_MAIN_WINDOW_H
 #define ZORVANE_QT_MAIN_WINDOW_H
 
@@ -24,10 +25,7 @@
 
 class QAction;
 class QByteArray;
-class QCheckBox;
 class QCloseEvent;
-class QComboBox;
-class QDoubleSpinBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QGroupBox;
@@ -35,7 +33,6 @@ class QLabel;
 class QListView;
 class QPushButton;
 class QSettings;
-class QSpinBox;
 class QStatusBar;
 class QThread;
 class InfoPanel;
