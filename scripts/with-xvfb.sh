@@ -1,60 +1,79 @@
 #!/bin/sh
-# Runs a command on a virtual X display of its own. The X server picks a free
-# display number itself and reports it (Xvfb -displayfd), so that servers
-# started at the same moment by other runs never take the same number; the
-# server ends with the command, whose exit status is returned.
+# Runs a command on an X server of its own. The server picks a free display
+# itself (Xvfb -displayfd), so no number is guessed and then taken by another
+# server started at the same moment: steps that run at once on one machine
+# never share or lose a display.
 #
-#   scripts/with-xvfb.sh [-s "SCREEN ARGUMENTS"] COMMAND [ARGUMENT...]
+#   scripts/with-xvfb.sh [-s "XVFB ARGUMENTS"] COMMAND [ARGUMENT...]
 #
-# The screen arguments default to "-screen 0 1280x900x24". The server listens
-# on no TCP port. Needs Xvfb (package xvfb).
+# The command runs with DISPLAY and XAUTHORITY set (a cookie of its own; the
+# server takes no TCP connections). The server is stopped when the command
+# ends, and the exit status is the command's. Default arguments: one screen
+# of 1024x768x24. Needs Xvfb and xauth (packages xvfb, xauth).
 set -eu
 
-screen_arguments="-screen 0 1280x900x24"
+usage='usage: scripts/with-xvfb.sh [-s "XVFB ARGUMENTS"] COMMAND [ARGUMENT...]'
+server_args="-screen 0 1024x768x24"
 if [ "${1:-}" = -s ]; then
-    [ $# -ge 2 ] || { echo "with-xvfb: -s needs the screen arguments" >&2; exit 2; }
-    screen_arguments=$2
+    [ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }
+    server_args=$2
     shift 2
 fi
-[ $# -ge 1 ] || { echo "usage: with-xvfb.sh [-s \"SCREEN ARGUMENTS\"] COMMAND [ARGUMENT...]" >&2; exit 2; }
-command -v Xvfb >/dev/null 2>&1 || { echo "with-xvfb: Xvfb not found (apt-get install xvfb)" >&2; exit 1; }
+[ $# -ge 1 ] || { echo "$usage" >&2; exit 2; }
+for tool in Xvfb xauth; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "with-xvfb: $tool not found (apt-get install xvfb xauth)" >&2; exit 2; }
+done
 
-work=$(mktemp -d)
+dir=$(mktemp -d "${TMPDIR:-/tmp}/zorvane-xvfb-XXXXXX")
 server=
-cleanup() {
+# shellcheck disable=SC2317 # run by the trap below
+stop_server() {
     if [ -n "$server" ]; then
         kill "$server" 2>/dev/null || true
         wait "$server" 2>/dev/null || true
     fi
-    rm -rf "$work"
+    rm -rf "$dir"
 }
-trap cleanup EXIT
+trap stop_server EXIT
+trap 'exit 129' HUP
 trap 'exit 130' INT
-trap 'exit 143' TERM HUP
+trap 'exit 143' TERM
 
-# shellcheck disable=SC2086 # the screen arguments are several words
-Xvfb -displayfd 3 -nolisten tcp $screen_arguments 3>"$work/display" 2>"$work/log" &
+# The server takes every cookie of its file, whatever display the entry
+# names; the client's entry names the display once the server has told it.
+cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+: >"$dir/auth"
+: >"$dir/display"
+xauth -q -f "$dir/auth" add :0 . "$cookie"
+# shellcheck disable=SC2086 # the server's arguments are words
+Xvfb -displayfd 9 -auth "$dir/auth" -nolisten tcp $server_args 9>"$dir/display" 2>"$dir/server.log" &
 server=$!
 
-# The number arrives followed by a newline once the server accepts clients.
-tries=0
-until grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null; do
+# Xvfb writes the number and a line end once it accepts clients.
+waited=0
+while [ "$(wc -l <"$dir/display")" -lt 1 ]; do
     if ! kill -0 "$server" 2>/dev/null; then
-        echo "with-xvfb: Xvfb ended before it took a display:" >&2
-        cat "$work/log" >&2
+        cat "$dir/server.log" >&2
+        echo "with-xvfb: the X server did not start" >&2
         exit 1
     fi
-    tries=$((tries + 1))
-    if [ "$tries" -ge 300 ]; then
-        echo "with-xvfb: Xvfb named no display within 30 seconds" >&2
+    waited=$((waited + 1))
+    if [ $waited -gt 600 ]; then
+        echo "with-xvfb: the X server gave no display within 60 s" >&2
         exit 1
     fi
     sleep 0.1
 done
-DISPLAY=:$(head -n 1 "$work/display")
-export DISPLAY
-unset XAUTHORITY
+display=:$(head -n 1 "$dir/display")
+case $display in
+:[0-9]*) ;;
+*)
+    echo "with-xvfb: the X server gave no display number" >&2
+    exit 1
+    ;;
+esac
+xauth -q -f "$dir/auth" add "$display" . "$cookie"
 
 status=0
-"$@" || status=$?
-exit "$status"
+DISPLAY=$display XAUTHORITY=$dir/auth "$@" || status=$?
+exit $status
