@@ -1,7 +1,8 @@
 // The file layer the GIF core reads and writes through.
 //
-// The core calls it once per record or sub-block, in stream order; the core
-// itself keeps no buffer. Below this header the variants differ: the Win32
+// The core reads its inputs in large pieces into a buffer of its own
+// (gif/entry_reader.h) and writes once per record or run of sub-blocks, in
+// stream order. Below this header the variants differ: the Win32
 // one makes one ReadFile or WriteFile call per call here, with only the
 // system's file cache underneath; the POSIX one reads and writes through C
 // stdio with a 64 KiB buffer of its own per open file, so that small records
@@ -73,12 +74,21 @@ bool FileCreateBeside(const char* destination, TemporaryFile* temporary);
 // False, with the temporary file removed, when that fails.
 bool FileCommit(TemporaryFile* temporary);
 
-// Removes the temporary file, closed by the caller.
+// Removes the temporary file (or scratch file), closed by the caller.
 void FileDiscard(TemporaryFile* temporary);
 
+// Creates a new, empty scratch file in the system's temporary folder
+// ($TMPDIR or /tmp; on Windows the folder GetTempPath names), open for
+// reading and writing, its name in `scratch->path` (no destination). Read it
+// back through the same handle (FileSeekTo 0), or close it and open its
+// path. FileDiscard removes it; so does an interruption. False when no
+// file could be made there.
+bool FileCreateScratch(TemporaryFile* scratch);
+
 // Makes an interruption (Ctrl+C, a termination request, a hang-up, a closed
-// pipe) remove the temporary file being written, if any, before the process
-// ends. The handler knows the file's name before the file exists.
+// pipe) remove the temporary file being written, if any, and every scratch
+// file not yet discarded, before the process ends. The handler knows each
+// file's name before the file exists.
 void RemoveTemporaryFileOnInterrupt();
 
 // Identity of a file on its volume: two paths naming the same file (hard
