@@ -221,6 +221,53 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
     }
 }
 
+// The table most frames carry is written once, as the global table, and
+// those frames carry none; frames with another keep theirs. Copies of one
+// animation join into no more than the inputs' bytes together.
+TEST(BuildPlanTest, OneColourTableWhereFramesShareIt) {
+    TempDir dir;
+    const std::string a = WriteAnimation(dir, "a.gif", 20, 10, kOptimised, 1);
+    const std::string b = WriteAnimation(dir, "b.gif", 20, 10, {{0, 0, 20, 10, kKeep, kNoTransparency, 4}}, 2);
+    struct TableCase {
+        const char* name;
+        std::vector<PlanEntry> entries;
+        TableRule tables;
+        std::string frames;  // per output frame: G uses the global table, L a local one
+        bool within_inputs;  // no larger than the inputs together
+    };
+    const TableCase cases[] = {
+        {"CopiesOfOneAnimationShareItsTable", {All(a), All(a), All(a)}, TableRule::kShared, "GGGGGGGGG", true},
+        {"TheTableMostFramesCarryIsShared", {All(b), All(a), First(b)}, TableRule::kShared, "LGGGL", true},
+        {"FirstImagesShareToo", {First(b), First(a), First(b)}, TableRule::kShared, "GLG", true},
+        {"EachFrameItsOwnTable", {All(a), All(a)}, TableRule::kEachFrame, "LLLLLL", false},
+    };
+    for (const TableCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildPlan plan = PlanOf(dir.File("out.gif"), c.entries);
+        plan.tables = c.tables;
+        const DecodedGif output = BuildAndDecode(plan);
+        std::string frames;
+        size_t inputs = 0;
+        size_t k = 0;
+        for (const PlanEntry& entry : c.entries) {
+            inputs += ReadFileBytes(entry.path).size();
+            DecodedGif source;
+            ASSERT_TRUE(SlurpGif(entry.path, &source));
+            const size_t count = entry.images == ImageChoice::kAll ? source.images.size() : 1;
+            for (size_t i = 0; i < count && k < output.images.size(); ++i, ++k) {
+                const DecodedImage& got = output.images[k];
+                frames += got.local_map.empty() ? 'G' : 'L';
+                EXPECT_EQ(got.local_map.empty() ? output.global_map : got.local_map, source.global_map) << k;
+                EXPECT_EQ(got.raster, source.images[i].raster) << k;
+            }
+        }
+        EXPECT_EQ(frames, c.frames);
+        if (c.within_inputs) {
+            EXPECT_LE(ReadFileBytes(plan.output).size(), inputs);
+        }
+    }
+}
+
 // A given delay replaces every image's own; the first image alone keeps
 // its own delay and is disposed of to the background, and the observer hears
 // that the input held more.
