@@ -33,10 +33,6 @@ constexpr uint16_t kLeastSharedDelay = 2 * kClearingDelay;
 constexpr uint8_t kSortFlag = 0x20;
 // Screen descriptor packed field: bits 6..4, the colour resolution.
 constexpr uint8_t kColorResolutionShift = 4;
-// Where an input's global table starts, and a table that is no file's: the
-// grey ramp a frame without any table gets.
-constexpr uint64_t kGlobalTableOffset = kGifHeaderSize + kScreenDescriptorSize;
-constexpr uint64_t kGreyRamp = ~uint64_t{0};
 
 // FNV-1a over a table's size field and bytes.
 uint64_t HashTable(uint8_t size_field, const uint8_t* bytes) {
@@ -47,14 +43,10 @@ uint64_t HashTable(uint8_t size_field, const uint8_t* bytes) {
     return hash;
 }
 
-// A colour table that frames carry, counted before writing: how many
-// frames carry it and where the first of them has it.
+// A colour table that frames carry, counted before writing.
 struct TableTally {
-    uint64_t hash = 0;
     uint8_t size_field = 0;
     uint32_t count = 0;  // 0: no table is shared
-    uint32_t entry = 0;
-    uint64_t offset = 0;  // of its bytes in that entry's file, or kGreyRamp
 };
 
 GifImageDescriptor WithoutTable(GifImageDescriptor image) {
@@ -81,7 +73,7 @@ public:
     // the screens (or all images) of the entries; with a shared table, the
     // tables of the frames, to choose it. False on a failure.
     bool Prepare() {
-        if (plan_.order != FrameOrder::kForward) return CollectFrames() && ChooseSharedTable();
+        if (plan_.order != FrameOrder::kForward) return CollectFrames();
         const bool count = plan_.tables == TableRule::kShared;
         if (plan_.center || count) {
             for (size_t k = 0; k < plan_.entries.size(); ++k) {
@@ -91,7 +83,8 @@ public:
             }
             reader_.Close();
         }
-        return ChooseSharedTable();
+        tallies_.clear();
+        return true;
     }
 
     bool Write() {
@@ -159,7 +152,7 @@ private:
         BlockScanResult found = reader_.NextImage(&control, &image);
         if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, index);
         while (found == BlockScanResult::kFound) {
-            CountTable(index, image);
+            CountTable(image);
             if (plan_.entries[index].images == ImageChoice::kFirst) break;
             reader_.SkipImage(WithoutTable(image));
             found = reader_.NextImage(&control, &image);
@@ -169,55 +162,25 @@ private:
 
     // Counts the table the image just read gives its frame: its local one,
     // else its input's global one, else a grey ramp. The reader is left
-    // after the local table.
-    void CountTable(size_t entry, const GifImageDescriptor& image) {
+    // after the local table. The table to share is the one most frames
+    // carry, the first to reach that count where several do.
+    void CountTable(const GifImageDescriptor& image) {
         const uint8_t screen_packed = reader_.screen().packed;
-        TableTally tally;
-        tally.entry = static_cast<uint32_t>(entry);
-        tally.count = 1;
+        uint8_t size_field = screen_packed & kColorTableSizeMask;
         const uint8_t* bytes = palette_;
         if (image.packed & kColorTableFlag) {
-            tally.size_field = image.packed & kColorTableSizeMask;
-            tally.offset = reader_.position();
+            size_field = image.packed & kColorTableSizeMask;
             reader_.ReadLocalTable(image, palette_);
+        } else if (screen_packed & kColorTableFlag) {
+            bytes = reader_.global_table();
         } else {
-            tally.size_field = screen_packed & kColorTableSizeMask;
-            tally.offset = kGreyRamp;
-            if (screen_packed & kColorTableFlag) {
-                tally.offset = kGlobalTableOffset;
-                bytes = reader_.global_table();
-            } else {
-                FillGreyRamp(palette_, ColorTableBytes[tally.size_field]);
-            }
+            FillGreyRamp(palette_, ColorTableBytes[size_field]);
         }
-        tally.hash = HashTable(tally.size_field, bytes);
-        const auto met = tally_index_.find(tally.hash);
-        if (met != tally_index_.end()) {
-            ++tallies_[met->second].count;
-            return;
-        }
-        tally_index_.emplace(tally.hash, tallies_.size());
-        tallies_.push_back(tally);
-    }
-
-    // The table most frames carry (the first met of those that tie) becomes
-    // the output's global table.
-    bool ChooseSharedTable() {
-        if (tallies_.empty()) return true;
-        for (const TableTally& tally : tallies_) {
-            if (tally.count > shared_.count) shared_ = tally;
-        }
-        tallies_ = std::vector<TableTally>();
-        tally_index_ = std::unordered_map<uint64_t, size_t>();
-        const size_t size = ColorTableBytes[shared_.size_field];
-        if (shared_.offset == kGreyRamp) {
-            FillGreyRamp(shared_table_, size);
-            return true;
-        }
-        if (!OpenEntry(shared_.entry, false)) return false;
-        const bool read = reader_.ReadAt(shared_.offset, shared_table_, size);
-        reader_.Close();
-        return read || Fail(kMsgPrematureEnd, MessageIcon::kWarning, shared_.entry);
+        TableTally& tally = tallies_[HashTable(size_field, bytes)];
+        tally.size_field = size_field;
+        if (++tally.count <= shared_.count) return;
+        shared_ = tally;
+        std::memcpy(shared_table_, bytes, ColorTableBytes[size_field]);
     }
 
     void TakeScreen(const GifScreenDescriptor& screen) {
@@ -413,7 +376,7 @@ private:
                 trace.Dispose(rect, DisposalOf(control.packed));
                 frames_.push_back({static_cast<uint32_t>(k), reader_.image_offset(), control});
                 if (plan_.tables == TableRule::kShared) {
-                    CountTable(k, image);
+                    CountTable(image);
                     reader_.SkipImage(WithoutTable(image));
                 } else {
                     reader_.SkipImage(image);
@@ -469,8 +432,7 @@ private:
     Rect last_rect_;
     Rect dirty_before_last_;  // what the canvas may hold where the last image was drawn over it
     uint8_t palette_[kMaxColorTableBytes] = {};
-    std::vector<TableTally> tallies_;
-    std::unordered_map<uint64_t, size_t> tally_index_;  // of tallies_, by hash
+    std::unordered_map<uint64_t, TableTally> tallies_;  // by the hash of the table
     TableTally shared_;                                 // count 0: none
     uint8_t shared_table_[kMaxColorTableBytes] = {};
 };
