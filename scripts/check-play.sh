@@ -9,6 +9,10 @@
 # size written. So must joins after an animation whose last image is disposed of in each way (none, to the
 # background, to the previous state), opaque or with transparent pixels: the canvas after that disposal must
 # never show. Then --plays N must give the repetition count N - 1 ("Infinity" for forever, 0 for once).
+# Last, the core's compositor (BUILD_DIR/tests/play_frames) must play every file checked here, the compositing
+# cases of the tests (each disposal, transparency, images partly off the screen, interlaced, no colour table),
+# the samples and the public corpus exactly as Chromium does: same frames (RGBA), same durations
+# (tests/play/player_check.py).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:?usage: scripts/check-play.sh BUILD_DIR}" && pwd)
@@ -84,4 +88,10 @@ if [ "$got" != "$expected" ]; then
     echo "expected:$expected"
     status=1
 fi
+
+# The compositor, the judge of the other tests, against Chromium.
+mkdir cases
+"$build/tests/play_frames" --cases cases
+python3 "$root/tests/play/player_check.py" "$build/tests/play_frames" ./*.gif cases/*.gif "${samples[@]}" \
+    "$root"/tests/data/pygif-test-suite/*.gif || status=1
 exit "$status"
