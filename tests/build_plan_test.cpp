@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/gif_player.h"
 #include "gif/natural_order.h"
 #include "giflib_support.h"
 #include "test_support.h"
@@ -111,6 +112,64 @@ std::vector<Control> Controls(const DecodedGif& decoded) {
     return controls;
 }
 
+// Every frame of `path` as a browser shows it (the compositor), with its delay.
+struct ShownFrame {
+    uint32_t width = 0, height = 0;
+    std::vector<Rgba> canvas;
+    int delay = 0;
+};
+std::vector<ShownFrame> Play(const std::string& path) {
+    std::vector<ShownFrame> frames;
+    GifPlayer player;
+    const char* refused = player.Open(path.c_str());
+    EXPECT_EQ(refused, nullptr) << path << ": " << refused;
+    PlayedFrame frame;
+    while (!refused && player.Next(&frame)) {
+        const size_t size = size_t{player.width()} * player.height();
+        frames.push_back(
+            {player.width(), player.height(), std::vector<Rgba>(frame.canvas, frame.canvas + size), frame.delay});
+    }
+    return frames;
+}
+
+// What an output frame must show, for how long: frame `frame` of input
+// `input` as that input plays alone (placed as the plan places it), or with
+// kClearCanvas nothing at all.
+constexpr int kClearCanvas = -1;
+struct Shows {
+    int input, frame, delay;
+};
+
+// Plays `output` and compares each frame with what `shows` says, the
+// inputs played alone on a canvas of the output's screen.
+void ExpectPlays(const std::string& output, const std::vector<std::string>& inputs, bool center,
+                 const std::vector<Shows>& shows) {
+    GifPlayer screen;
+    ASSERT_EQ(screen.Open(output.c_str()), nullptr);
+    const uint32_t width = screen.screen().width, height = screen.screen().height;
+    const std::vector<ShownFrame> played = Play(output);
+    ASSERT_EQ(played.size(), shows.size());
+    for (size_t k = 0; k < shows.size(); ++k) {
+        std::vector<Rgba> expected(size_t{width} * height, kClearPixel);
+        if (shows[k].input != kClearCanvas) {
+            const std::string& input = inputs[static_cast<size_t>(shows[k].input)];
+            GifPlayer alone;
+            ASSERT_EQ(alone.Open(input.c_str()), nullptr);
+            const ShownFrame picture = Play(input).at(static_cast<size_t>(shows[k].frame));
+            const uint32_t dx = center ? (width - alone.screen().width) / 2 : 0;
+            const uint32_t dy = center ? (height - alone.screen().height) / 2 : 0;
+            for (uint32_t y = 0; y < picture.height && y + dy < height; ++y) {
+                for (uint32_t x = 0; x < picture.width && x + dx < width; ++x)
+                    expected[(y + dy) * width + x + dx] = picture.canvas[y * picture.width + x];
+            }
+        }
+        EXPECT_EQ(played[k].width, width) << "frame " << k;
+        EXPECT_EQ(played[k].height, height) << "frame " << k;
+        EXPECT_TRUE(played[k].canvas == expected) << "frame " << k << " shows another picture";
+        EXPECT_EQ(played[k].delay, shows[k].delay) << "frame " << k;
+    }
+}
+
 // Optimised: a full first image, then smaller ones drawn over it.
 const std::vector<Image> kOptimised = {
     {0, 0, 20, 10, kKeep, kNoTransparency, 5}, {3, 2, 4, 4, kKeep, 1, 6}, {10, 5, 2, 2, kKeep, 2, 9}};
@@ -122,6 +181,9 @@ const std::vector<Image> kStandalone = {
 // the canvas is made clear: by nothing where the next image covers what is
 // left with opaque pixels, by disposing of the last image where it covers
 // it, or else by a transparent clearing frame that takes 2 of its delay.
+// The rows that give the pictures shown are checked by playing the output:
+// every frame shows what its input showed alone (centred when the plan
+// centres) for as long, forwards or backwards; or the plan is refused.
 TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
     TempDir dir;
     const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
@@ -145,14 +207,109 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
         WriteAnimation(dir, "endsbg.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kBackground, 1, 6}}, 5);
     const std::string ends_restored =
         WriteAnimation(dir, "endsprev.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kPrevious, -1, 3}}, 6);
+    // Joins and orders checked by what the canvas shows.
+    const std::string transparent_next =
+        WriteAnimation(dir, "transparent.gif", 8, 8, {{0, 0, 8, 8, kKeep, 0, 7}, {0, 0, 8, 8, kKeep, 1, 3}}, 9);
+    const std::string transparent_over =
+        WriteAnimation(dir, "over.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {0, 0, 8, 8, kKeep, 1, 6}}, 10);
+    const std::string partly_cleared =
+        WriteAnimation(dir, "partly.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kBackground, -1, 6}}, 11);
+    const std::string restoring =
+        WriteAnimation(dir, "restoring.gif", 8, 8, {{0, 0, 8, 8, kPrevious, 1, 5}, {2, 2, 4, 4, kPrevious, 2, 6}}, 12);
+    const std::string ends_on_four =
+        WriteAnimation(dir, "four.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kKeep, -1, 4}}, 13);
+    const std::string off_diagonal =
+        WriteAnimation(dir, "offdiag.gif", 8, 8, {{1, 3, 4, 4, kKeep, -1, 5}, {5, 5, 2, 2, kKeep, -1, 6}}, 14);
+    const std::string large = WriteAnimation(dir, "large.gif", 11, 10, {{0, 0, 11, 10, kKeep, -1, 1}}, 15);
+    const std::string lands_at_most =
+        WriteAnimation(dir, "most.gif", 4, 3, {{0, 0, 4, 3, kKeep, -1, 2}, {65532, 0, 1, 1, kKeep, -1, 3}}, 16);
+    const std::string full_width = WriteAnimation(dir, "wide.gif", 11, 4, {{0, 0, 11, 4, kKeep, -1, 2}}, 17);
+    // The file ends inside its second image's descriptor (8 of its 9 bytes).
+    Bytes cut = ReadFileBytes(WriteAnimation(dir, "whole.gif", 8, 8, {{0, 0, 8, 8, kBackground, -1, 5}}, 18));
+    cut.pop_back();  // the trailer
+    const std::string cut_in_descriptor = dir.Write(
+        "cut.gif",
+        GifBuilder().Raw(cut).GraphicControl(kKeep << 2, 3, 0).Byte(0x2C).Raw({1, 0, 1, 0, 2, 0, 2, 0}).bytes());
     struct JoinCase {
         const char* name;
         std::vector<std::string> inputs;
         std::vector<Control> controls;                // of the output's images
         std::vector<int> clearing;                    // output images that are clearing frames
         int clearing_width = 0, clearing_height = 0;  // of the clearing frames; 0: the output's
+        // Checked by playing the output instead: each frame's picture and
+        // delay, or that the plan is refused as not playable backwards.
+        FrameOrder order = FrameOrder::kForward;
+        bool center = false;
+        std::vector<Shows> shows = {};
+        bool refused = false;
     };
+    constexpr FrameOrder kForward = FrameOrder::kForward, kReverse = FrameOrder::kReverse;
     const JoinCase cases[] = {
+        {"BackgroundDisposalLeavesWhatItDoesNotCover",
+         {partly_cleared, transparent_next},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         false,
+         {{0, 0, 5}, {0, 1, 4}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}},
+        {"LastRestoringThePreviousShowsUntilCleared",
+         {ends_restored, transparent_next},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         false,
+         {{0, 0, 5}, {0, 1, 3}, {0, 1, 0}, {1, 0, 7}, {1, 1, 3}}},
+        {"ALastFrameOfFourSharesItWithTheClearingFrame",
+         {ends_on_four, transparent_next},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         false,
+         {{0, 0, 5}, {0, 1, 2}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}},
+        {"ClearingFrameWhereTheLeftoversAre",
+         {off_diagonal, transparent_next},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         false,
+         {{0, 0, 5}, {0, 1, 4}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}},
+        {"CentredOntoTheLargestPosition",
+         {large, lands_at_most},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         true,
+         {{0, 0, 1}, {1, 0, 2}, {1, 1, 3}}},
+        {"AShorterEntryOfFullWidthCentredVertically",
+         {large, full_width},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         true,
+         {{0, 0, 1}, {1, 0, 2}}},
+        {"RestoringThePreviousReverses", {restoring}, {}, {}, 0, 0, kReverse, false, {{0, 1, 6}, {0, 0, 5}}},
+        {"AnImageCutInItsDescriptorReversedInItsPlace",
+         {cut_in_descriptor},
+         {},
+         {},
+         0,
+         0,
+         kReverse,
+         false,
+         {{kClearCanvas, 0, 3}, {0, 0, 5}}},
+        {"TransparentOverACoveredCanvasIsNotReversed", {transparent_over}, {}, {}, 0, 0, kReverse, false, {}, true},
         {"ClearingFrameAfterOptimised",
          {optimised, standalone},
          {{1, 5, -1}, {1, 6, 1}, {1, 7, 2}, {2, 2, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
@@ -190,6 +347,21 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
         SCOPED_TRACE(c.name);
         std::vector<PlanEntry> entries;
         for (const std::string& input : c.inputs) entries.push_back(All(input));
+        if (!c.shows.empty() || c.refused) {
+            BuildPlan plan = PlanOf(dir.File("played.gif"), entries);
+            plan.order = c.order;
+            plan.center = c.center;
+            const BuildRun built = RunPlan(plan);
+            if (c.refused) {
+                EXPECT_FALSE(built.result.ok);
+                EXPECT_EQ(built.messages, std::vector<Message>({{kMsgCannotPlayBackwards, MessageIcon::kWarning}}));
+                continue;
+            }
+            EXPECT_TRUE(built.result.ok) << built.result.message;
+            EXPECT_EQ(RunPlan(plan, true).result.summary.bytes, ReadFileBytes(plan.output).size()) << "measured size";
+            ExpectPlays(plan.output, c.inputs, c.center, c.shows);
+            continue;
+        }
         PlanSummary summary;
         const DecodedGif output = BuildAndDecode(PlanOf(dir.File("out.gif"), entries), &summary);
         EXPECT_EQ(Controls(output), c.controls);
