@@ -220,6 +220,8 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
         WriteAnimation(dir, "four.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kKeep, -1, 4}}, 13);
     const std::string off_diagonal =
         WriteAnimation(dir, "offdiag.gif", 8, 8, {{1, 3, 4, 4, kKeep, -1, 5}, {5, 5, 2, 2, kKeep, -1, 6}}, 14);
+    const std::string apart =
+        WriteAnimation(dir, "apart.gif", 8, 8, {{0, 0, 4, 4, kKeep, -1, 5}, {4, 4, 4, 4, kBackground, -1, 6}}, 19);
     const std::string large = WriteAnimation(dir, "large.gif", 11, 10, {{0, 0, 11, 10, kKeep, -1, 1}}, 15);
     const std::string lands_at_most =
         WriteAnimation(dir, "most.gif", 4, 3, {{0, 0, 4, 3, kKeep, -1, 2}, {65532, 0, 1, 1, kKeep, -1, 3}}, 16);
@@ -263,6 +265,15 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
          kForward,
          false,
          {{0, 0, 5}, {0, 1, 3}, {0, 1, 0}, {1, 0, 7}, {1, 1, 3}}},
+        {"ClearingFrameTakesTheLastImageAwayToo",
+         {apart, transparent_next},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         false,
+         {{0, 0, 5}, {0, 1, 4}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}},
         {"ALastFrameOfFourSharesItWithTheClearingFrame",
          {ends_on_four, transparent_next},
          {},
