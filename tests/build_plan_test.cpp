@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gif/gif_player.h"
+#include "gif/gif_records.h"
 #include "gif/natural_order.h"
 #include "giflib_support.h"
 #include "test_support.h"
@@ -198,7 +199,7 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
     // most a screen shows (a width of 65537 would wrap round to 1).
     const std::string beyond =
         WriteAnimation(dir, "beyond.gif", 4, 1,
-                       {{0, 0, 1, 1, kKeep, kNoTransparency, 10}, {65535, 0, 2, 1, kKeep, kNoTransparency, 6}}, 8);
+                       {{0, 0, 1, 1, kKeep, kNoTransparency, 10}, {65534, 0, 3, 1, kKeep, kNoTransparency, 6}}, 8);
     const std::string last_covers =
         WriteAnimation(dir, "lastcovers.gif", 6, 6, {{1, 1, 2, 2, kKeep, 0, 8}, {0, 0, 6, 6, kKeep, 0, 12}}, 4);
     // A last image disposed of to the background, then to the previous state,
@@ -536,6 +537,53 @@ TEST(BuildPlanTest, ReverseAndBounceOrRefuse) {
         // Its first image alone can be played backwards.
         plan.entries[1] = First(optimised);
         EXPECT_TRUE(RunPlan(plan, true).result.ok);
+    }
+}
+
+// A file other programs would refuse is refused, in every order, before the
+// output is created, with its entry named; the Windows dialog's plan keeps
+// that program's ways and copies its images as they are.
+TEST(BuildPlanTest, FilesOtherProgramsRefuseAreRefused) {
+    auto with_image = [](uint16_t left, uint16_t top, uint16_t width, uint16_t height) {
+        GifBuilder gif;
+        gif.Header().Screen(10, 10, 0x80).ColorTable(2).ImageDescriptor(left, top, width, height, 0x00);
+        return gif.SimpleImageData(width, height).Trailer().bytes();
+    };
+    struct RefusedCase {
+        const char* name;
+        Bytes file;
+        const char* message;
+        const char* dialog_message;  // null: the dialog's plan builds it
+    } cases[] = {
+        {"Empty", {}, kMsgFileEmpty, kMsgNotAGif},
+        {"ZeroWidth", with_image(0, 0, 0, 5), kMsgImageWithoutArea, nullptr},
+        {"ZeroHeight", with_image(2, 2, 3, 0), kMsgImageWithoutArea, nullptr},
+        {"LeftPastTheLargestScreen", with_image(65535, 0, 1, 1), kMsgImageBeyondScreen, nullptr},
+        {"TopPastTheLargestScreen", with_image(3, 65535, 2, 1), kMsgImageBeyondScreen, nullptr},
+    };
+    TempDir dir;
+    const std::string good = WriteAnimation(dir, "good.gif", 4, 4, {{0, 0, 4, 4, kKeep, -1, 1}});
+    // Partly on the largest screen is fine.
+    const std::string edge = dir.Write("edge.gif", with_image(65534, 65534, 5, 1));
+    EXPECT_TRUE(RunPlan(PlanOf(dir.File("edge-out.gif"), {First(good), First(edge)})).result.ok);
+    for (const RefusedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string bad = dir.Write("bad.gif", c.file);
+        for (const FrameOrder order : {FrameOrder::kForward, FrameOrder::kBounce}) {
+            BuildPlan plan = PlanOf(dir.File("out.gif"), {First(good), All(bad)});
+            plan.order = order;
+            for (const bool measure : {true, false}) {
+                const BuildRun run = RunPlan(plan, measure);
+                EXPECT_FALSE(run.result.ok);
+                EXPECT_EQ(run.result.entry, 1u);
+                EXPECT_EQ(run.messages, std::vector<Message>({{c.message, MessageIcon::kWarning}}));
+                EXPECT_FALSE(FileExists(dir.File("out.gif")));
+            }
+        }
+        const BuildRun dialog = RunBuild(dir.File("dialog.gif"), {good, bad});
+        EXPECT_EQ(dialog.result.ok, c.dialog_message == nullptr);
+        EXPECT_EQ(dialog.result.message ? dialog.result.message : "",
+                  std::string(c.dialog_message ? c.dialog_message : ""));
     }
 }
 
