@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/gif_player.h"
 #include "gif/gif_records.h"
 #include "gif/natural_order.h"
 #include "giflib_support.h"
@@ -112,6 +113,57 @@ std::vector<Control> Controls(const DecodedGif& decoded) {
     return controls;
 }
 
+// What an output frame must show, for how long: frame `frame` of input
+// `input` as that input plays alone (placed as the plan places it), or with
+// kClearCanvas nothing at all.
+constexpr int kClearCanvas = -1;
+struct Shows {
+    int input, frame, delay;
+};
+
+// Every frame of `path` as the compositor shows it on a canvas of the
+// screen `width` x `height`, placed at (dx, dy), with its delay.
+std::vector<std::pair<std::vector<Rgba>, int>> Play(const std::string& path, uint32_t width = 0, uint32_t height = 0,
+                                                    uint32_t dx = 0, uint32_t dy = 0) {
+    std::vector<std::pair<std::vector<Rgba>, int>> frames;
+    GifPlayer player;
+    EXPECT_EQ(player.Open(path.c_str()), nullptr) << path;
+    width = width ? width : player.screen().width, height = height ? height : player.screen().height;
+    for (PlayedFrame frame; player.Next(&frame);) {
+        std::vector<Rgba> canvas(size_t{width} * height, kClearPixel);
+        for (uint32_t y = 0; y < player.height() && y + dy < height; ++y) {
+            for (uint32_t x = 0; x < player.width() && x + dx < width; ++x)
+                canvas[(y + dy) * width + x + dx] = frame.canvas[y * player.width() + x];
+        }
+        frames.emplace_back(canvas, frame.delay);
+    }
+    return frames;
+}
+
+// Plays `output` and compares each frame with what `shows` says.
+void ExpectPlays(const std::string& output, const std::vector<std::string>& inputs, bool center,
+                 const std::vector<Shows>& shows) {
+    GifPlayer screen;
+    ASSERT_EQ(screen.Open(output.c_str()), nullptr);
+    const uint32_t width = screen.screen().width, height = screen.screen().height;
+    EXPECT_EQ(screen.width(), width) << "the first image widens the canvas";
+    EXPECT_EQ(screen.height(), height) << "the first image heightens the canvas";
+    const auto played = Play(output, width, height);
+    ASSERT_EQ(played.size(), shows.size());
+    for (size_t k = 0; k < shows.size(); ++k) {
+        std::pair<std::vector<Rgba>, int> expected(std::vector<Rgba>(size_t{width} * height, kClearPixel),
+                                                   shows[k].delay);
+        if (shows[k].input != kClearCanvas) {
+            const std::string& input = inputs[static_cast<size_t>(shows[k].input)];
+            ASSERT_EQ(screen.Open(input.c_str()), nullptr);
+            const uint32_t dx = center ? (width - screen.screen().width) / 2 : 0;
+            const uint32_t dy = center ? (height - screen.screen().height) / 2 : 0;
+            expected.first = Play(input, width, height, dx, dy).at(static_cast<size_t>(shows[k].frame)).first;
+        }
+        EXPECT_TRUE(played[k] == expected) << "frame " << k << " shows another picture or delay";
+    }
+}
+
 // Optimised: a full first image, then smaller ones drawn over it.
 const std::vector<Image> kOptimised = {
     {0, 0, 20, 10, kKeep, kNoTransparency, 5}, {3, 2, 4, 4, kKeep, 1, 6}, {10, 5, 2, 2, kKeep, 2, 9}};
@@ -123,6 +175,9 @@ const std::vector<Image> kStandalone = {
 // the canvas is made clear: by nothing where the next image covers what is
 // left with opaque pixels, by disposing of the last image where it covers
 // it, or else by a transparent clearing frame that takes 2 of its delay.
+// The rows that give the pictures shown are checked by playing the output:
+// every frame shows what its input showed alone (centred when the plan
+// centres) for as long, forwards or backwards; or the plan is refused.
 TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
     TempDir dir;
     const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
@@ -140,20 +195,75 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
                        {{0, 0, 1, 1, kKeep, kNoTransparency, 10}, {65534, 0, 3, 1, kKeep, kNoTransparency, 6}}, 8);
     const std::string last_covers =
         WriteAnimation(dir, "lastcovers.gif", 6, 6, {{1, 1, 2, 2, kKeep, 0, 8}, {0, 0, 6, 6, kKeep, 0, 12}}, 4);
-    // A last image disposed of to the background, then to the previous state,
-    // over a picture that a clearing frame must take away.
-    const std::string ends_cleared =
-        WriteAnimation(dir, "endsbg.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kBackground, 1, 6}}, 5);
+    // A last image restoring the previous state over a picture that a
+    // clearing frame must take away.
     const std::string ends_restored =
         WriteAnimation(dir, "endsprev.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kPrevious, -1, 3}}, 6);
+    // Joins and orders checked by what the canvas shows.
+    const std::string transparent_next =
+        WriteAnimation(dir, "transparent.gif", 8, 8, {{0, 0, 8, 8, kKeep, 0, 7}, {0, 0, 8, 8, kKeep, 1, 3}}, 9);
+    const std::string transparent_over =
+        WriteAnimation(dir, "over.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {0, 0, 8, 8, kKeep, 1, 6}}, 10);
+    const std::string partly_cleared =
+        WriteAnimation(dir, "partly.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kBackground, -1, 6}}, 11);
+    const std::string restoring =
+        WriteAnimation(dir, "restoring.gif", 8, 8, {{0, 0, 8, 8, kPrevious, 1, 5}, {2, 2, 4, 4, kPrevious, 2, 6}}, 12);
+    const std::string ends_on_four =
+        WriteAnimation(dir, "four.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kKeep, -1, 4}}, 13);
+    const std::string off_diagonal =
+        WriteAnimation(dir, "offdiag.gif", 8, 8, {{1, 3, 4, 4, kKeep, -1, 5}, {5, 5, 2, 2, kKeep, -1, 6}}, 14);
+    const std::string apart =
+        WriteAnimation(dir, "apart.gif", 8, 8, {{0, 0, 4, 4, kKeep, -1, 5}, {4, 4, 4, 4, kBackground, -1, 6}}, 19);
+    const std::string large = WriteAnimation(dir, "large.gif", 11, 10, {{0, 0, 11, 10, kKeep, -1, 1}}, 15);
+    const std::string lands_at_most =
+        WriteAnimation(dir, "most.gif", 4, 3, {{0, 0, 4, 3, kKeep, -1, 2}, {65532, 0, 1, 1, kKeep, -1, 3}}, 16);
+    const std::string full_width = WriteAnimation(dir, "wide.gif", 11, 4, {{0, 0, 11, 4, kKeep, -1, 2}}, 17);
+    // The file ends inside its second image's descriptor (8 of its 9 bytes).
+    Bytes cut = ReadFileBytes(WriteAnimation(dir, "whole.gif", 8, 8, {{0, 0, 8, 8, kBackground, -1, 5}}, 18));
+    cut.pop_back();  // the trailer
+    const std::string cut_in_descriptor = dir.Write(
+        "cut.gif",
+        GifBuilder().Raw(cut).GraphicControl(kKeep << 2, 3, 0).Byte(0x2C).Raw({1, 0, 1, 0, 2, 0, 2, 0}).bytes());
     struct JoinCase {
         const char* name;
         std::vector<std::string> inputs;
         std::vector<Control> controls;                // of the output's images
         std::vector<int> clearing;                    // output images that are clearing frames
         int clearing_width = 0, clearing_height = 0;  // of the clearing frames; 0: the output's
+        // Checked by playing the output instead: each frame's picture and
+        // delay, or that the plan is refused as not playable backwards.
+        FrameOrder order = FrameOrder::kForward;
+        bool center = false;
+        std::vector<Shows> shows = {};
+        bool refused = false;
+        static JoinCase Played(const char* name, const std::vector<std::string>& inputs,
+                               const std::vector<Shows>& shows, FrameOrder order = FrameOrder::kForward,
+                               bool center = false, bool refused = false) {
+            JoinCase c{name, inputs, {}, {}};
+            c.order = order, c.center = center, c.shows = shows, c.refused = refused;
+            return c;
+        }
     };
+    constexpr FrameOrder kForward = FrameOrder::kForward, kReverse = FrameOrder::kReverse;
     const JoinCase cases[] = {
+        JoinCase::Played("BackgroundDisposalLeavesWhatItDoesNotCover", {partly_cleared, transparent_next},
+                         {{0, 0, 5}, {0, 1, 4}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}),
+        JoinCase::Played("LastRestoringThePreviousShowsUntilCleared", {ends_restored, transparent_next},
+                         {{0, 0, 5}, {0, 1, 3}, {0, 1, 0}, {1, 0, 7}, {1, 1, 3}}),
+        JoinCase::Played("ClearingFrameTakesTheLastImageAwayToo", {apart, transparent_next},
+                         {{0, 0, 5}, {0, 1, 4}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}),
+        JoinCase::Played("ALastFrameOfFourSharesItWithTheClearingFrame", {ends_on_four, transparent_next},
+                         {{0, 0, 5}, {0, 1, 2}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}),
+        JoinCase::Played("ClearingFrameWhereTheLeftoversAre", {off_diagonal, transparent_next},
+                         {{0, 0, 5}, {0, 1, 4}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}),
+        JoinCase::Played("CentredOntoTheLargestPosition", {large, lands_at_most}, {{0, 0, 1}, {1, 0, 2}, {1, 1, 3}},
+                         kForward, true),
+        JoinCase::Played("AShorterEntryOfFullWidthCentredVertically", {large, full_width}, {{0, 0, 1}, {1, 0, 2}},
+                         kForward, true),
+        JoinCase::Played("RestoringThePreviousReverses", {restoring}, {{0, 1, 6}, {0, 0, 5}}, kReverse),
+        JoinCase::Played("AnImageCutInItsDescriptorReversedInItsPlace", {cut_in_descriptor},
+                         {{kClearCanvas, 0, 3}, {0, 0, 5}}, kReverse),
+        JoinCase::Played("TransparentOverACoveredCanvasIsNotReversed", {transparent_over}, {}, kReverse, false, true),
         {"ClearingFrameAfterOptimised",
          {optimised, standalone},
          {{1, 5, -1}, {1, 6, 1}, {1, 7, 2}, {2, 2, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
@@ -168,15 +278,6 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
          {2},
          65535,
          1},
-        // The last image keeps what it shows while the clearing frame does.
-        {"LastImageDisposedOfToTheBackgroundKeepsItBeforeAClearingFrame",
-         {ends_cleared, standalone},
-         {{1, 5, -1}, {1, 4, 1}, {2, 2, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
-         {2}},
-        {"LastImageRestoringThePreviousKeepsItBeforeAClearingFrame",
-         {ends_restored, standalone},
-         {{1, 5, -1}, {1, 3, -1}, {2, 0, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
-         {2}},
         {"NextImageCoversWithOpaquePixels", {optimised, covering}, {{1, 5, -1}, {1, 6, 1}, {1, 9, 2}, {1, 11, -1}}, {}},
         {"LastImageDisposedOf",
          {last_covers, standalone},
@@ -191,6 +292,21 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
         SCOPED_TRACE(c.name);
         std::vector<PlanEntry> entries;
         for (const std::string& input : c.inputs) entries.push_back(All(input));
+        if (!c.shows.empty() || c.refused) {
+            BuildPlan plan = PlanOf(dir.File("played.gif"), entries);
+            plan.order = c.order;
+            plan.center = c.center;
+            const BuildRun built = RunPlan(plan);
+            if (c.refused) {
+                EXPECT_FALSE(built.result.ok);
+                EXPECT_EQ(built.messages, std::vector<Message>({{kMsgCannotPlayBackwards, MessageIcon::kWarning}}));
+                continue;
+            }
+            EXPECT_TRUE(built.result.ok) << built.result.message;
+            EXPECT_EQ(RunPlan(plan, true).result.summary.bytes, ReadFileBytes(plan.output).size()) << "measured size";
+            ExpectPlays(plan.output, c.inputs, c.center, c.shows);
+            continue;
+        }
         PlanSummary summary;
         const DecodedGif output = BuildAndDecode(PlanOf(dir.File("out.gif"), entries), &summary);
         EXPECT_EQ(Controls(output), c.controls);
@@ -219,6 +335,42 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
         uint64_t duration = 0;
         for (const Control& control : c.controls) duration += static_cast<uint64_t>(control.delay);
         EXPECT_EQ(summary.duration, duration);
+    }
+}
+
+// The table most frames carry is written once, as the global table, and
+// those frames carry none; frames with another keep theirs. Copies of one
+// animation join into no more than the inputs' bytes together.
+TEST(BuildPlanTest, OneColourTableWhereFramesShareIt) {
+    TempDir dir;
+    const std::string a = WriteAnimation(dir, "a.gif", 20, 10, kOptimised, 1);
+    const std::string b = WriteAnimation(dir, "b.gif", 20, 10, {{0, 0, 20, 10, kKeep, kNoTransparency, 4}}, 2);
+    const struct {
+        std::vector<PlanEntry> entries;
+        TableRule tables;
+        std::string frames;  // per output frame: G uses the global table, L a local one
+    } cases[] = {{{All(a), All(a), All(a)}, TableRule::kShared, "GGGGGGGGG"},
+                 {{All(b), All(a), First(b)}, TableRule::kShared, "LGGGL"},
+                 {{First(b), First(a), First(b)}, TableRule::kShared, "GLG"},
+                 {{All(a), All(a)}, TableRule::kEachFrame, "LLLLLL"}};
+    for (const auto& c : cases) {
+        BuildPlan plan = PlanOf(dir.File("out.gif"), c.entries);
+        plan.tables = c.tables;
+        const DecodedGif output = BuildAndDecode(plan);
+        std::string frames;
+        size_t inputs = 0;
+        for (const PlanEntry& entry : c.entries) {
+            inputs += ReadFileBytes(entry.path).size();
+            DecodedGif source;
+            ASSERT_TRUE(SlurpGif(entry.path, &source));
+            for (size_t i = 0; i < (entry.images == ImageChoice::kAll ? source.images.size() : 1); ++i) {
+                const DecodedImage& got = output.images.at(frames.size());
+                frames += got.local_map.empty() ? 'G' : 'L';
+                EXPECT_EQ(got.local_map.empty() ? output.global_map : got.local_map, source.global_map) << c.frames;
+            }
+        }
+        EXPECT_EQ(frames, c.frames);
+        EXPECT_TRUE(c.tables == TableRule::kEachFrame || ReadFileBytes(plan.output).size() <= inputs) << c.frames;
     }
 }
 
