@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "gif/canvas_trace.h"
+#include "gif/delay_text.h"
 #include "gif/entry_reader.h"
 #include "gif/gif_records.h"
 #include "gif/lzw_writer.h"
@@ -251,6 +252,7 @@ private:
         reader_.CopyImageData(sink_);
         ++result_.summary.frames;
         result_.summary.duration += control.delay;
+        result_.summary.played_duration += PlayedDelay(control.delay);
         return sink_.ok() || FailWrite();
     }
 
@@ -301,6 +303,7 @@ private:
             last.delay = static_cast<uint16_t>(last.delay - kClearingDelay);
             clearing.delay = kClearingDelay;
             result_.summary.duration -= kClearingDelay;
+            result_.summary.played_duration -= PlayedDelay(last_control_.delay) - PlayedDelay(last.delay);
             patch = true;
         }
         if (patch && !PatchLastControl(last)) return false;
@@ -320,6 +323,7 @@ private:
         ++result_.summary.frames;
         ++result_.summary.clearing_frames;
         result_.summary.duration += clearing.delay;
+        result_.summary.played_duration += PlayedDelay(clearing.delay);
         return sink_.ok() || FailWrite();
     }
 

@@ -96,9 +96,10 @@ struct BuildPlan {
 
 // What a plan writes, known from the records alone.
 struct PlanSummary {
-    size_t frames = 0;      // images written, clearing frames included
-    uint64_t duration = 0;  // sum of the delays, in hundredths of a second
-    uint16_t width = 0;     // logical screen of the output
+    size_t frames = 0;             // images written, clearing frames included
+    uint64_t duration = 0;         // sum of the delays, in hundredths of a second
+    uint64_t played_duration = 0;  // the same as browsers play it (PlayedDelay of each)
+    uint16_t width = 0;            // logical screen of the output
     uint16_t height = 0;
     uint64_t bytes = 0;          // exact size of the output file
     size_t clearing_frames = 0;  // frames added between entries to clear the canvas

@@ -11,6 +11,12 @@
 // signs, letters, separators, 2^32 or more) gives 0.
 uint16_t ParseDelayText(const char* text);
 
+// How long browsers show a frame of `delay` hundredths: a delay of 0 or 1
+// plays as 10.
+constexpr uint16_t kShortestPlayedDelay = 2;
+constexpr uint16_t kShortDelayPlayedAs = 10;
+constexpr uint16_t PlayedDelay(uint16_t delay) { return delay < kShortestPlayedDelay ? kShortDelayPlayedAs : delay; }
+
 // "1 frame", "12 frames", or with frames added between animations to clear
 // the canvas "104 frames (3 added to clear the canvas between animations)".
 // `frames` counts them all.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "gif/delay_text.h"
 #include "gif/gif_records.h"
 #include "platform/file_io.h"
 
@@ -90,6 +91,7 @@ FileSummary InspectFile(const char* path, InspectDepth depth, ImageVisitor* visi
         }
         ++summary.images;
         summary.duration += info.delay;
+        summary.played_duration += PlayedDelay(info.delay);
         if (visitor) visitor->Image(info);
         if (depth == InspectDepth::kFirstImage) break;
         SkipImage(file, image);

@@ -11,8 +11,8 @@
 struct ImageInfo {
     size_t index = 0;  // from 0, in file order
     uint16_t left = 0, top = 0, width = 0, height = 0;
-    uint16_t delay = 0;     // hundredths of a second; 0 without a graphic control block
-    uint8_t disposal = 0;   // 0..7, as written
+    uint16_t delay = 0;    // hundredths of a second; 0 without a graphic control block
+    uint8_t disposal = 0;  // 0..7, as written
     bool transparent = false;
     uint8_t transparent_index = 0;
     bool local_table = false;  // else the global table (or none)
@@ -42,9 +42,10 @@ struct FileSummary {
     unsigned bits_per_pixel = 0;    // of that palette's size field
     // With kWholeFile only:
     size_t images = 0;
-    uint64_t duration = 0;        // sum of the images' delays, hundredths of a second
+    uint64_t duration = 0;         // sum of the images' delays, hundredths of a second
+    uint64_t played_duration = 0;  // the same as browsers play it (PlayedDelay of each)
     bool has_looping_block = false;
-    uint16_t loop_count = 0;      // the block's count: 0 forever, else repeats after the first play
+    uint16_t loop_count = 0;  // the block's count: 0 forever, else repeats after the first play
 };
 
 extern const char kMsgCouldNotOpen[];

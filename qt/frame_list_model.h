@@ -33,9 +33,6 @@ struct FrameEntry {
     size_t images = 0;
     uint64_t own_duration = 0;
     uint16_t first_delay = 0;
-    // The delays of its images, in file order (none when it could not be
-    // read).
-    QVector<uint16_t> own_delays;
     const char* problem = nullptr;
     ImageChoice choice = ImageChoice::kFirst;
     DelayRule delay;
@@ -81,11 +78,6 @@ public:
 
     // The entries whose files could not be read when they were added.
     QList<int> UnusableRows() const;
-
-    // How much longer than written a browser plays the animation, in
-    // hundredths: it plays a frame of 0 or 1 as 10. (Frames added between
-    // entries to clear the canvas are not counted.)
-    uint64_t BrowserExtraTime() const;
 
     // The entry a failure was about, shown marked until the list changes;
     // -1 for none.

@@ -488,7 +488,7 @@ void MainWindow::ShowSummary() {
     const PlanSummary& summary = records.summary;
     ShowStatus(QString::fromUtf8(ZORVANE_QT_STATUS_MEASURING)
                    .arg(QString::fromStdString(FormatFrameCount(summary.frames, summary.clearing_frames)),
-                        DurationText(summary.duration + frames_.BrowserExtraTime()), QString::number(summary.width),
+                        DurationText(summary.played_duration), QString::number(summary.width),
                         QString::number(summary.height)),
                false, QString::fromUtf8(ZORVANE_QT_TIP_DURATION).arg(DurationText(summary.duration)));
     pending_plan_ = plan;
@@ -530,7 +530,7 @@ void MainWindow::ShowMeasured(const BuildResult& result) {
     const PlanSummary& summary = result.summary;
     QString text = QString::fromUtf8(ZORVANE_QT_STATUS_SUMMARY)
                        .arg(QString::fromStdString(FormatFrameCount(summary.frames, summary.clearing_frames)),
-                            DurationText(summary.duration + frames_.BrowserExtraTime()), QString::number(summary.width),
+                            DurationText(summary.played_duration), QString::number(summary.width),
                             QString::number(summary.height), ByteCount(summary.bytes));
     const uint64_t limit = options_->SizeLimit();
     const bool over = limit > 0 && summary.bytes > limit;

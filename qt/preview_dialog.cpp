@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "gif/delay_text.h"
 #include "gif/file_summary.h"
 #include "qt/frame_list_view.h"
 #include "res/ui_texts.h"
@@ -24,9 +25,6 @@ constexpr int kScreenShareDenominator = 4;
 constexpr int kLeastLength = 160;
 constexpr int kCheckerSquare = 8;
 
-// Browsers show a frame of 0 or 1 hundredths for 10.
-constexpr uint16_t kLeastPlayedDelay = 2;
-constexpr uint16_t kShortDelayPlayedAs = 10;
 constexpr int kMillisecondsPerHundredth = 10;
 
 }  // namespace
@@ -121,6 +119,6 @@ void PreviewDialog::ShowFrame(const PlayedFrame& frame) {
             shown_size_.width() > shown.width() ? Qt::FastTransformation : Qt::SmoothTransformation;
         screen_->setPixmap(QPixmap::fromImage(shown.scaled(shown_size_, Qt::IgnoreAspectRatio, mode)));
     }
-    const uint16_t delay = frame.delay < kLeastPlayedDelay ? kShortDelayPlayedAs : frame.delay;
+    const uint16_t delay = PlayedDelay(frame.delay);
     timer_->start(delay * kMillisecondsPerHundredth);
 }

@@ -30,7 +30,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "gif/build_plan.h"
 #include "gif/delay_text.h"
@@ -132,75 +131,6 @@ public:
     void EntryStarted(size_t index, size_t count) override { ReportEntryStarted(index, count); }
 };
 
-// Browsers play a delay of 0 or 1 hundredth as this many.
-constexpr uint64_t kBrowserDelay = 10;
-constexpr uint16_t kFastestPlayedDelay = 2;
-// A frame added to clear the canvas after a last frame shorter than this
-// gets no delay of its own (see BuildAnimation).
-constexpr uint16_t kLeastSharedDelay = 4;
-
-uint64_t Played(uint16_t delay) { return delay < kFastestPlayedDelay ? kBrowserDelay : delay; }
-
-struct Delays final : ImageVisitor {
-    std::vector<uint16_t> images;
-    void Image(const ImageInfo& image) override { images.push_back(image.delay); }
-};
-
-// The delays of the frames an entry gives, in its file's order.
-std::vector<uint16_t> EntryDelays(const PlanEntry& entry) {
-    Delays delays;
-    InspectFile(entry.path.c_str(), InspectDepth::kWholeFile, &delays);
-    if (entry.images == ImageChoice::kFirst && delays.images.size() > 1) delays.images.resize(1);
-    if (entry.delay.given) {
-        for (uint16_t& delay : delays.images) delay = entry.delay.hundredths;
-    }
-    return delays.images;
-}
-
-// How long a measured plan plays in a browser: each frame's delay as played,
-// and the clearing frames that follow a last frame too short to share its
-// delay (they have none, so they play 10). Which joins have those is asked
-// of the core, one join at a time, only when it cannot be told otherwise.
-uint64_t PlayedDuration(const BuildPlan& plan, const PlanSummary& summary) {
-    uint64_t played = 0;
-    std::vector<std::vector<uint16_t>> entries;
-    for (const PlanEntry& entry : plan.entries) entries.push_back(EntryDelays(entry));
-    std::vector<uint16_t> frames;
-    for (const std::vector<uint16_t>& delays : entries) frames.insert(frames.end(), delays.begin(), delays.end());
-    size_t count = frames.size() + summary.clearing_frames;
-    for (uint16_t delay : frames) played += Played(delay);
-    if (plan.order == FrameOrder::kBounce && frames.size() > 2) {
-        for (size_t k = 1; k + 1 < frames.size(); ++k) played += Played(frames[k]);
-        count += frames.size() - 2;
-    }
-    // Frames left out to fit a size budget: their times went to others, the
-    // delays as written are what is known.
-    if (count != summary.frames) return summary.duration;
-    if (summary.clearing_frames == 0) return played;
-    // Joins after which a clearing frame may follow, and those of them whose
-    // last frame is too short to share.
-    std::vector<size_t> short_joins;
-    size_t joins = 0;
-    for (size_t k = 0; k + 1 < plan.entries.size(); ++k) {
-        if (plan.entries[k].images != ImageChoice::kAll || entries[k].empty()) continue;
-        ++joins;
-        if (entries[k].back() < kLeastSharedDelay) short_joins.push_back(k);
-    }
-    size_t unshared = 0;
-    if (short_joins.size() == joins) {
-        unshared = summary.clearing_frames;
-    } else {
-        for (size_t k : short_joins) {
-            BuildPlan pair = plan;
-            pair.entries = {plan.entries[k], plan.entries[k + 1]};
-            pair.max_bytes = kNoSizeLimit;
-            pair.encoding = FrameEncoding::kCopy;
-            unshared += MeasurePlan(pair).summary.clearing_frames;
-        }
-    }
-    return played + unshared * kBrowserDelay;
-}
-
 }  // namespace
 
 extern "C" {
@@ -219,11 +149,7 @@ EMSCRIPTEN_KEEPALIVE const char* zorvane_inspect(const char* path) {
     AppendField(answer, "bitsPerPixel", summary.bits_per_pixel);
     AppendField(answer, "images", summary.images);
     AppendField(answer, "duration", summary.duration);
-    Delays delays;
-    InspectFile(path, InspectDepth::kWholeFile, &delays);
-    uint64_t played = 0;
-    for (uint16_t delay : delays.images) played += Played(delay);
-    AppendField(answer, "played", played);
+    AppendField(answer, "played", summary.played_duration);
     answer += "\"palette\":";
     AppendString(answer, summary.palette_kind);
     answer += '}';
@@ -243,7 +169,7 @@ EMSCRIPTEN_KEEPALIVE const char* zorvane_run(const char* plan_text, int write) {
     if (result.entry != kNoEntry) AppendField(answer, "entry", result.entry);
     AppendField(answer, "frames", result.summary.frames);
     AppendField(answer, "duration", result.summary.duration);
-    AppendField(answer, "played", result.ok ? PlayedDuration(plan, result.summary) : 0);
+    AppendField(answer, "played", result.summary.played_duration);
     AppendField(answer, "clearing", result.summary.clearing_frames);
     AppendField(answer, "width", result.summary.width);
     AppendField(answer, "height", result.summary.height);

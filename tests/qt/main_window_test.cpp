@@ -110,9 +110,10 @@ QString AnimationFaults(const QString& output, const QList<Shot>& shots, int loo
             return QStringLiteral("giflib cannot decode ") + shots[i].file;
         const DecodedImage& want = input.images.at(static_cast<size_t>(shots[i].image));
         const DecodedImage& got = decoded.images[static_cast<size_t>(i)];
+        // The table in force: a frame that shares the output's global table carries none.
         const Bytes& want_map = want.local_map.empty() ? input.global_map : want.local_map;
-        if (got.width != want.width || got.height != want.height || got.raster != want.raster ||
-            got.local_map != want_map)
+        const Bytes& got_map = got.local_map.empty() ? decoded.global_map : got.local_map;
+        if (got.width != want.width || got.height != want.height || got.raster != want.raster || got_map != want_map)
             return QStringLiteral("frame %1 is not image %2 of %3").arg(i).arg(shots[i].image).arg(shots[i].file);
         int delay = -1;
         for (const GiflibExtension& block : got.extensions)
