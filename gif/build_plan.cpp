@@ -7,6 +7,7 @@
 #include "gif/entry_reader.h"
 #include "gif/gif_records.h"
 #include "gif/lzw_writer.h"
+#include "gif/optimized_build.h"
 #include "gif/output_sink.h"
 #include "platform/file_io.h"
 
@@ -382,6 +383,7 @@ BuildResult Refuse(const char* message, BuildObserver* observer) {
 }  // namespace
 
 BuildResult MeasurePlan(const BuildPlan& plan, BuildObserver* observer) {
+    if (WritesSmallest(plan)) return MeasureSmallest(plan, observer);
     Build build(plan, observer, nullptr);
     if (build.Prepare()) build.Write();
     return build.result();
@@ -389,6 +391,7 @@ BuildResult MeasurePlan(const BuildPlan& plan, BuildObserver* observer) {
 
 BuildResult BuildAnimation(const BuildPlan& plan, BuildObserver* observer) {
     if (OutputIsAnEntry(plan)) return Refuse(kMsgOutputIsFrame, observer);
+    if (WritesSmallest(plan)) return BuildSmallest(plan, observer);
 
     if (plan.mode == OutputMode::kWriteInPlace) {
         FileHandle output;
