@@ -1,6 +1,48 @@
 #include "gif/lzw_writer.h"
 
 #include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned kLzwMaxCodeWidth = 12;
+constexpr unsigned kLzwTableSize = 1u << kLzwMaxCodeWidth;  // codes 0..4095
+
+// The string table of the encoder: (prefix code, next index) -> code, open
+// addressing with linear probing, at most half full.
+class LzwStringTable {
+public:
+    LzwStringTable() { Clear(); }
+    void Clear() { std::memset(keys_, 0xFF, sizeof keys_); }
+    // The code of the string, or kNone; `slot` is where it goes when absent.
+    unsigned Find(uint32_t key, unsigned* slot) const {
+        unsigned at = Hash(key);
+        while (keys_[at] != kEmpty) {
+            if (keys_[at] == key) return codes_[at];
+            at = (at + 1) & kSlotMask;
+        }
+        *slot = at;
+        return kNone;
+    }
+    void Insert(unsigned slot, uint32_t key, unsigned code) {
+        keys_[slot] = key;
+        codes_[slot] = static_cast<uint16_t>(code);
+    }
+    static uint32_t KeyOf(unsigned prefix, uint8_t index) { return (static_cast<uint32_t>(prefix) << 8) | index; }
+    static constexpr unsigned kNone = 0xFFFF;
+
+private:
+    static constexpr unsigned kSlotBits = 13;  // twice the codes a table holds
+    static constexpr unsigned kSlots = 1u << kSlotBits;
+    static constexpr unsigned kSlotMask = kSlots - 1;
+    static constexpr uint32_t kEmpty = 0xFFFFFFFF;            // no key has all bits set (keys take 20 bits)
+    static constexpr uint32_t kHashMultiplier = 2654435761u;  // Knuth's multiplicative hash
+    static unsigned Hash(uint32_t key) { return (key * kHashMultiplier) >> (32 - kSlotBits); }
+    uint32_t keys_[kSlots];
+    uint16_t codes_[kSlots];
+};
+
+}  // namespace
 
 void WriteBlankImageData(OutputSink& sink, uint64_t pixels) {
     constexpr unsigned kMinCodeSize = 2;
@@ -44,5 +86,50 @@ void WriteBlankImageData(OutputSink& sink, uint64_t pixels) {
         put(code_of(run));
     }
     put(kEndCode);
+    writer.Finish();
+}
+
+void WriteLzwImageData(OutputSink& sink, const uint8_t* indices, size_t count, uint8_t min_code_size) {
+    const unsigned code_size =
+        std::min<unsigned>(std::max<unsigned>(min_code_size, kLzwMinEncodedCodeSize), kLzwMaxEncodedCodeSize);
+    const unsigned clear_code = 1u << code_size;
+    const unsigned end_code = clear_code + 1;
+    const unsigned first_free = clear_code + 2;
+    const uint8_t index_mask = static_cast<uint8_t>(clear_code - 1);
+    sink.WriteByte(static_cast<uint8_t>(code_size));
+    CodeWriter writer(sink);
+    LzwStringTable table;
+    unsigned width = code_size + 1;
+    unsigned next_code = first_free;
+    writer.Put(clear_code, width);
+    if (count > 0) {
+        unsigned prefix = indices[0] & index_mask;
+        for (size_t i = 1; i < count; ++i) {
+            const uint8_t index = indices[i] & index_mask;
+            const uint32_t key = LzwStringTable::KeyOf(prefix, index);
+            unsigned slot = 0;
+            const unsigned found = table.Find(key, &slot);
+            if (found != LzwStringTable::kNone) {
+                prefix = found;
+                continue;
+            }
+            writer.Put(prefix, width);
+            // A decoder adds this entry when it reads the next code, and
+            // widens its codes once its table reaches 1 << width.
+            table.Insert(slot, key, next_code++);
+            if (next_code > (1u << width) && width < kLzwMaxCodeWidth) ++width;
+            if (next_code == kLzwTableSize) {
+                writer.Put(clear_code, width);
+                table.Clear();
+                next_code = first_free;
+                width = code_size + 1;
+            }
+            prefix = index;
+        }
+        writer.Put(prefix, width);
+        // The decoder adds an entry for this last code too, and may widen.
+        if (next_code >= (1u << width) && width < kLzwMaxCodeWidth) ++width;
+    }
+    writer.Put(end_code, width);
     writer.Finish();
 }

@@ -52,4 +52,15 @@ private:
 // time proportional to the number of codes, not of pixels.
 void WriteBlankImageData(OutputSink& sink, uint64_t pixels);
 
+// The smallest and largest LZW minimum code size this encoder writes; 2 also
+// serves tables of 2 colours.
+constexpr uint8_t kLzwMinEncodedCodeSize = 2;
+constexpr uint8_t kLzwMaxEncodedCodeSize = 8;
+
+// Image data for `count` colour indices, each below 1 << min_code_size (the
+// bits above are ignored): the minimum code size byte, the sub-blocks and
+// the terminator. Greedy LZW, the table held in a hash, a clear code sent
+// when it is full. A code size outside 2..8 is taken as the nearest one.
+void WriteLzwImageData(OutputSink& sink, const uint8_t* indices, size_t count, uint8_t min_code_size);
+
 #endif  // ZORVANE_GIF_LZW_WRITER_H

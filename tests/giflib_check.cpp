@@ -104,14 +104,17 @@ bool DecodeRaster(GifFileType* gif, size_t max_pixels, DecodedImage* image) {
     return image->raster_decoded = true;
 }
 
-// Passes over an image's data sub-blocks; `begun`: giflib has read its LZW
-// minimum code size already.
-bool SkipImageData(GifFileType* gif, bool begun) {
+// Passes over an image's data sub-blocks, keeping them in `kept` (may be
+// null); `begun`: giflib has read its LZW minimum code size already.
+bool SkipImageData(GifFileType* gif, bool begun, DecodedImage* kept) {
     int code_size = 0;
     GifByteType* block = nullptr;
     if ((begun ? DGifGetCodeNext(gif, &block) : DGifGetCode(gif, &code_size, &block)) == GIF_ERROR) return false;
-    while (block != nullptr)
+    if (kept) kept->code_size = code_size;
+    while (block != nullptr) {
+        if (kept) kept->data_blocks.emplace_back(block + 1, block + 1 + block[0]);
         if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
+    }
     return true;
 }
 
@@ -246,8 +249,10 @@ bool ReadGifBytes(const Bytes& data, const GifReadOptions& options, DecodedGif* 
                     out->error = gif->Error;
                 }
                 reached = true;
+            } else if (options.decode_every_image && !last.code_size_refused && last.width > 0 && last.height > 0) {
+                failed = !DecodeRaster(gif, options.max_decoded_pixels, &last);
             } else {
-                failed = !SkipImageData(gif, last.code_size_refused);
+                failed = !SkipImageData(gif, last.code_size_refused, options.keep_image_data ? &last : nullptr);
             }
         } else if (type == TERMINATE_RECORD_TYPE) {
             out->reached_trailer = true;

@@ -32,6 +32,10 @@ struct DecodedImage {
     bool code_size_refused = false;
     bool raster_decoded = false;
     Bytes raster;
+    // With GifReadOptions::keep_image_data: the LZW minimum code size and the
+    // payload of each data sub-block, as stored.
+    int code_size = 0;
+    std::vector<Bytes> data_blocks;
     std::vector<GiflibExtension> extensions;  // the blocks before this image
 };
 
@@ -56,6 +60,8 @@ struct GifReadOptions {
     // Note an image whose LZW minimum code size giflib refuses, and go on
     // (the builder copies that byte unchanged); else the walk fails there.
     bool pass_refused_code_size = false;
+    bool keep_image_data = false;     // keep each image's data sub-blocks, as stored
+    bool decode_every_image = false;  // decode every image's pixels (display row order)
 };
 
 // giflib's record-level reader over `data`, image data passed over (or the
