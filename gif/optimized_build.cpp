@@ -137,8 +137,8 @@ const char* CopyToOutput(const char* from, const BuildPlan& plan) {
     const bool beside = plan.mode == OutputMode::kReplaceWhenDone && !FileIsSpecial(plan.output.c_str());
     TemporaryFile temporary;
     FileHandle output;
-    const bool created = beside ? FileCreateBeside(plan.output.c_str(), &temporary)
-                                : FileCreateWrite(plan.output.c_str(), &output);
+    const bool created =
+        beside ? FileCreateBeside(plan.output.c_str(), &temporary) : FileCreateWrite(plan.output.c_str(), &output);
     if (!created) {
         FileClose(input);
         return kMsgCouldNotCreateOutput;

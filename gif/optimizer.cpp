@@ -143,9 +143,9 @@ private:
 
 // One way of writing a frame's image.
 struct Encoding {
-    bool global = false;       // the global table, else a local one
-    bool hide_same = false;    // pixels the canvas already shows become transparent
-    uint64_t bytes = 0;        // everything the frame writes
+    bool global = false;     // the global table, else a local one
+    bool hide_same = false;  // pixels the canvas already shows become transparent
+    uint64_t bytes = 0;      // everything the frame writes
     bool valid = false;
 };
 
@@ -164,11 +164,11 @@ struct GifOptimizer::State {
     ColorIndex global;
     bool use_global = false;
     // Canvases, each width x height.
-    std::vector<Rgba> pending;   // the frame waiting to be written
-    std::vector<Rgba> base;      // what the output left before it
-    std::vector<Rgba> lo_pend;   // what the input left before it
-    std::vector<Rgba> lo_next;   // what the input left before the frame just read
-    std::vector<Rgba> after;     // what a choice of disposal leaves
+    std::vector<Rgba> pending;  // the frame waiting to be written
+    std::vector<Rgba> base;     // what the output left before it
+    std::vector<Rgba> lo_pend;  // what the input left before it
+    std::vector<Rgba> lo_next;  // what the input left before the frame just read
+    std::vector<Rgba> after;    // what a choice of disposal leaves
     std::vector<Rgba> scratch;
     std::vector<uint8_t> indices;
     ColorIndex local;
@@ -202,8 +202,9 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
     s.height = player.height();
     const size_t pixels = static_cast<size_t>(s.width) * s.height;
     s.input_packed = player.screen().packed;
-    s.input_global.assign(player.global_table(),
-                          player.global_table() + ((s.input_packed & kColorTableFlag) ? ColorTableBytesFor(s.input_packed) : 0));
+    s.input_global.assign(
+        player.global_table(),
+        player.global_table() + ((s.input_packed & kColorTableFlag) ? ColorTableBytesFor(s.input_packed) : 0));
     // Colours by the number of frames that draw them anew.
     std::unordered_map<Rgba, uint32_t> frames_of;
     std::vector<Rgba> previous(pixels, kClear);
@@ -230,8 +231,8 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
     if (player.failed()) return OptimizeOutcome::kUnreadable;
     if (frame_offsets_.empty()) return OptimizeOutcome::kUnreadable;
     // The blocks between the screen (and its table) and the first frame.
-    const uint64_t lead_begin =
-        kGifHeaderSize + kScreenDescriptorSize + ((s.input_packed & kColorTableFlag) ? ColorTableBytesFor(s.input_packed) : 0);
+    const uint64_t lead_begin = kGifHeaderSize + kScreenDescriptorSize +
+                                ((s.input_packed & kColorTableFlag) ? ColorTableBytesFor(s.input_packed) : 0);
     s.lead.clear();
     if (frame_offsets_[0] > lead_begin) {
         FileHandle file;
@@ -452,11 +453,10 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
     sink.Write(s.lead.data(), s.lead.size());
     // A frame's original bytes find the table they were written with only
     // when it has its own, or the global tables are the same.
-    const bool same_global = s.use_global ? (s.input_packed & kColorTableFlag) &&
-                                                (s.input_packed & kColorTableSizeMask) == global_field &&
-                                                std::memcmp(s.input_global.data(), global_table,
-                                                            ColorTableBytes[global_field]) == 0
-                                          : !(s.input_packed & kColorTableFlag);
+    const bool same_global =
+        s.use_global ? (s.input_packed & kColorTableFlag) && (s.input_packed & kColorTableSizeMask) == global_field &&
+                           std::memcmp(s.input_global.data(), global_table, ColorTableBytes[global_field]) == 0
+                     : !(s.input_packed & kColorTableFlag);
 
     FrameWriter writer(s);
     GifPlayer player;
@@ -557,9 +557,9 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
         ++index;
         // s.lo_next holds what the input left before this frame; after it,
         // s.after what it leaves.
-        if (have_pending && (dropped || (std::equal(canvas, canvas + pixels, s.pending.begin()) &&
-                                          pending.delay >= kLeastMergedDelay && read.delay >= kLeastMergedDelay &&
-                                          pending.delay + read.delay <= kLongestDelay))) {
+        if (have_pending &&
+            (dropped || (std::equal(canvas, canvas + pixels, s.pending.begin()) && pending.delay >= kLeastMergedDelay &&
+                         read.delay >= kLeastMergedDelay && pending.delay + read.delay <= kLongestDelay))) {
             // Merged into the frame before, or left out: its time goes there.
             pending.delay = static_cast<uint16_t>(std::min<uint32_t>(pending.delay + read.delay, kLongestDelay));
             DisposeAsInput(read, canvas, s.lo_next.data(), s.after.data(), w, h);

@@ -55,8 +55,10 @@ public:
     // The sum of the delays written, in hundredths.
     uint64_t duration_written() const { return duration_written_; }
 
-private:
+    // The canvases and tables of a run, kept between the passes.
     struct State;
+
+private:
     State* state_;
     std::string path_;
     std::vector<uint64_t> frame_offsets_;

@@ -96,8 +96,8 @@ std::string Animation(const TempDir& dir, const std::string& name, uint16_t widt
                                                static_cast<uint32_t>(seed + i))
                                   : Picture(layer, static_cast<uint16_t>(i), layer.transparent);
         const uint8_t packed = static_cast<uint8_t>((layer.disposal << 2) | (layer.transparent >= 0 ? 1 : 0));
-        image.extensions.push_back(
-            GraphicControlPlan(packed, layer.delay, static_cast<uint8_t>(layer.transparent >= 0 ? layer.transparent : 0)));
+        image.extensions.push_back(GraphicControlPlan(
+            packed, layer.delay, static_cast<uint8_t>(layer.transparent >= 0 ? layer.transparent : 0)));
         plan.images.push_back(image);
     }
     const std::string path = dir.File(name);
@@ -106,7 +106,8 @@ std::string Animation(const TempDir& dir, const std::string& name, uint16_t widt
 }
 
 // `count` whole frames of width x height, as an editor exports them.
-std::vector<Layer> WholeFrames(uint16_t width, uint16_t height, size_t count, uint8_t disposal, bool interlace = false) {
+std::vector<Layer> WholeFrames(uint16_t width, uint16_t height, size_t count, uint8_t disposal,
+                               bool interlace = false) {
     std::vector<Layer> layers;
     for (size_t i = 0; i < count; ++i) layers.push_back({0, 0, width, height, disposal, kOpaque, 6, interlace});
     return layers;
@@ -132,27 +133,34 @@ TEST(OptimizerTest, PlaysAsTheDefaultOutputInFewerBytes) {
     const std::string interlaced = Animation(dir, "interlaced.gif", 40, 24, WholeFrames(40, 24, 5, kKeep, true), 5);
     // What `-layers optimize` writes: a whole first frame, then the changed
     // parts, with transparent pixels over what stays.
-    const std::string layered = Animation(
-        dir, "layered.gif", 40, 24,
-        {{0, 0, 40, 24, kKeep, kOpaque, 8}, {0, 0, 10, 8, kKeep, 0, 8}, {2, 1, 10, 8, kKeep, 0, 8}, {4, 2, 10, 9, kKeep, 0, 9}});
+    const std::string layered = Animation(dir, "layered.gif", 40, 24,
+                                          {{0, 0, 40, 24, kKeep, kOpaque, 8},
+                                           {0, 0, 10, 8, kKeep, 0, 8},
+                                           {2, 1, 10, 8, kKeep, 0, 8},
+                                           {4, 2, 10, 9, kKeep, 0, 9}});
     // A sprite on a clear canvas, each image cleared after it is shown.
-    const std::string sprite = Animation(
-        dir, "sprite.gif", 30, 20,
-        {{0, 0, 8, 8, kBackground, 0, 5}, {6, 3, 8, 8, kBackground, 0, 5}, {14, 9, 8, 8, kBackground, 0, 5}});
+    const std::string sprite =
+        Animation(dir, "sprite.gif", 30, 20,
+                  {{0, 0, 8, 8, kBackground, 0, 5}, {6, 3, 8, 8, kBackground, 0, 5}, {14, 9, 8, 8, kBackground, 0, 5}});
     // A sprite over a kept background, each put back as it was.
-    const std::string restored = Animation(
-        dir, "restored.gif", 30, 20,
-        {{0, 0, 30, 20, kKeep, kOpaque, 4}, {3, 2, 6, 6, kPrevious, 0, 4}, {9, 5, 6, 6, kPrevious, 1, 4},
-         {20, 10, 6, 6, kPrevious, kOpaque, 4}, {0, 0, 4, 4, kKeep, 2, 4}});
+    const std::string restored = Animation(dir, "restored.gif", 30, 20,
+                                           {{0, 0, 30, 20, kKeep, kOpaque, 4},
+                                            {3, 2, 6, 6, kPrevious, 0, 4},
+                                            {9, 5, 6, 6, kPrevious, 1, 4},
+                                            {20, 10, 6, 6, kPrevious, kOpaque, 4},
+                                            {0, 0, 4, 4, kKeep, 2, 4}});
     // Frames that show the same picture: merged where both last 2 or more.
-    const std::string repeated = Animation(
-        dir, "repeated.gif", 24, 16,
-        {{0, 0, 24, 16, kKeep, kOpaque, 5}, {0, 0, 24, 16, kKeep, kOpaque, 7}, {0, 0, 3, 3, kKeep, 1, 1},
-         {0, 0, 3, 3, kKeep, 1, 1}, {0, 0, 3, 3, kKeep, 1, 0}, {0, 0, 3, 3, kKeep, 1, 40}});
+    const std::string repeated = Animation(dir, "repeated.gif", 24, 16,
+                                           {{0, 0, 24, 16, kKeep, kOpaque, 5},
+                                            {0, 0, 24, 16, kKeep, kOpaque, 7},
+                                            {0, 0, 3, 3, kKeep, 1, 1},
+                                            {0, 0, 3, 3, kKeep, 1, 1},
+                                            {0, 0, 3, 3, kKeep, 1, 0},
+                                            {0, 0, 3, 3, kKeep, 1, 40}});
     // Two tables of 256 colours, the second image over part of the first:
     // the canvas shows more colours than one table holds.
-    const std::string many = Animation(
-        dir, "many.gif", 32, 32, {{0, 0, 32, 32, kKeep, kOpaque, 3}, {8, 8, 16, 16, kKeep, kOpaque, 3}}, 9, 256);
+    const std::string many = Animation(dir, "many.gif", 32, 32,
+                                       {{0, 0, 32, 32, kKeep, kOpaque, 3}, {8, 8, 16, 16, kKeep, kOpaque, 3}}, 9, 256);
     const std::string other = Animation(dir, "other.gif", 40, 24, WholeFrames(40, 24, 3, kKeep), 77);
     // The second image's codes start with one the table does not hold yet.
     const std::string damaged = dir.Write("damaged.gif", GifBuilder()
@@ -204,7 +212,9 @@ TEST(OptimizerTest, PlaysAsTheDefaultOutputInFewerBytes) {
         EXPECT_EQ(measured.result.summary.bytes, bytes.size()) << "measured size";
         EXPECT_EQ(built.result.summary.bytes, bytes.size());
         EXPECT_LE(bytes.size(), default_bytes.size());
-        if (c.smaller) EXPECT_LT(bytes.size(), default_bytes.size());
+        if (c.smaller) {
+            EXPECT_LT(bytes.size(), default_bytes.size());
+        }
         if (c.same_bytes) {
             EXPECT_TRUE(bytes == default_bytes);
             continue;
