@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/optimized_build.h"
 #include "giflib_support.h"
 #include "test_support.h"
 #include "zorvane_version.h"
@@ -211,7 +212,9 @@ const UsageCase kUsageCases[] = {
     {"PlaysZero", {"make", "-o", "out.gif", "--plays", "0", "a.gif"}},
     {"PlaysTooMany", {"make", "-o", "out.gif", "--plays=65537", "a.gif"}},
     {"PlaysAndNoLoopDisagree", {"make", "-o", "out.gif", "--plays", "3", "--no-loop", "a.gif"}},
-    {"ReverseAndBounce", {"make", "-o", "out.gif", "--reverse", "--bounce", "a.gif"}}};
+    {"ReverseAndBounce", {"make", "-o", "out.gif", "--reverse", "--bounce", "a.gif"}},
+    {"MaxSizeWithAnotherUnit", {"make", "-o", "out.gif", "--max-size", "2G", "a.gif"}},
+    {"MaxSizeWithoutValue", {"make", "-o", "out.gif", "a.gif", "--max-size"}}};
 
 INSTANTIATE_TEST_SUITE_P(Cli, CliUsageTest, ::testing::ValuesIn(kUsageCases), CaseName<UsageCase>);
 
@@ -232,7 +235,7 @@ TEST(CliTest, VersionAndHelpGoToStdout) {
     }
     for (const char* text :
          {"make -o OUTPUT", "--no-loop", "--frames-from LIST", "info [--frames] FILE", "--all-frames", "--plays N",
-          "--reverse", "--bounce", "--center", "--dry-run",
+          "--reverse", "--bounce", "--center", "--dry-run", "-O, --optimize", "--max-size SIZE",
           "Browsers show a delay of 0 or 1 as 10 hundredths; 2 is the fastest delay that plays as set."})
         EXPECT_NE(words.find(text), std::string::npos) << text;
 }
@@ -321,8 +324,53 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
               std::string::npos);
 }
 
+// Written smallest, --dry-run gives the size then written; to a budget the
+// frames left out are noted, and a budget that one frame of each file does
+// not meet is refused, the old output kept.
+TEST(CliTest, OptimizeAndMaxSize) {
+    TempDir dir;
+    GifBuilder anim;  // whole frames, each with a table of its own colours
+    anim.Header().Screen(16, 16, 0x00);
+    for (uint8_t i = 0; i < 6; ++i) {
+        anim.GraphicControl(0x04, 10, 0).ImageDescriptor(0, 0, 16, 16, 0x81).ColorTable(4, i);
+        anim.SimpleImageData(16, 16);
+    }
+    const std::string animated = dir.Write("anim.gif", anim.Trailer().bytes());
+    const std::string output = dir.File("out.gif");
+    const CliRun dry = RunCli({"make", "-O", "--dry-run", "--all-frames", "-o", output, animated});
+    EXPECT_EQ(dry.status, kExitOk) << dry.err;
+    unsigned long long bytes = 0;
+    ASSERT_EQ(std::sscanf(dry.out.c_str(), (output + ": 6 frames, 0.60 s, 16 x 16, %llu bytes").c_str(), &bytes), 1)
+        << dry.out;
+    const CliRun made = RunCli({"make", "--optimize", "--all-frames", "-o", output, animated});
+    EXPECT_EQ(made.status, kExitOk) << made.err;
+    EXPECT_EQ(made.err, "");
+    EXPECT_EQ(ReadFileBytes(output).size(), bytes);
+
+    const std::string budget = std::to_string(bytes - 1);
+    const CliRun fitted = RunCli({"make", "--max-size", budget, "--all-frames", "-o", output, animated});
+    EXPECT_EQ(fitted.status, kExitOk) << fitted.err;
+    unsigned dropped = 0;
+    char fit[32] = {};
+    ASSERT_EQ(std::sscanf(fitted.err.c_str(), "zorvane-cli: note: dropped %u of 6 frames to fit %31[0-9,] bytes\n",
+                          &dropped, fit),
+              2)
+        << fitted.err;
+    EXPECT_GT(dropped, 0u);
+    EXPECT_LE(ReadFileBytes(output).size(), bytes - 1);
+    DecodedGif decoded;
+    ASSERT_TRUE(SlurpGif(output, &decoded)) << GiflibErrorText(decoded.error);
+    EXPECT_EQ(decoded.images.size(), 6u - dropped);
+
+    const Bytes kept = ReadFileBytes(output);
+    const CliRun refused = RunCli({"make", "--max-size", "50", "--all-frames", "-o", output, animated});
+    EXPECT_EQ(refused.status, kExitMessage);
+    EXPECT_EQ(refused.err, "zorvane-cli: " + output + ": " + kMsgBudgetTooSmall + "\n");
+    EXPECT_EQ(ReadFileBytes(output), kept);
+}
+
 // A pipe cannot be seeked on: the output written to one is the same as to a
-// file, its screen and joins included.
+// file, its screen and joins included, and so is the smallest output.
 TEST(CliTest, OutputToAPipeIsTheSameAsToAFile) {
     TempDir dir;
     GifBuilder anim;  // an image drawn over a larger one: the join needs a clearing frame
@@ -332,21 +380,24 @@ TEST(CliTest, OutputToAPipeIsTheSameAsToAFile) {
     const std::string animated = dir.Write("anim.gif", anim.Trailer().bytes());
     const std::string frame = WriteFrame(dir, "a.gif", 9, 2);
     const std::string file = dir.File("file.gif"), fifo = dir.File("pipe");
-    ASSERT_EQ(RunCli({"make", "--all-frames", "-o", file, animated, frame}).status, kExitOk);
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    // Held open for reading, the pipe takes the whole (small) output into its
-    // buffer while the program runs.
-    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    const CliRun run = RunCli({"make", "--all-frames", "-o", fifo, animated, frame});
-    Bytes piped;
-    uint8_t buffer[4096];
-    for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;) piped.insert(piped.end(), buffer, buffer + n);
-    close(reader);
-    EXPECT_EQ(run.status, kExitOk) << run.err;
-    struct stat info;
-    EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) << "the pipe was replaced";
-    EXPECT_EQ(piped, ReadFileBytes(file));
+    for (const char* encoding : {"--all-frames", "--optimize"}) {
+        SCOPED_TRACE(encoding);
+        ASSERT_EQ(RunCli({"make", "--all-frames", encoding, "-o", file, animated, frame}).status, kExitOk);
+        // Held open for reading, the pipe takes the whole (small) output into its
+        // buffer while the program runs.
+        const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(reader, 0);
+        const CliRun run = RunCli({"make", "--all-frames", encoding, "-o", fifo, animated, frame});
+        Bytes piped;
+        uint8_t buffer[4096];
+        for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;) piped.insert(piped.end(), buffer, buffer + n);
+        close(reader);
+        EXPECT_EQ(run.status, kExitOk) << run.err;
+        struct stat info;
+        EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) << "the pipe was replaced";
+        EXPECT_EQ(piped, ReadFileBytes(file));
+    }
 }
 
 // The third of five frames fails, or the run is interrupted while it reads
