@@ -72,11 +72,20 @@ bool FileCreateBeside(const char* destination, TemporaryFile* temporary);
 // False, with the temporary file removed, when that fails.
 bool FileCommit(TemporaryFile* temporary);
 
-// Removes the temporary file, closed by the caller.
+// Removes the temporary file (or scratch file), closed by the caller.
 void FileDiscard(TemporaryFile* temporary);
 
+// Creates a new, empty scratch file in the system's temporary folder
+// ($TMPDIR or /tmp; on Windows the folder GetTempPath names), open for
+// reading and writing, its name in `scratch->path` (no destination). Read it
+// back through the same handle (FileSeekTo 0), or close it and open its
+// path. FileDiscard removes it; so does an interruption. False when no
+// file could be made there.
+bool FileCreateScratch(TemporaryFile* scratch);
+
 // Makes an interruption (Ctrl+C, a termination request) remove the
-// temporary file being written, if any, before the process ends.
+// temporary file being written, if any, and every scratch file not yet
+// discarded, before the process ends.
 void RemoveTemporaryFileOnInterrupt();
 
 // Identity of a file on its volume: two paths naming the same file (hard

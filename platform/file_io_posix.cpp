@@ -142,8 +142,40 @@ void SetPending(const char* path) {
     g_pending = 1;
 }
 
+// Scratch files not yet discarded: copies of their paths, each set once
+// complete and cleared before it is freed.
+constexpr size_t kMaxScratchFiles = 256;
+char* volatile g_scratch[kMaxScratchFiles];
+
+bool AddScratch(const char* path) {
+    for (size_t i = 0; i < kMaxScratchFiles; ++i) {
+        if (g_scratch[i]) continue;
+        char* copy = static_cast<char*>(std::malloc(std::strlen(path) + 1));
+        if (!copy) return false;
+        std::memcpy(copy, path, std::strlen(path) + 1);
+        g_scratch[i] = copy;
+        return true;
+    }
+    return false;
+}
+
+// Forgets `path`, the output's temporary file or a scratch file.
+void ForgetPending(const char* path) {
+    if (g_pending && std::strcmp(g_pending_path, path) == 0) g_pending = 0;
+    for (size_t i = 0; i < kMaxScratchFiles; ++i) {
+        char* scratch = g_scratch[i];
+        if (!scratch || std::strcmp(scratch, path) != 0) continue;
+        g_scratch[i] = nullptr;
+        std::free(scratch);
+    }
+}
+
 extern "C" void RemovePendingAndStop(int signal_number) {
     if (g_pending) unlink(g_pending_path);  // async-signal-safe
+    for (size_t i = 0; i < kMaxScratchFiles; ++i) {
+        const char* scratch = g_scratch[i];
+        if (scratch) unlink(scratch);
+    }
     ::signal(signal_number, SIG_DFL);
     raise(signal_number);
 }
@@ -204,7 +236,29 @@ bool FileCommit(TemporaryFile* temporary) {
 
 void FileDiscard(TemporaryFile* temporary) {
     unlink(temporary->path);
-    g_pending = 0;
+    ForgetPending(temporary->path);
+}
+
+bool FileCreateScratch(TemporaryFile* scratch) {
+    const char* folder = std::getenv("TMPDIR");
+    if (!folder || !*folder) folder = "/tmp";
+    scratch->destination[0] = '\0';
+    const int written = std::snprintf(scratch->path, sizeof scratch->path, "%s/zorvane-XXXXXX", folder);
+    if (written < 0 || static_cast<size_t>(written) >= sizeof scratch->path) return false;
+    const int fd = mkstemp(scratch->path);  // mode 0600, never a file that exists
+    if (fd == -1) return false;
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+    if (!AddScratch(scratch->path)) {
+        close(fd);
+        unlink(scratch->path);
+        return false;
+    }
+    if (!WrapDescriptor(fd, "w+b", &scratch->file)) {
+        unlink(scratch->path);
+        ForgetPending(scratch->path);
+        return false;
+    }
+    return true;
 }
 
 void RemoveTemporaryFileOnInterrupt() {

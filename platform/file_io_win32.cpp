@@ -68,8 +68,40 @@ namespace {
 char g_pending_path[sizeof(TemporaryFile::path)];
 volatile LONG g_pending = 0;
 
+// Scratch files not yet discarded: copies of their paths, each set once
+// complete and cleared before it is freed.
+constexpr size_t kMaxScratchFiles = 256;
+char* volatile g_scratch[kMaxScratchFiles];
+
+bool AddScratch(const char* path) {
+    for (size_t i = 0; i < kMaxScratchFiles; ++i) {
+        if (g_scratch[i]) continue;
+        char* copy = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, lstrlenA(path) + 1));
+        if (!copy) return false;
+        lstrcpyA(copy, path);
+        g_scratch[i] = copy;
+        return true;
+    }
+    return false;
+}
+
+// Forgets `path`, the output's temporary file or a scratch file.
+void ForgetPending(const char* path) {
+    if (g_pending && lstrcmpiA(g_pending_path, path) == 0) g_pending = 0;
+    for (size_t i = 0; i < kMaxScratchFiles; ++i) {
+        char* scratch = g_scratch[i];
+        if (!scratch || lstrcmpiA(scratch, path) != 0) continue;
+        g_scratch[i] = nullptr;
+        HeapFree(GetProcessHeap(), 0, scratch);
+    }
+}
+
 BOOL WINAPI RemovePendingOnControl(DWORD) {
     if (g_pending) DeleteFileA(g_pending_path);
+    for (size_t i = 0; i < kMaxScratchFiles; ++i) {
+        const char* scratch = g_scratch[i];
+        if (scratch) DeleteFileA(scratch);
+    }
     return FALSE;  // the default handler then ends the process
 }
 
@@ -118,7 +150,25 @@ bool FileCommit(TemporaryFile* temporary) {
 
 void FileDiscard(TemporaryFile* temporary) {
     DeleteFileA(temporary->path);
-    g_pending = 0;
+    ForgetPending(temporary->path);
+}
+
+bool FileCreateScratch(TemporaryFile* scratch) {
+    char folder[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length > MAX_PATH) return false;
+    scratch->destination[0] = '\0';
+    // GetTempFileName makes the file (empty) under a name of its own.
+    if (GetTempFileNameA(folder, "zrv", 0, scratch->path) == 0) return false;
+    HANDLE handle = CreateFileA(scratch->path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                TRUNCATE_EXISTING, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (handle == INVALID_HANDLE_VALUE || !AddScratch(scratch->path)) {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        DeleteFileA(scratch->path);
+        return false;
+    }
+    scratch->file.impl = handle;
+    return true;
 }
 
 void RemoveTemporaryFileOnInterrupt() { SetConsoleCtrlHandler(RemovePendingOnControl, TRUE); }
