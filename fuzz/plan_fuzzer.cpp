@@ -8,7 +8,9 @@
 //           bits 4-7 entry k takes all its images (else its first);
 //   byte 1: bits 0-3 entry k has the given delay (else its images' own),
 //           bit 4 plays forever (else bytes 2-3 + 1 plays, 1..65536), bit 5
-//           the count written for forever is 65535 (else 0);
+//           the count written for forever is 65535 (else 0), bit 6 written
+//           smallest (FrameEncoding::kSmallest), bit 7 to a size budget of
+//           8 * (bytes 2-3 + 1) bytes;
 //   bytes 2-3: plays - 1, little-endian; bytes 4-5: the given delay.
 // The output is written beside the inputs in a folder of its own, replaced
 // when done (the mode that keeps the old file on failure).
@@ -41,6 +43,12 @@
 //   trailer over the same records as ours (ControlsReadAlike); reversed the
 //   count stays, bounced n images give 2n - 2 frames (n when n <= 2).
 //
+// Written smallest or to a budget, instead of the records above: giflib
+// reads the output to the trailer; the measured size is the size written;
+// a budget is never exceeded; unless frames were left out, the output plays
+// as the default output of the same plan (composited by the core's player:
+// every picture and its time), and is never larger.
+//
 // Output bound. Beyond what build_fuzzer.cpp derives for one frame per file
 // (33 bytes once; per frame 8 + 10 + 768 + 256 besides the image data), a
 // bounce copies each file's images up to twice, and a clearing frame holds
@@ -66,6 +74,7 @@
 #include "fuzz_support.h"
 #include "gif/build_plan.h"
 #include "gif/gif_records.h"
+#include "gif/optimized_build.h"
 #include "giflib_check.h"
 #include "test_support.h"
 
@@ -77,6 +86,8 @@ constexpr uint64_t kFrameOverheadBytes = 8 + 10 + 768 + 256;
 constexpr uint64_t kCodesPerTable = 4096;
 constexpr uint64_t kPixelsPerTable = 8000000;
 constexpr size_t kLoopingSubBlockSize = 3;
+constexpr uint8_t kSmallestBit = 0x40, kBudgetBit = 0x80;
+constexpr uint64_t kBudgetUnit = 8;
 const Bytes kOldOutput = {'G', 'I', 'F', '8', '9', 'a', 'o', 'l', 'd'};
 
 struct FuzzPlan {
@@ -96,6 +107,8 @@ FuzzPlan ReadPlan(const uint8_t* bytes, const std::string& output) {
     plan.plays = (bytes[1] & 0x10) ? kPlayForever : uint32_t{DecodeLe16(bytes + 2)} + 1;
     plan.forever_count = (bytes[1] & 0x20) ? 0xFFFF : 0;
     plan.mode = OutputMode::kReplaceWhenDone;
+    if (bytes[1] & kSmallestBit) plan.encoding = FrameEncoding::kSmallest;
+    if (bytes[1] & kBudgetBit) plan.max_bytes = kBudgetUnit * (uint64_t{DecodeLe16(bytes + 2)} + 1);
     for (size_t k = 0; k < kMaxFuzzFiles; ++k) {
         PlanEntry entry;
         entry.images = (bytes[0] >> (4 + k)) & 1 ? ImageChoice::kAll : ImageChoice::kFirst;
@@ -201,7 +214,34 @@ void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const P
     FUZZ_CHECK(output.size() <= bound);
 }
 
+// The output of a plan written smallest or to a budget, against the default
+// output of the same plan.
+void CheckSmallest(const BuildPlan& plan, const PlanSummary& summary, const Bytes& output) {
+    DecodedGif decoded;
+    FUZZ_CHECK(SlurpGifBytes(output, &decoded));
+    FUZZ_CHECK(decoded.images.size() == summary.frames);
+    if (plan.max_bytes != kNoSizeLimit) FUZZ_CHECK(output.size() <= plan.max_bytes);
+    if (summary.dropped_frames > 0) return;
+    BuildPlan copy = plan;
+    copy.output = ScratchDir() + "/default.gif";
+    copy.encoding = FrameEncoding::kCopy;
+    copy.max_bytes = kNoSizeLimit;
+    const BuildResult copied = BuildAnimation(copy);
+    if (!copied.ok) return;  // beyond the cap of the run
+    FUZZ_CHECK(output.size() <= copied.summary.bytes);
+    const std::string smallest = ScratchDir() + "/smallest.gif";
+    WriteWholeFile(smallest, output);
+    FUZZ_CHECK(SameTimeline(PlayedTimeline(copy.output), PlayedTimeline(smallest)));
+}
+
 bool AllowedRefusal(const BuildPlan& plan, const BuildResult& result, size_t files) {
+    // Written smallest, the default output goes to a scratch file first: it
+    // may be beyond the cap of the run; a budget may be too small.
+    if (WritesSmallest(plan) && result.entry == kNoEntry &&
+        (result.message == kMsgCouldNotWriteOutput ||
+         (result.message == kMsgBudgetTooSmall && plan.max_bytes != kNoSizeLimit))) {
+        return true;
+    }
     if (result.icon != MessageIcon::kWarning || result.entry >= files) return false;
     const char* message = result.message;
     return message == kMsgNotAGif || message == kMsgPrematureEnd ||
@@ -275,6 +315,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(FolderNames(folder) == std::vector<std::string>{"output.gif"});
     const Bytes output = ReadFileBytes(output_path);
     FUZZ_CHECK(output.size() == result.summary.bytes);
-    CheckOutput(fuzz, inputs, result.summary, output);
+    if (WritesSmallest(fuzz.plan)) {
+        CheckSmallest(fuzz.plan, result.summary, output);
+    } else {
+        CheckOutput(fuzz, inputs, result.summary, output);
+    }
     return 0;
 }

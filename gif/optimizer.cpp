@@ -19,9 +19,7 @@ constexpr Rgba kClear = 0;
 constexpr uint16_t kLeastMergedDelay = 2;
 constexpr uint16_t kLongestDelay = 0xFFFF;
 constexpr size_t kMostColors = 256;
-// The bytes of an image besides its table and data: introducer and
-// descriptor; and of a graphic control extension: introducer, label, block.
-constexpr size_t kImageRecordBytes = 1 + kImageDescriptorSize;
+// The bytes of a graphic control extension: introducer, label, block.
 constexpr size_t kControlRecordBytes = 2 + kGraphicControlSize;
 // Where the delay stands in a graphic control extension as it is stored.
 constexpr size_t kControlDelayOffset = 4;

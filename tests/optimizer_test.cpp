@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "gif/build_plan.h"
-#include "gif/gif_player.h"
 #include "gif/optimized_build.h"
 #include "giflib_support.h"
 #include "test_support.h"
@@ -18,35 +17,8 @@ namespace {
 
 constexpr uint8_t kKeep = 1, kBackground = 2, kPrevious = 3;
 constexpr int kOpaque = -1;
-// Browsers play delays of 0 and 1 as 10.
-constexpr uint32_t kShortDelayPlayed = 10;
 
-// What a browser shows, and for how long: consecutive equal pictures are
-// one, their times added.
-struct Shown {
-    std::vector<Rgba> canvas;
-    uint32_t hundredths;
-};
-
-std::vector<Shown> Timeline(const std::string& path) {
-    std::vector<Shown> shown;
-    GifPlayer player;
-    EXPECT_TRUE(player.Open(path.c_str())) << path;
-    const size_t pixels = static_cast<size_t>(player.width()) * player.height();
-    while (player.Next()) {
-        const uint16_t delay = player.frame().delay;
-        const uint32_t played = delay < 2 ? kShortDelayPlayed : delay;
-        const Rgba* canvas = player.canvas();
-        if (!shown.empty() && std::equal(canvas, canvas + pixels, shown.back().canvas.begin())) {
-            shown.back().hundredths += played;
-        } else {
-            shown.push_back({std::vector<Rgba>(canvas, canvas + pixels), played});
-        }
-    }
-    return shown;
-}
-
-void ExpectSameTimeline(const std::vector<Shown>& expected, const std::vector<Shown>& got) {
+void ExpectSameTimeline(const std::vector<ShownPicture>& expected, const std::vector<ShownPicture>& got) {
     ASSERT_EQ(expected.size(), got.size()) << "pictures shown";
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(expected[i].hundredths, got[i].hundredths) << "picture " << i;
@@ -120,9 +92,9 @@ BuildPlan PlanOf(const std::string& output, const std::vector<std::string>& inpu
     return plan;
 }
 
-uint64_t DurationOf(const std::vector<Shown>& timeline) {
+uint64_t DurationOf(const std::vector<ShownPicture>& timeline) {
     uint64_t total = 0;
-    for (const Shown& shown : timeline) total += shown.hundredths;
+    for (const ShownPicture& shown : timeline) total += shown.hundredths;
     return total;
 }
 
@@ -222,8 +194,8 @@ TEST(OptimizerTest, PlaysAsTheDefaultOutputInFewerBytes) {
         DecodedGif decoded;
         EXPECT_TRUE(SlurpGif(plan.output, &decoded)) << GiflibErrorText(decoded.error);
         EXPECT_EQ(decoded.images.size(), built.result.summary.frames);
-        const std::vector<Shown> expected = Timeline(dir.File("default.gif"));
-        ExpectSameTimeline(expected, Timeline(plan.output));
+        const std::vector<ShownPicture> expected = PlayedTimeline(dir.File("default.gif"));
+        ExpectSameTimeline(expected, PlayedTimeline(plan.output));
         EXPECT_EQ(built.result.summary.duration, copied.result.summary.duration);
     }
 }
@@ -240,7 +212,7 @@ TEST(OptimizerTest, SizeBudget) {
     BuildPlan plan = PlanOf(dir.File("out.gif"), {first, second});
     plan.encoding = FrameEncoding::kSmallest;
     ASSERT_TRUE(RunPlan(plan).result.ok);
-    const std::vector<Shown> all = Timeline(plan.output);
+    const std::vector<ShownPicture> all = PlayedTimeline(plan.output);
     const uint64_t smallest = ReadFileBytes(plan.output).size();
     plan.encoding = FrameEncoding::kCopy;
     struct BudgetCase {
@@ -272,7 +244,7 @@ TEST(OptimizerTest, SizeBudget) {
         EXPECT_LE(bytes.size(), c.budget);
         EXPECT_EQ(measured.result.summary.bytes, bytes.size());
         const PlanSummary& summary = built.result.summary;
-        const std::vector<Shown> got = Timeline(output);
+        const std::vector<ShownPicture> got = PlayedTimeline(output);
         EXPECT_EQ(DurationOf(got), DurationOf(all));
         EXPECT_EQ(summary.duration, DurationOf(all));
         if (!c.drops) {
@@ -285,7 +257,7 @@ TEST(OptimizerTest, SizeBudget) {
         EXPECT_EQ(summary.frames + summary.dropped_frames, 24u);
         // The second file keeps a frame: its first picture is still shown.
         bool second_shown = false;
-        for (const Shown& shown : got) second_shown = second_shown || shown.canvas == all[20].canvas;
+        for (const ShownPicture& shown : got) second_shown = second_shown || shown.canvas == all[20].canvas;
         EXPECT_TRUE(second_shown);
         EXPECT_EQ(FormatDroppedFrames(summary, c.budget),
                   "dropped " + std::to_string(summary.dropped_frames) + " of 24 frames to fit " +

@@ -13,6 +13,7 @@
 
 #include "dialog_plan.h"
 #include "gif/build_plan.h"
+#include "gif/canvas.h"
 #include "gif_fixture.h"
 
 // A fresh folder under $TMPDIR (or /tmp), removed with its contents when the
@@ -49,6 +50,17 @@ struct BuildRun {
 
 // Runs `plan` through BuildAnimation (or MeasurePlan) with a recording observer.
 BuildRun RunPlan(const BuildPlan& plan, bool measure_only = false);
+
+// What a browser shows of a GIF file, composited by the core's player, and
+// for how long: consecutive equal pictures are one, their times added, a
+// delay of 0 or 1 counted as the 10 browsers play. Empty when the file does
+// not open.
+struct ShownPicture {
+    std::vector<Rgba> canvas;
+    uint32_t hundredths;
+};
+std::vector<ShownPicture> PlayedTimeline(const std::string& path);
+bool SameTimeline(const std::vector<ShownPicture>& a, const std::vector<ShownPicture>& b);
 
 // How a child process is watched: stopped (SIGKILL) after `guard_seconds`,
 // so that a run that never ends fails instead of hanging the suite; and
