@@ -19,6 +19,9 @@ constexpr Rgba kClear = 0;
 constexpr uint16_t kLeastMergedDelay = 2;
 constexpr uint16_t kLongestDelay = 0xFFFF;
 constexpr size_t kMostColors = 256;
+// The largest screen written again (4096 x 4096): the run holds several
+// canvases of it. A larger one keeps the default output.
+constexpr size_t kLargestScreenPixels = size_t{1} << 24;
 // The bytes of a graphic control extension: introducer, label, block.
 constexpr size_t kControlRecordBytes = 2 + kGraphicControlSize;
 // Where the delay stands in a graphic control extension as it is stored.
@@ -199,6 +202,7 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
     s.width = player.width();
     s.height = player.height();
     const size_t pixels = static_cast<size_t>(s.width) * s.height;
+    if (pixels == 0 || pixels > kLargestScreenPixels) return OptimizeOutcome::kCannotEncode;
     s.input_packed = player.screen().packed;
     s.input_global.assign(
         player.global_table(),
