@@ -2,7 +2,7 @@
 # Expects ZORVANE_ROOT (the project root) to be set.
 
 ZV_FUZZ_BUILD="${ZV_FUZZ_BUILD:-$ZORVANE_ROOT/build-fuzz}"
-ZV_FUZZ_TARGETS="summary_fuzzer build_fuzzer plan_fuzzer"
+ZV_FUZZ_TARGETS="summary_fuzzer build_fuzzer plan_fuzzer player_fuzzer"
 ZORVANE_CORPUS_DIR="${ZORVANE_CORPUS_DIR:-$ZORVANE_ROOT/tests/data/pygif-test-suite}"
 
 zv_log() { printf '%s\n' "fuzz: $*" >&2; }
@@ -41,6 +41,8 @@ zv_fuzz_build() {
     mkdir -p "$seeds/summary_fuzzer" "$seeds/build_fuzzer" "$seeds/plan_fuzzer"
     "$ZV_FUZZ_BUILD/make_seeds" "$seeds/summary_fuzzer" "$seeds/build_fuzzer" "$seeds/plan_fuzzer" \
         "$ZORVANE_ROOT"/fuzz/animations/*.gif "$ZORVANE_ROOT"/samples/*.gif "$ZORVANE_CORPUS_DIR"/*.gif || return 1
+    # The player reads one file, as the summary does.
+    cp -r "$seeds/summary_fuzzer" "$seeds/player_fuzzer"
 }
 
 # A fresh folder for the scratch files of one target run: in memory when it

@@ -137,7 +137,7 @@ private:
     bool WriteImage(GifGraphicControl control, GifImageDescriptor image) {
         const uint8_t* table = palette_;
         if (image.packed & kColorTableFlag) {
-            ReadOrZero(reader_.file(), palette_, ColorTableBytesFor(image.packed));
+            reader_.ReadLocalTable(image, palette_);
         } else {
             // The frame carries the input's global table as its local one.
             const uint8_t screen_packed = reader_.screen().packed;
@@ -154,7 +154,7 @@ private:
         last_control_offset_ = sink_.position() + 2;
         last_control_ = control;
         WriteRecords(control, image, table);
-        CopyImageData();
+        reader_.CopyImageData(sink_);
         ++result_.summary.frames;
         result_.summary.duration += control.delay;
         return sink_.ok() || FailWrite();
@@ -173,26 +173,6 @@ private:
         sink_.Write(table, ColorTableBytesFor(image.packed));
     }
 
-    // Copies the LZW minimum code size and the sub-blocks up to the
-    // terminator. Bytes the input fails to deliver are written as zeros, and
-    // a missing length byte ends the data with a terminator, so a cut-short
-    // input still gives a well-formed frame.
-    void CopyImageData() {
-        uint8_t cell;
-        if (!FileReadByte(reader_.file(), &cell)) cell = 0;
-        sink_.WriteByte(cell);
-        for (;;) {
-            if (!FileReadByte(reader_.file(), &cell)) {
-                sink_.WriteByte(kBlockTerminator);
-                return;
-            }
-            sink_.WriteByte(cell);
-            if (cell == kBlockTerminator || !sink_.ok()) return;
-            ReadOrZero(reader_.file(), block_, cell);
-            sink_.Write(block_, cell);
-        }
-    }
-
     // Before the first frame of an entry: what the entries before it left on
     // the canvas must not show through. Nothing is needed when the frame
     // covers it with opaque pixels; else the last frame before it is
@@ -208,22 +188,36 @@ private:
             last.packed = WithDisposal(last.packed, kDisposeToBackground);
             return PatchLastControl(last);
         }
+        // The clearing frame shows for its time what the canvas holds after
+        // the last image is disposed of: the last image keeps what it shows,
+        // so that this is the picture just seen, and the clearing frame
+        // clears all of it, that image included.
         GifGraphicControl clearing = {};
         clearing.packed = WithDisposal(kTransparentFlag, kDisposeToBackground);
+        bool patch = false;
+        const uint8_t disposal = DisposalOf(last.packed);
+        Rect cleared = dirty;
+        if (disposal == kDisposeToBackground || disposal == kDisposeToPrevious) {
+            last.packed = WithDisposal(last.packed, kDisposeKeep);
+            cleared = dirty_before_last_;
+            cleared.Add(last_rect);
+            patch = true;
+        }
         if (last.delay >= kLeastSharedDelay) {
             last.delay = static_cast<uint16_t>(last.delay - kClearingDelay);
             clearing.delay = kClearingDelay;
             result_.summary.duration -= kClearingDelay;
-            if (!PatchLastControl(last)) return false;
+            patch = true;
         }
+        if (patch && !PatchLastControl(last)) return false;
         // Images may reach up to twice the largest position; no screen
         // shows more than kLargestPosition pixels a side, and the size must
         // fit in 16 bits.
         GifImageDescriptor image = {};
-        image.left = static_cast<uint16_t>(dirty.left);
-        image.top = static_cast<uint16_t>(dirty.top);
-        image.width = static_cast<uint16_t>(std::min<int32_t>(dirty.right, kLargestPosition) - dirty.left);
-        image.height = static_cast<uint16_t>(std::min<int32_t>(dirty.bottom, kLargestPosition) - dirty.top);
+        image.left = static_cast<uint16_t>(cleared.left);
+        image.top = static_cast<uint16_t>(cleared.top);
+        image.width = static_cast<uint16_t>(std::min<int32_t>(cleared.right, kLargestPosition) - cleared.left);
+        image.height = static_cast<uint16_t>(std::min<int32_t>(cleared.bottom, kLargestPosition) - cleared.top);
         image.packed = kColorTableFlag;  // two entries, both black; entry 0 is transparent
         clearing.block_size = kGraphicControlBlockSize;
         const uint8_t black[kMaxColorTableBytes] = {};
@@ -270,6 +264,7 @@ private:
                 control.delay = DelayFor(entry, control);
                 if (first && !CleanBoundary(rect, control.packed & kTransparentFlag)) return false;
                 if (!WriteImage(control, image)) return false;
+                dirty_before_last_ = trace_.dirty();
                 trace_.Dispose(rect, DisposalOf(control.packed));
                 last_rect_ = rect;
                 if (!all) {
@@ -353,8 +348,8 @@ private:
     uint64_t last_control_offset_ = 0;
     GifGraphicControl last_control_ = {};
     Rect last_rect_;
+    Rect dirty_before_last_;  // what the canvas may hold where the last image was drawn over it
     uint8_t palette_[kMaxColorTableBytes] = {};
-    uint8_t block_[kMaxSubBlockSize] = {};
 };
 
 // True when `output` names the same file as one of the entries, so that

@@ -1,9 +1,6 @@
 #include "gif/entry_reader.h"
 
-void ReadOrZero(FileHandle file, uint8_t* buffer, size_t size) {
-    const size_t delivered = FileRead(file, buffer, size);
-    if (delivered < size) std::memset(buffer + delivered, 0, size - delivered);
-}
+#include <algorithm>
 
 void FillGreyRamp(uint8_t* table, size_t size) {
     const size_t entries = size / 3;
@@ -12,5 +9,162 @@ void FillGreyRamp(uint8_t* table, size_t size) {
         table[3 * k + 0] = grey;
         table[3 * k + 1] = grey;
         table[3 * k + 2] = grey;
+    }
+}
+
+const char* EntryReader::Open(const char* path) {
+    Close();
+    if (!FileOpenRead(path, &file_)) return kMsgBuildCouldNotOpen;
+    open_ = true;
+    if (!buffer_) buffer_.reset(new uint8_t[kBufferSize]);
+    pos_ = end_ = 0;
+    base_ = 0;
+    at_end_ = false;
+    uint8_t header[kGifHeaderSize] = {};
+    const size_t header_count = Read(header, sizeof header);
+    if (!IsAcceptedGifHeader(header, header_count)) return kMsgNotAGif;
+    uint8_t screen_bytes[kScreenDescriptorSize] = {};
+    Read(screen_bytes, sizeof screen_bytes);
+    screen_ = DecodeScreenDescriptor(screen_bytes);
+    if (screen_.packed & kColorTableFlag) ReadOrZero(global_, ColorTableBytesFor(screen_.packed));
+    images_ = 0;
+    return nullptr;
+}
+
+void EntryReader::Close() {
+    if (open_) FileClose(file_);
+    open_ = false;
+}
+
+bool EntryReader::Refill() {
+    if (at_end_) return false;
+    base_ += end_;
+    pos_ = end_ = 0;
+    end_ = FileRead(file_, buffer_.get(), kBufferSize);
+    at_end_ = end_ == 0;
+    return !at_end_;
+}
+
+size_t EntryReader::Read(uint8_t* bytes, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        if (pos_ == end_ && !Refill()) break;
+        const size_t take = std::min(size - done, end_ - pos_);
+        std::memcpy(bytes + done, buffer_.get() + pos_, take);
+        pos_ += take;
+        done += take;
+    }
+    return done;
+}
+
+void EntryReader::Skip(uint64_t count) {
+    if (count <= end_ - pos_) {
+        pos_ += static_cast<size_t>(count);
+        return;
+    }
+    SeekTo(position() + count);  // past the end is no error: the next read delivers nothing
+}
+
+bool EntryReader::SeekTo(uint64_t offset) {
+    if (offset >= base_ && offset <= base_ + end_) {
+        pos_ = static_cast<size_t>(offset - base_);
+        return true;
+    }
+    base_ = offset;
+    pos_ = end_ = 0;
+    at_end_ = false;
+    return FileSeekTo(file_, offset);
+}
+
+BlockScanResult EntryReader::ScanToImage(GifGraphicControl* capture, bool stop_at_trailer) {
+    for (;;) {
+        uint8_t introducer;
+        if (!ReadByte(&introducer)) return BlockScanResult::kPrematureEnd;
+        if (introducer == kImageIntroducer) return BlockScanResult::kFound;
+        if (introducer == kTrailer && stop_at_trailer) return BlockScanResult::kTrailer;
+        if (introducer != kExtensionIntroducer) continue;  // trailer or stray byte
+
+        uint8_t label;
+        if (!ReadByte(&label)) return BlockScanResult::kPrematureEnd;
+        if (label == kGraphicControlLabel) {
+            // Taken as exactly six bytes whatever its block-size byte says.
+            uint8_t body[kGraphicControlSize];
+            ReadOrZero(body, sizeof body);
+            *capture = DecodeGraphicControl(body);
+            continue;
+        }
+        uint8_t length;
+        if (!ReadByte(&length)) return BlockScanResult::kPrematureEnd;
+        while (length != 0) {
+            Skip(length);
+            if (!ReadByte(&length)) return BlockScanResult::kPrematureEnd;
+        }
+    }
+}
+
+BlockScanResult EntryReader::NextImage(GifGraphicControl* control, GifImageDescriptor* image) {
+    *control = GifGraphicControl();
+    const BlockScanResult result = ScanToImage(control, images_ > 0);
+    if (result != BlockScanResult::kFound) return images_ > 0 ? BlockScanResult::kTrailer : result;
+    descriptor_offset_ = position();
+    uint8_t bytes[kImageDescriptorSize];
+    ReadOrZero(bytes, sizeof bytes);
+    *image = DecodeImageDescriptor(bytes);
+    ++images_;
+    return BlockScanResult::kFound;
+}
+
+bool EntryReader::ImageAt(uint64_t offset, GifImageDescriptor* image) {
+    uint8_t bytes[kImageDescriptorSize];
+    if (!ReadAt(offset, bytes, sizeof bytes)) return false;
+    *image = DecodeImageDescriptor(bytes);
+    return true;
+}
+
+bool EntryReader::ReadAt(uint64_t offset, uint8_t* bytes, size_t size) {
+    if (!SeekTo(offset)) return false;
+    ReadOrZero(bytes, size);
+    return true;
+}
+
+void EntryReader::SkipImage(const GifImageDescriptor& image) {
+    if (image.packed & kColorTableFlag) Skip(ColorTableBytesFor(image.packed));
+    uint8_t length;
+    Skip(1);  // LZW minimum code size
+    while (ReadByte(&length) && length != kBlockTerminator) Skip(length);
+}
+
+void EntryReader::CopyImageData(OutputSink& sink) {
+    uint8_t cell;
+    if (!ReadByte(&cell)) cell = 0;
+    sink.WriteByte(cell);
+    uint8_t block[kMaxSubBlockSize];
+    for (;;) {
+        // The whole sub-blocks the buffer holds go out in one write.
+        const uint8_t* data = buffer_.get();
+        size_t walk = pos_;
+        bool ended = false;
+        while (walk < end_) {
+            const size_t length = data[walk];
+            if (length == kBlockTerminator) {
+                ++walk;
+                ended = true;
+                break;
+            }
+            if (walk + 1 + length > end_) break;
+            walk += 1 + length;
+        }
+        if (walk > pos_) sink.Write(data + pos_, walk - pos_);
+        pos_ = walk;
+        if (ended || !sink.ok()) return;
+        // A sub-block that runs past the buffer, or the end of the file.
+        if (!ReadByte(&cell)) {
+            sink.WriteByte(kBlockTerminator);
+            return;
+        }
+        sink.WriteByte(cell);
+        if (cell == kBlockTerminator || !sink.ok()) return;
+        ReadOrZero(block, cell);
+        sink.Write(block, cell);
     }
 }

@@ -1,9 +1,5 @@
 #include "gif/lzw_decoder.h"
 
-namespace {
-constexpr unsigned kLargestIndex = 0xFF;  // indices are bytes
-}  // namespace
-
 void LzwDecoder::Start(uint8_t min_code_size, uint8_t* out, size_t pixel_count) {
     out_ = out;
     pixel_count_ = pixel_count;
@@ -15,7 +11,7 @@ void LzwDecoder::Start(uint8_t min_code_size, uint8_t* out, size_t pixel_count) 
         return;
     }
     clear_code_ = 1u << min_code_size;
-    for (unsigned code = 0; code < clear_code_ && code <= kLargestIndex; ++code) {
+    for (unsigned code = 0; code < clear_code_; ++code) {
         prefix_[code] = kNoCode;
         length_[code] = 1;
         suffix_[code] = first_[code] = static_cast<uint8_t>(code);
@@ -60,9 +56,8 @@ bool LzwDecoder::Decode(unsigned code) {
         status_ = written_ >= pixel_count_ ? LzwStatus::kFinished : LzwStatus::kDamaged;
         return false;
     }
-    // A literal beyond a byte (code sizes above 8), or a code not yet in the table.
-    const bool literal = code < clear_code_;
-    if ((literal && code > kLargestIndex) || (!literal && (previous_ == kNoCode || code > next_code_))) {
+    // A code not yet in the table (after a clear, only a literal is).
+    if (code > clear_code_ && (previous_ == kNoCode || code > next_code_)) {
         status_ = LzwStatus::kDamaged;
         return false;
     }

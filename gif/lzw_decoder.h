@@ -17,9 +17,10 @@ enum class LzwStatus {
 // inline: no allocation.
 class LzwDecoder {
 public:
-    // Minimum code sizes accepted; up to 11, the codes begin at 12 bits.
-    static constexpr uint8_t kMinCodeSize = 1;
-    static constexpr uint8_t kMaxCodeSize = 11;
+    // Minimum code sizes accepted: those Chromium plays (it refuses an image
+    // of code size 0, 1 or 9 to 11, though their codes would fit).
+    static constexpr uint8_t kMinCodeSize = 2;
+    static constexpr uint8_t kMaxCodeSize = 8;
 
     // Begins an image of `pixel_count` indices, written to `out`.
     void Start(uint8_t min_code_size, uint8_t* out, size_t pixel_count);

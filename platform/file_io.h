@@ -1,7 +1,8 @@
 // The file layer the GIF core reads and writes through.
 //
-// The core calls it once per record or sub-block, in stream order; the core
-// itself keeps no buffer. Below this header the variants differ: the Win32
+// The core reads its inputs in large pieces into a buffer of its own
+// (gif/entry_reader.h) and writes once per record or run of sub-blocks, in
+// stream order. Below this header the variants differ: the Win32
 // one makes one ReadFile or WriteFile call per call here, with only the
 // system's file cache underneath; the POSIX one reads and writes through C
 // stdio with a 64 KiB buffer of its own per open file, so that small records

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Quick fuzz check for ./test.sh: builds the fuzz targets, replays every file
-# of fuzz/regressions through both, then fuzzes each target for about 30 s
+# of fuzz/regressions through each, then fuzzes each target for about 30 s
 # (FUZZ_SMOKE_SECONDS) from the seeds alone, in a fresh corpus.
 set -u
 ZORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -67,6 +67,10 @@ GifBuilder& GifBuilder::SimpleImageData(uint16_t width, uint16_t height, uint8_t
     return ImageData(min_code_size, SplitSubBlocks(LzwCodes(width, height, min_code_size, colors)));
 }
 
+GifBuilder& GifBuilder::Pixels(const Bytes& indices, uint8_t min_code_size) {
+    return ImageData(min_code_size, SplitSubBlocks(LzwCodesOf(indices, min_code_size)));
+}
+
 GifBuilder& GifBuilder::Trailer() { return Byte(kTrailer); }
 
 GifBuilder& GifBuilder::Raw(const Bytes& bytes) {
@@ -76,8 +80,15 @@ GifBuilder& GifBuilder::Raw(const Bytes& bytes) {
 
 Bytes LzwCodes(uint16_t width, uint16_t height, uint8_t min_code_size, uint16_t colors) {
     const unsigned clear = 1u << min_code_size;
-    const unsigned width_bits = min_code_size + 1u;
     if (colors == 0 || colors > clear) colors = static_cast<uint16_t>(clear);
+    Bytes indices(static_cast<size_t>(width) * height);
+    for (size_t p = 0; p < indices.size(); ++p) indices[p] = static_cast<uint8_t>(p % colors);
+    return LzwCodesOf(indices, min_code_size);
+}
+
+Bytes LzwCodesOf(const Bytes& indices, uint8_t min_code_size) {
+    const unsigned clear = 1u << min_code_size;
+    const unsigned width_bits = min_code_size + 1u;
     // Codes packed least significant bit first, as GIF image data stores them.
     Bytes out;
     uint32_t accumulator = 0;
@@ -87,10 +98,9 @@ Bytes LzwCodes(uint16_t width, uint16_t height, uint8_t min_code_size, uint16_t 
         for (bits += width_bits; bits >= 8; bits -= 8, accumulator >>= 8)
             out.push_back(static_cast<uint8_t>(accumulator & 0xFF));
     };
-    const size_t pixels = static_cast<size_t>(width) * height;
-    for (size_t p = 0; p < pixels; ++p) {
+    for (uint8_t index : indices) {
         put(clear);
-        put(static_cast<unsigned>(p % colors));
+        put(index & (clear - 1));
     }
     put(clear);
     put(clear + 1);  // end of information

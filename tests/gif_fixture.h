@@ -33,6 +33,8 @@ public:
     // Valid image data for width x height pixels of indices 0..colors-1
     // cycling (`colors` 0: 2^min_code_size), in 255-byte sub-blocks.
     GifBuilder& SimpleImageData(uint16_t width, uint16_t height, uint8_t min_code_size = 2, uint16_t colors = 0);
+    // Valid image data for these indices, in their stored order.
+    GifBuilder& Pixels(const Bytes& indices, uint8_t min_code_size = 2);
     GifBuilder& Trailer();
     GifBuilder& Raw(const Bytes& bytes);
     GifBuilder& Byte(uint8_t byte) { return Raw({byte}); }
@@ -45,6 +47,8 @@ private:
 // The LZW codes SimpleImageData packs: a clear code before every pixel, so
 // the code width stays min_code_size + 1.
 Bytes LzwCodes(uint16_t width, uint16_t height, uint8_t min_code_size, uint16_t colors = 0);
+// The same for any indices (each taken below 2^min_code_size).
+Bytes LzwCodesOf(const Bytes& indices, uint8_t min_code_size);
 // Cuts `data` into sub-block payloads of at most `block_size` bytes.
 std::vector<Bytes> SplitSubBlocks(const Bytes& data, size_t block_size = 255);
 

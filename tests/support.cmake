@@ -2,7 +2,8 @@
 # and (the fixture builder) the Windows tests of a cross build.
 
 # GIF byte streams built in code: plain C++17, no OS calls.
-add_library(zorvane_gif_fixture STATIC ${CMAKE_CURRENT_LIST_DIR}/gif_fixture.cpp)
+add_library(zorvane_gif_fixture STATIC ${CMAKE_CURRENT_LIST_DIR}/gif_fixture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/compositing_cases.cpp)
 target_include_directories(zorvane_gif_fixture PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(zorvane_gif_fixture PUBLIC zorvane_flags)
 
