@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr Rgba kClear = 0;
+constexpr Rgba kClear = kClearPixel;
 // Browsers play delays of 0 and 1 hundredth as 10: frames with such a delay
 // are never merged, or the pace would change.
 constexpr uint16_t kLeastMergedDelay = 2;
@@ -197,27 +197,35 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
     State& s = *state_;
     frame_offsets_.clear();
     frame_delays_.clear();
-    GifPlayer player;
-    if (!player.Open(path.c_str())) return OptimizeOutcome::kUnreadable;
-    s.width = player.width();
-    s.height = player.height();
+    GifPlayer player(kLargestScreenPixels);
+    if (player.Open(path.c_str())) return OptimizeOutcome::kCannotEncode;
+    s.width = static_cast<int>(player.width());
+    s.height = static_cast<int>(player.height());
     const size_t pixels = static_cast<size_t>(s.width) * s.height;
-    if (pixels == 0 || pixels > kLargestScreenPixels) return OptimizeOutcome::kCannotEncode;
+    if (pixels == 0) return OptimizeOutcome::kCannotEncode;
+    // The global table, if any: a frame's own bytes that use it can be
+    // kept only where the output's is the same.
     s.input_packed = player.screen().packed;
-    s.input_global.assign(
-        player.global_table(),
-        player.global_table() + ((s.input_packed & kColorTableFlag) ? ColorTableBytesFor(s.input_packed) : 0));
+    s.input_global.assign((s.input_packed & kColorTableFlag) ? ColorTableBytesFor(s.input_packed) : 0, 0);
+    if (!s.input_global.empty()) {
+        FileHandle file;
+        if (!FileOpenRead(path.c_str(), &file)) return OptimizeOutcome::kUnreadable;
+        const bool read = FileSeekTo(file, kGifHeaderSize + kScreenDescriptorSize) &&
+                          FileRead(file, s.input_global.data(), s.input_global.size()) == s.input_global.size();
+        FileClose(file);
+        if (!read) return OptimizeOutcome::kUnreadable;
+    }
     // Colours by the number of frames that draw them anew.
     std::unordered_map<Rgba, uint32_t> frames_of;
     std::vector<Rgba> previous(pixels, kClear);
     ColorIndex seen;
-    while (player.Next()) {
-        const PlayedFrame& frame = player.frame();
+    PlayedFrame frame;
+    while (player.Next(&frame)) {
         if (frame.damaged) return OptimizeOutcome::kDamaged;
         frame_offsets_.push_back(frame.begin);
         frame_delays_.push_back(frame.delay);
         seen.Reset();
-        const Rgba* canvas = player.canvas();
+        const Rgba* canvas = frame.canvas;
         const Rect rect = Bounds(canvas, previous.data(), s.width, s.height);
         for (int y = rect.top; y < rect.bottom; ++y) {
             const size_t row = static_cast<size_t>(y) * s.width;
@@ -230,7 +238,6 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
         }
         std::copy(canvas, canvas + pixels, previous.begin());
     }
-    if (player.failed()) return OptimizeOutcome::kUnreadable;
     if (frame_offsets_.empty()) return OptimizeOutcome::kUnreadable;
     // The blocks between the screen (and its table) and the first frame.
     const uint64_t lead_begin = kGifHeaderSize + kScreenDescriptorSize +
@@ -461,8 +468,8 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
                      : !(s.input_packed & kColorTableFlag);
 
     FrameWriter writer(s);
-    GifPlayer player;
-    if (!player.Open(path_.c_str())) {
+    GifPlayer player(kLargestScreenPixels);
+    if (player.Open(path_.c_str())) {
         FileClose(input);
         return OptimizeOutcome::kUnreadable;
     }
@@ -540,13 +547,13 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
     };
 
     size_t index = 0;
-    while (player.Next()) {
-        const PlayedFrame& frame = player.frame();
+    PlayedFrame frame;
+    while (player.Next(&frame)) {
         if (frame.damaged) {
             outcome = OptimizeOutcome::kDamaged;
             break;
         }
-        const Rgba* canvas = player.canvas();
+        const Rgba* canvas = frame.canvas;
         const bool dropped = drop && index > 0 && index < drop->size() && (*drop)[index];
         Pending read;
         read.delay = frame.delay;
@@ -579,7 +586,6 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
         DisposeAsInput(read, canvas, s.lo_next.data(), s.after.data(), w, h);
         s.lo_next.swap(s.after);
     }
-    if (outcome == OptimizeOutcome::kWritten && player.failed()) outcome = OptimizeOutcome::kUnreadable;
     if (outcome == OptimizeOutcome::kWritten && have_pending && !emit(nullptr)) {
         outcome = OptimizeOutcome::kCannotEncode;
     }

@@ -74,12 +74,12 @@ std::vector<ShownPicture> PlayedTimeline(const std::string& path) {
     constexpr uint32_t kShortDelayPlayed = 10;
     std::vector<ShownPicture> shown;
     GifPlayer player;
-    if (!player.Open(path.c_str())) return shown;
+    if (player.Open(path.c_str())) return shown;
     const size_t pixels = static_cast<size_t>(player.width()) * player.height();
-    while (player.Next()) {
-        const uint16_t delay = player.frame().delay;
-        const uint32_t played = delay < kFastestPlayed ? kShortDelayPlayed : delay;
-        const Rgba* canvas = player.canvas();
+    PlayedFrame frame;
+    while (player.Next(&frame)) {
+        const uint32_t played = frame.delay < kFastestPlayed ? kShortDelayPlayed : frame.delay;
+        const Rgba* canvas = frame.canvas;
         if (!shown.empty() && std::equal(canvas, canvas + pixels, shown.back().canvas.begin())) {
             shown.back().hundredths += played;
         } else {
