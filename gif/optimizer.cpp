@@ -142,11 +142,15 @@ private:
     Rgba colors_[kMostColors] = {};
 };
 
+constexpr uint8_t kShow = 0, kHide = 1, kRun = 2;
+
 // One way of writing a frame's image.
 struct Encoding {
-    bool global = false;     // the global table, else a local one
-    bool hide_same = false;  // pixels the canvas already shows become transparent
-    uint64_t bytes = 0;      // everything the frame writes
+    bool global = false;  // the global table, else a local one
+    // Pixels the canvas already shows: kept (kShow), made transparent
+    // (kHide), or either, whichever continues the run of indices (kRun).
+    uint8_t unchanged = 0;
+    uint64_t bytes = 0;  // everything the frame writes
     bool valid = false;
 };
 
@@ -296,58 +300,138 @@ public:
     // the global table), so that frames using few colours have small
     // indices and narrow codes.
     bool Fill(const Rect& rect, const Encoding& how) {
+        if (how.global) return FillGlobal(rect, how.unchanged);
         ColorIndex& map = how.global ? s_.global : s_.local;
         if (!how.global) map.Reset();
         const int w = s_.width;
+        const bool hide = how.unchanged != kShow;
         bool any_clear = false;
+        size_t unchanged = 0;
         for (int y = rect.top; y < rect.bottom; ++y) {
             const size_t row = static_cast<size_t>(y) * w;
             Rgba last = kClear;
             for (int x = rect.left; x < rect.right; ++x) {
                 const Rgba c = s_.pending[row + x];
-                if (c == kClear || (how.hide_same && c == s_.base[row + x])) {
+                if (c == kClear) {
                     any_clear = true;
                     continue;
+                }
+                if (c == s_.base[row + x]) {
+                    ++unchanged;
+                    if (hide) {
+                        any_clear = true;
+                        continue;
+                    }
                 }
                 if (c == last) continue;
                 last = c;
                 if (map.Find(c, !how.global) < 0) return false;
             }
         }
+        if (how.unchanged == kShow) unchanged_ = unchanged;
         const size_t colors = map.count();
         const int offset = how.global || any_clear ? 1 : 0;
         if (colors + offset > kMostColors) return false;
         uint8_t* out = s_.indices.data();
         size_t n = 0;
         int largest = 0;
+        bool transparent = false;
         for (int y = rect.top; y < rect.bottom; ++y) {
             const size_t row = static_cast<size_t>(y) * w;
             Rgba last = kClear;
             int last_index = 0;
+            int previous = -1;  // the index written before
             for (int x = rect.left; x < rect.right; ++x) {
                 const Rgba c = s_.pending[row + x];
-                int index;
-                if (c == kClear || (how.hide_same && c == s_.base[row + x])) {
-                    index = 0;
-                } else if (c == last) {
+                int index = 0;
+                if (c != kClear) {
+                    if (c != last) {
+                        last = c;
+                        // Absent only when hidden (then never shown).
+                        last_index = std::max(map.Find(c, false) + offset, 0);
+                    }
                     index = last_index;
-                } else {
-                    index = map.Find(c, false) + offset;
-                    last = c;
-                    last_index = index;
+                    if (hide && c == s_.base[row + x] && (how.unchanged == kHide || previous != index)) index = 0;
                 }
+                transparent = transparent || index == 0;
                 largest = std::max(largest, index);
                 out[n++] = static_cast<uint8_t>(index);
+                previous = index;
             }
         }
         count_ = n;
-        transparent_ = any_clear;
+        transparent_ = offset == 1 && transparent;
         code_size_ = CodeSizeFor(static_cast<size_t>(largest));
         field_ = SizeFieldFor(colors + offset);
         if (!how.global) {
             std::memset(table_, 0, sizeof table_);
             for (size_t i = 0; i < colors; ++i) PutColor(map.color(i), table_ + 3 * (i + offset));
         }
+        return true;
+    }
+
+    // Fill with the global table, whose transparent index is 0: kShow in
+    // one pass, noting which pixels the canvas already shows; kRun and kHide
+    // from what kShow noted (it must have come just before, for the same
+    // rectangle).
+    bool FillGlobal(const Rect& rect, uint8_t unchanged) {
+        uint8_t* out = s_.indices.data();
+        size_t n = 0;
+        if (unchanged == kShow) {
+            show_.resize(s_.indices.size());
+            same_.resize(s_.indices.size());
+            const int w = s_.width;
+            size_t same = 0;
+            bool used[kMostColors] = {};
+            for (int y = rect.top; y < rect.bottom; ++y) {
+                const Rgba* pend = s_.pending.data() + static_cast<size_t>(y) * w;
+                const Rgba* base = s_.base.data() + static_cast<size_t>(y) * w;
+                Rgba last = kClear;
+                int last_index = 0;
+                for (int x = rect.left; x < rect.right; ++x, ++n) {
+                    const Rgba c = pend[x];
+                    if (c != last) {
+                        last = c;
+                        last_index = c == kClear ? 0 : s_.global.Find(c, false) + 1;
+                        if (last_index == 0 && c != kClear) return false;
+                        used[last_index] = true;
+                    }
+                    const uint8_t is_same = c != kClear && c == base[x];
+                    same += is_same;
+                    same_[n] = is_same;
+                    show_[n] = static_cast<uint8_t>(last_index);
+                }
+            }
+            unchanged_ = same;
+            distinct_ = static_cast<size_t>(std::count(used + 1, used + kMostColors, true));
+            std::copy(show_.begin(), show_.begin() + static_cast<std::ptrdiff_t>(n), out);
+            int largest = 0;
+            for (int i = kMostColors - 1; i > 0; --i) {
+                if (used[i]) {
+                    largest = i;
+                    break;
+                }
+            }
+            transparent_ = used[0];
+            code_size_ = CodeSizeFor(static_cast<size_t>(largest));
+        } else {
+            n = static_cast<size_t>(rect.right - rect.left) * static_cast<size_t>(rect.bottom - rect.top);
+            uint8_t previous = 0xFF;
+            uint8_t largest = 0;
+            bool transparent = false;
+            for (size_t i = 0; i < n; ++i) {
+                uint8_t index = show_[i];
+                if (same_[i] && (unchanged == kHide || previous != index)) index = 0;
+                out[i] = index;
+                previous = index;
+                largest = std::max(largest, index);
+                transparent = transparent || index == 0;
+            }
+            transparent_ = transparent;
+            code_size_ = CodeSizeFor(largest);
+        }
+        count_ = n;
+        field_ = SizeFieldFor(s_.global.count() + 1);
         return true;
     }
 
@@ -382,21 +466,56 @@ public:
 
     // The smallest way of writing `rect` of the pending frame; invalid when
     // its colours fit no table.
+    // The fewest bytes for `rect` of the pending frame, its indices and
+    // table kept for Emit; invalid when its colours fit no table. The
+    // global table is tried first, with each way of showing the unchanged
+    // pixels; a local table only with the best of those ways, and when it
+    // can do with narrower codes (or the global table cannot serve).
     Encoding Best(const Rect& rect, uint16_t delay, uint8_t disposal) {
         Encoding best;
-        for (int global = s_.use_global ? 1 : 0; global >= 0; --global) {
-            for (int hide = 0; hide <= 1; ++hide) {
+        auto consider = [&](const Encoding& tried) {
+            Encoding how = tried;
+            if (!Fill(rect, how)) return false;
+            OutputSink counter(nullptr);
+            Emit(counter, rect, how, delay, disposal);
+            how.bytes = counter.position();
+            how.valid = true;
+            if (!best.valid || how.bytes < best.bytes) {
+                best = how;
+                kept_.indices.swap(s_.indices);
+                std::memcpy(kept_.table, table_, sizeof table_);
+                kept_.count = count_, kept_.transparent = transparent_;
+                kept_.code_size = code_size_, kept_.field = field_;
+            }
+            return true;
+        };
+        kept_.indices.resize(s_.indices.size());
+        size_t distinct = kMostColors;
+        uint8_t global_code_size = 0;
+        if (s_.use_global) {
+            for (uint8_t unchanged : {kShow, kRun, kHide}) {
                 Encoding how;
-                how.global = global != 0;
-                how.hide_same = hide != 0;
-                if (!Fill(rect, how)) continue;
-                OutputSink counter(nullptr);
-                Emit(counter, rect, how, delay, disposal);
-                how.bytes = counter.position();
-                how.valid = true;
-                if (!best.valid || how.bytes < best.bytes) best = how;
+                how.global = true;
+                how.unchanged = unchanged;
+                if (!consider(how)) break;
+                if (unchanged == kShow) distinct = distinct_, global_code_size = code_size_;
+                if (unchanged_ == 0) break;  // nothing to hide
             }
         }
+        if (!best.valid || CodeSizeFor(distinct) < global_code_size) {
+            for (uint8_t unchanged : {kShow, kRun, kHide}) {
+                if (best.valid && unchanged != best.unchanged) continue;
+                Encoding how;
+                how.unchanged = unchanged;
+                if (!consider(how) && unchanged == kShow && best.valid) break;
+                if (unchanged_ == 0 && unchanged == kShow) break;
+            }
+        }
+        // Emit writes what was kept.
+        s_.indices.swap(kept_.indices);
+        std::memcpy(table_, kept_.table, sizeof table_);
+        count_ = kept_.count, transparent_ = kept_.transparent;
+        code_size_ = kept_.code_size, field_ = kept_.field;
         return best;
     }
 
@@ -407,6 +526,19 @@ private:
     bool transparent_ = false;
     uint8_t code_size_ = kLeastCodeSize;
     uint8_t field_ = 0;
+    size_t unchanged_ = 0;  // pixels of the rectangle the canvas already shows
+    size_t distinct_ = 0;   // colours the global indices of the last fill use
+    // The global indices of kShow, and which pixels the canvas already shows.
+    std::vector<uint8_t> show_;
+    std::vector<uint8_t> same_;
+    // The best way found so far, as Fill left it.
+    struct Kept {
+        std::vector<uint8_t> indices;
+        uint8_t table[kMaxColorTableBytes];
+        size_t count;
+        bool transparent;
+        uint8_t code_size, field;
+    } kept_ = {};
 };
 
 // What the input's own disposal of a frame leaves: `shown` is the frame as
@@ -533,7 +665,6 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
             sink.Write(copy.data(), copy.size());
             s.base.swap(s.after);
         } else {
-            writer.Fill(rect, how);
             writer.Emit(sink, rect, how, pending.delay, disposal);
             if (disposal == kDisposeToBackground) {
                 s.base.swap(s.scratch);
