@@ -473,9 +473,14 @@ public:
     // can do with narrower codes (or the global table cannot serve).
     Encoding Best(const Rect& rect, uint16_t delay, uint8_t disposal) {
         Encoding best;
+        const size_t area = static_cast<size_t>(rect.right - rect.left) * static_cast<size_t>(rect.bottom - rect.top);
         auto consider = [&](const Encoding& tried) {
             Encoding how = tried;
             if (!Fill(rect, how)) return false;
+            // Where an eighth of the rectangle or more stays as it is, the
+            // unchanged pixels are best hidden in one way or another: all
+            // kept is not worth compressing.
+            if (how.global && how.unchanged == kShow && unchanged_ * 8 >= area) return true;
             OutputSink counter(nullptr);
             Emit(counter, rect, how, delay, disposal);
             how.bytes = counter.position();
@@ -713,9 +718,8 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
         pending = read;
         have_pending = true;
         std::copy(canvas, canvas + pixels, s.pending.begin());
-        s.lo_pend = s.lo_next;
-        DisposeAsInput(read, canvas, s.lo_next.data(), s.after.data(), w, h);
-        s.lo_next.swap(s.after);
+        s.lo_pend.swap(s.lo_next);
+        DisposeAsInput(read, canvas, s.lo_pend.data(), s.lo_next.data(), w, h);
     }
     if (outcome == OptimizeOutcome::kWritten && have_pending && !emit(nullptr)) {
         outcome = OptimizeOutcome::kCannotEncode;
