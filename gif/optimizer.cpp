@@ -256,8 +256,8 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
         if (!read) return OptimizeOutcome::kUnreadable;
     }
     // The global table, greedily: the colours that most frames draw, the
-    // most used first (small indices make narrow codes), one entry kept for
-    // transparency. It is written when most of the colour uses it serves
+    // most used first (small indices make narrow codes); a frame takes for
+    // transparency an entry it does not show. It is written when most of the colour uses it serves
     // would otherwise cost a local table each.
     std::vector<std::pair<uint32_t, Rgba>> ranked;
     ranked.reserve(frames_of.size());
@@ -269,7 +269,7 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
     std::sort(ranked.begin(), ranked.end(), [](const std::pair<uint32_t, Rgba>& a, const std::pair<uint32_t, Rgba>& b) {
         return a.first != b.first ? a.first > b.first : a.second < b.second;
     });
-    if (ranked.size() > kMostColors - 1) ranked.resize(kMostColors - 1);
+    if (ranked.size() > kMostColors) ranked.resize(kMostColors);
     uint64_t served = 0;
     s.global.Reset();
     for (const auto& entry : ranked) {
@@ -296,9 +296,9 @@ public:
 
     // Puts the indices of `rect` of the pending frame in s.indices, and the
     // table they use in table_; false when the colours do not fit one.
-    // Index 0 is the transparent one wherever a frame needs it (always in
-    // the global table), so that frames using few colours have small
-    // indices and narrow codes.
+    // With a local table, index 0 is the transparent one wherever a frame
+    // needs it, so that frames using few colours have small indices and
+    // narrow codes.
     bool Fill(const Rect& rect, const Encoding& how) {
         if (how.global) return FillGlobal(rect, how.unchanged);
         ColorIndex& map = how.global ? s_.global : s_.local;
@@ -361,6 +361,7 @@ public:
         }
         count_ = n;
         transparent_ = offset == 1 && transparent;
+        transparent_index_ = 0;
         code_size_ = CodeSizeFor(static_cast<size_t>(largest));
         field_ = SizeFieldFor(colors + offset);
         if (!how.global) {
@@ -370,68 +371,81 @@ public:
         return true;
     }
 
-    // Fill with the global table, whose transparent index is 0: kShow in
-    // one pass, noting which pixels the canvas already shows; kRun and kHide
-    // from what kShow noted (it must have come just before, for the same
-    // rectangle).
+    // Fill with the global table, the first entry the frame does not show
+    // being its transparent index: kShow in one pass, noting which pixels the
+    // canvas already shows; kRun and kHide from what kShow noted (it must
+    // have come just before, for the same rectangle).
     bool FillGlobal(const Rect& rect, uint8_t unchanged) {
+        constexpr uint8_t kShown = 0, kSame = 1, kCleared = 2;
         uint8_t* out = s_.indices.data();
-        size_t n = 0;
+        const size_t n = static_cast<size_t>(rect.right - rect.left) * static_cast<size_t>(rect.bottom - rect.top);
+        const size_t entries = size_t{2} << SizeFieldFor(s_.global.count());
         if (unchanged == kShow) {
             show_.resize(s_.indices.size());
             same_.resize(s_.indices.size());
             const int w = s_.width;
-            size_t same = 0;
+            size_t same = 0, i = 0;
+            bool any_clear = false;
             bool used[kMostColors] = {};
             for (int y = rect.top; y < rect.bottom; ++y) {
                 const Rgba* pend = s_.pending.data() + static_cast<size_t>(y) * w;
                 const Rgba* base = s_.base.data() + static_cast<size_t>(y) * w;
                 Rgba last = kClear;
                 int last_index = 0;
-                for (int x = rect.left; x < rect.right; ++x, ++n) {
+                for (int x = rect.left; x < rect.right; ++x, ++i) {
                     const Rgba c = pend[x];
+                    if (c == kClear) {
+                        any_clear = true;
+                        same_[i] = kCleared;
+                        continue;
+                    }
                     if (c != last) {
                         last = c;
-                        last_index = c == kClear ? 0 : s_.global.Find(c, false) + 1;
-                        if (last_index == 0 && c != kClear) return false;
+                        last_index = s_.global.Find(c, false);
+                        if (last_index < 0) return false;
                         used[last_index] = true;
                     }
-                    const uint8_t is_same = c != kClear && c == base[x];
+                    const bool is_same = c == base[x];
                     same += is_same;
-                    same_[n] = is_same;
-                    show_[n] = static_cast<uint8_t>(last_index);
+                    same_[i] = is_same ? kSame : kShown;
+                    show_[i] = static_cast<uint8_t>(last_index);
                 }
             }
             unchanged_ = same;
-            distinct_ = static_cast<size_t>(std::count(used + 1, used + kMostColors, true));
-            std::copy(show_.begin(), show_.begin() + static_cast<std::ptrdiff_t>(n), out);
-            int largest = 0;
-            for (int i = kMostColors - 1; i > 0; --i) {
-                if (used[i]) {
-                    largest = i;
+            distinct_ = static_cast<size_t>(std::count(used, used + kMostColors, true));
+            // The transparent index: the first entry of the table this
+            // frame does not show.
+            clear_index_ = -1;
+            for (size_t k = 0; k < entries; ++k) {
+                if (!used[k]) {
+                    clear_index_ = static_cast<int>(k);
                     break;
                 }
             }
-            transparent_ = used[0];
-            code_size_ = CodeSizeFor(static_cast<size_t>(largest));
-        } else {
-            n = static_cast<size_t>(rect.right - rect.left) * static_cast<size_t>(rect.bottom - rect.top);
-            uint8_t previous = 0xFF;
-            uint8_t largest = 0;
-            bool transparent = false;
-            for (size_t i = 0; i < n; ++i) {
-                uint8_t index = show_[i];
-                if (same_[i] && (unchanged == kHide || previous != index)) index = 0;
-                out[i] = index;
-                previous = index;
-                largest = std::max(largest, index);
-                transparent = transparent || index == 0;
-            }
-            transparent_ = transparent;
-            code_size_ = CodeSizeFor(largest);
+            if (any_clear && clear_index_ < 0) return false;
+        } else if (clear_index_ < 0) {
+            return false;
         }
+        const uint8_t clear = static_cast<uint8_t>(std::max(clear_index_, 0));
+        uint8_t previous = 0;
+        uint8_t largest = 0;
+        bool transparent = false;
+        for (size_t i = 0; i < n; ++i) {
+            uint8_t index = show_[i];
+            const uint8_t how = same_[i];
+            if (how == kCleared || (how == kSame && unchanged != kShow && (unchanged == kHide || previous != index))) {
+                index = clear;
+                transparent = true;
+            }
+            out[i] = index;
+            previous = index;
+            largest = std::max(largest, index);
+        }
+        transparent_ = transparent;
+        transparent_index_ = clear;
+        code_size_ = CodeSizeFor(largest);
         count_ = n;
-        field_ = SizeFieldFor(s_.global.count() + 1);
+        field_ = SizeFieldFor(s_.global.count());
         return true;
     }
 
@@ -443,7 +457,7 @@ public:
             control.block_size = kGraphicControlBlockSize;
             control.packed = WithDisposal(transparent_ ? kTransparentFlag : 0, disposal);
             control.delay = delay;
-            control.transparent_index = 0;
+            control.transparent_index = transparent_ ? transparent_index_ : 0;
             uint8_t bytes[kGraphicControlSize];
             EncodeGraphicControl(control, bytes);
             sink.WriteByte(kExtensionIntroducer);
@@ -489,7 +503,7 @@ public:
                 best = how;
                 kept_.indices.swap(s_.indices);
                 std::memcpy(kept_.table, table_, sizeof table_);
-                kept_.count = count_, kept_.transparent = transparent_;
+                kept_.count = count_, kept_.transparent = transparent_, kept_.transparent_index = transparent_index_;
                 kept_.code_size = code_size_, kept_.field = field_;
             }
             return true;
@@ -519,7 +533,7 @@ public:
         // Emit writes what was kept.
         s_.indices.swap(kept_.indices);
         std::memcpy(table_, kept_.table, sizeof table_);
-        count_ = kept_.count, transparent_ = kept_.transparent;
+        count_ = kept_.count, transparent_ = kept_.transparent, transparent_index_ = kept_.transparent_index;
         code_size_ = kept_.code_size, field_ = kept_.field;
         return best;
     }
@@ -533,6 +547,8 @@ private:
     uint8_t field_ = 0;
     size_t unchanged_ = 0;  // pixels of the rectangle the canvas already shows
     size_t distinct_ = 0;   // colours the global indices of the last fill use
+    uint8_t transparent_index_ = 0;
+    int clear_index_ = -1;  // the global index free for transparency in this frame, if any
     // The global indices of kShow, and which pixels the canvas already shows.
     std::vector<uint8_t> show_;
     std::vector<uint8_t> same_;
@@ -542,7 +558,7 @@ private:
         uint8_t table[kMaxColorTableBytes];
         size_t count;
         bool transparent;
-        uint8_t code_size, field;
+        uint8_t transparent_index, code_size, field;
     } kept_ = {};
 };
 
@@ -587,10 +603,9 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
     uint8_t global_table[kMaxColorTableBytes] = {};
     uint8_t global_field = 0;
     if (s.use_global) {
-        // Entry 0 is the transparent one.
-        global_field = SizeFieldFor(s.global.count() + 1);
+        global_field = SizeFieldFor(s.global.count());
         screen.packed = static_cast<uint8_t>(kColorTableFlag | global_field);
-        for (size_t i = 0; i < s.global.count(); ++i) PutColor(s.global.color(i), global_table + 3 * (i + 1));
+        for (size_t i = 0; i < s.global.count(); ++i) PutColor(s.global.color(i), global_table + 3 * i);
     }
     uint8_t screen_bytes[kScreenDescriptorSize];
     EncodeScreenDescriptor(screen, screen_bytes);
