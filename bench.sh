@@ -54,7 +54,17 @@ else
     cmake --build "$build" --target zorvane-cli >/dev/null
     zorvane="$build/zorvane-cli"
 fi
-"$root/bench/make_corpus.sh" "$bench"
+# Only the corpora the sets measured need.
+corpora=""
+for set in ${BENCH_SETS:-a b c d e j info ow oj oo om}; do
+    case $set in
+        a | b | c | d | e) corpora+=" $set" ;;
+        j | om) corpora+=" c" ;;
+        info) corpora+=" a" ;;
+    esac
+done
+# shellcheck disable=SC2086 # one word per corpus
+[ -n "$corpora" ] && "$root/bench/make_corpus.sh" "$bench" $corpora
 "$root/bench/optimize_corpus.sh" "$bench" "$zorvane"
 
 rm -rf "$out"

@@ -24,7 +24,7 @@ if [ ! -f "$out/.done" ]; then
         x=$((i * 4)) y=$((60 + (i % 20) * 3))
         $convert -size 320x240 gradient:navy-skyblue -fill white -draw "rectangle 0,200 319,239" \
             -fill orange -draw "rectangle $x,$y $((x + 40)),$((y + 30))" -fill black \
-            -draw "text 10,225 'frame $i'" +dither -colors 64 "$out/frames/w$(printf %02d $i).gif"
+            -draw "rectangle 10,215 $((10 + i * 4)),225" +dither -colors 64 "$out/frames/w$(printf %02d $i).gif"
         i=$((i + 1))
     done
     $convert -delay 4 "$out"/frames/w*.gif -loop 0 "$out/whole.gif"

@@ -19,6 +19,7 @@ constexpr Rgba kClear = kClearPixel;
 constexpr uint16_t kLeastMergedDelay = 2;
 constexpr uint16_t kLongestDelay = 0xFFFF;
 constexpr size_t kMostColors = 256;
+constexpr size_t kMostCountedColors = size_t{1} << 16;
 // The largest screen written again (4096 x 4096): the run holds several
 // canvases of it. A larger one keeps the default output.
 constexpr size_t kLargestScreenPixels = size_t{1} << 24;
@@ -237,7 +238,15 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
                 const Rgba c = canvas[row + x];
                 if (c == kClear || c == previous[row + x]) continue;
                 const size_t before = seen.count();
-                if (seen.Find(c, true) >= 0 && seen.count() > before) ++frames_of[c];
+                if (seen.Find(c, true) < 0 || seen.count() == before) continue;
+                // Memory stays bounded: past this many colours, only those
+                // already counted go on being counted.
+                if (frames_of.size() < kMostCountedColors) {
+                    ++frames_of[c];
+                } else {
+                    const auto counted = frames_of.find(c);
+                    if (counted != frames_of.end()) ++counted->second;
+                }
             }
         }
         std::copy(canvas, canvas + pixels, previous.begin());
