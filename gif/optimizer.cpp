@@ -78,6 +78,7 @@ int64_t Area(const Rect& r) { return r.Empty() ? 0 : static_cast<int64_t>(r.righ
 void ClearRect(Rgba* canvas, int width, int height, const Rect& rect) {
     const int left = std::max(rect.left, 0), right = std::min(rect.right, width);
     const int top = std::max(rect.top, 0), bottom = std::min(rect.bottom, height);
+    if (left >= right) return;  // wholly beside the canvas
     for (int y = top; y < bottom; ++y) {
         std::fill(canvas + static_cast<size_t>(y) * width + left, canvas + static_cast<size_t>(y) * width + right,
                   kClear);

@@ -133,6 +133,10 @@ TEST(OptimizerTest, PlaysAsTheDefaultOutputInFewerBytes) {
     // the canvas shows more colours than one table holds.
     const std::string many = Animation(dir, "many.gif", 32, 32,
                                        {{0, 0, 32, 32, kKeep, kOpaque, 3}, {8, 8, 16, 16, kKeep, kOpaque, 3}}, 9, 256);
+    // An image wholly beside the screen, cleared after it is shown.
+    const std::string beside =
+        Animation(dir, "beside.gif", 20, 10,
+                  {{0, 0, 20, 10, kKeep, kOpaque, 4}, {30, 2, 4, 4, kBackground, 0, 4}, {2, 2, 4, 4, kKeep, 0, 4}});
     const std::string other = Animation(dir, "other.gif", 40, 24, WholeFrames(40, 24, 3, kKeep), 77);
     // The second image's codes start with one the table does not hold yet.
     const std::string damaged = dir.Write("damaged.gif", GifBuilder()
@@ -163,6 +167,7 @@ TEST(OptimizerTest, PlaysAsTheDefaultOutputInFewerBytes) {
         {"SpriteRestoredToPrevious", {restored}, FrameOrder::kForward, false, false},
         {"IdenticalFrames", {repeated}, FrameOrder::kForward, true, false},
         {"MoreColoursThanOneTable", {many}, FrameOrder::kForward, false, false},
+        {"ImageBesideTheScreen", {beside}, FrameOrder::kForward, false, false},
         {"JoinOfTwoTables", {whole, other, sprite}, FrameOrder::kForward, true, false},
         {"JoinOfThreeCopies", {whole, whole, whole}, FrameOrder::kForward, true, false},
         {"Bounce", {sprite, whole_cleared}, FrameOrder::kBounce, true, false},
