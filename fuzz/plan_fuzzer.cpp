@@ -43,7 +43,8 @@
 //   trailer over the same records as ours (ControlsReadAlike); reversed the
 //   count stays, bounced n images give 2n - 2 frames (n when n <= 2).
 //
-// Written smallest or to a budget, instead of the records above: giflib
+// Written smallest or to a budget (screens of up to 2^20 pixels), instead of
+// the records above: giflib
 // reads the output to the trailer; the measured size is the size written;
 // a budget is never exceeded; unless frames were left out, the output plays
 // as the default output of the same plan (composited by the core's player:
@@ -88,6 +89,10 @@ constexpr uint64_t kPixelsPerTable = 8000000;
 constexpr size_t kLoopingSubBlockSize = 3;
 constexpr uint8_t kSmallestBit = 0x40, kBudgetBit = 0x80;
 constexpr uint64_t kBudgetUnit = 8;
+// Written smallest, every frame is composited on canvases of the screen, a
+// few times over: beyond this many pixels a run outlasts the fuzzer's
+// timeout, so larger screens are built by copying only.
+constexpr uint64_t kMostSmallestPixels = uint64_t{1} << 20;
 const Bytes kOldOutput = {'G', 'I', 'F', '8', '9', 'a', 'o', 'l', 'd'};
 
 struct FuzzPlan {
@@ -280,6 +285,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string output_path = folder + "/output.gif";
     FuzzPlan fuzz = ReadPlan(plan_bytes, output_path);
     fuzz.plan.entries.resize(inputs.size());
+    uint64_t width = 0, height = 0;
+    for (const Bytes& input : inputs) {
+        width = std::max<uint64_t>(width, Le16At(input, kScreenWidthOffset));
+        height = std::max<uint64_t>(height, Le16At(input, kScreenHeightOffset));
+    }
+    if (width * height > kMostSmallestPixels) {
+        fuzz.plan.encoding = FrameEncoding::kCopy;
+        fuzz.plan.max_bytes = kNoSizeLimit;
+    }
     for (size_t i = 0; i < inputs.size(); ++i) {
         fuzz.plan.entries[i].path = ScratchDir() + "/entry" + std::to_string(i) + ".gif";
         WriteWholeFile(fuzz.plan.entries[i].path, inputs[i]);
