@@ -497,14 +497,9 @@ public:
     // can do with narrower codes (or the global table cannot serve).
     Encoding Best(const Rect& rect, uint16_t delay, uint8_t disposal) {
         Encoding best;
-        const size_t area = static_cast<size_t>(rect.right - rect.left) * static_cast<size_t>(rect.bottom - rect.top);
         auto consider = [&](const Encoding& tried) {
             Encoding how = tried;
             if (!Fill(rect, how)) return false;
-            // Where an eighth of the rectangle or more stays as it is, the
-            // unchanged pixels are best hidden in one way or another: all
-            // kept is not worth compressing.
-            if (how.global && how.unchanged == kShow && unchanged_ * 8 >= area) return true;
             OutputSink counter(nullptr);
             Emit(counter, rect, how, delay, disposal);
             how.bytes = counter.position();
