@@ -121,6 +121,9 @@ public:
     // Entry `index` is taken as its first image only, and its file holds
     // more images than that.
     virtual void ImagesLeftOut(size_t /*index*/) {}
+    // Entry `index`, whose images are drawn over one another, was composited
+    // and written again, each frame whole, so that it plays in another order.
+    virtual void EntryReencoded(size_t /*index*/) {}
 
 protected:
     ~BuildObserver() = default;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/gif_player.h"
 #include "gif/natural_order.h"
 #include "giflib_support.h"
 #include "test_support.h"
@@ -263,38 +264,105 @@ TEST(BuildPlanTest, PlaysWriteTheRepeatsAfterTheFirst) {
     }
 }
 
-// Played in another order, each image must look the same on a clear canvas
-// as it did over the one before it; else nothing is written.
+// Each frame as the compositor shows it, with its delay.
+struct Shown {
+    uint32_t width = 0, height = 0;
+    std::vector<std::vector<Rgba>> frames;
+    std::vector<uint16_t> delays;
+};
+Shown Play(const std::string& path) {
+    Shown shown;
+    GifPlayer player;
+    EXPECT_EQ(player.Open(path.c_str()), nullptr) << path;
+    shown.width = player.width(), shown.height = player.height();
+    PlayedFrame frame;
+    while (player.Next(&frame)) {
+        shown.frames.emplace_back(frame.canvas, frame.canvas + size_t{player.width()} * player.height());
+        shown.delays.push_back(frame.delay);
+    }
+    return shown;
+}
+
+// Frame `index` of `input`, placed at the top left of a larger canvas.
+std::vector<Rgba> OnCanvas(const Shown& input, size_t index, uint32_t width, uint32_t height) {
+    std::vector<Rgba> canvas(size_t{width} * height, kClearPixel);
+    for (uint32_t y = 0; y < input.height; ++y) {
+        std::copy_n(&input.frames[index][size_t{y} * input.width], input.width, &canvas[size_t{y} * width]);
+    }
+    return canvas;
+}
+
+// Played in another order, each frame looks as it did played forwards. An
+// animation whose images stand alone on a clear canvas is copied; one whose
+// images are drawn over one another is composited and written again, each
+// frame whole, unless a frame then shows more than 256 colours: that is
+// refused, and nothing is written.
 TEST(BuildPlanTest, ReverseAndBounceOrRefuse) {
     TempDir dir;
     const std::string standalone = WriteAnimation(dir, "alone.gif", 8, 8, kStandalone, 2);
     const std::string single = WriteAnimation(dir, "one.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 50}}, 6);
+    const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
     DecodedGif source;
     ASSERT_TRUE(SlurpGif(standalone, &source));
+    const Shown shown_alone = Play(standalone), shown_optimised = Play(optimised);
     struct OrderCase {
         FrameOrder order;
-        std::vector<int> images;  // of alone.gif, then 3 for one.gif
-    } cases[] = {{FrameOrder::kReverse, {3, 2, 1, 0}}, {FrameOrder::kBounce, {0, 1, 2, 3, 2, 1}}};
+        std::vector<PlanEntry> entries;
+        std::vector<int> images;  // of alone.gif (0..2), then 3 for one.gif, 10 + i for image i of opt.gif
+        std::vector<size_t> reencoded;
+    } cases[] = {
+        {FrameOrder::kReverse, {All(standalone), All(single)}, {3, 2, 1, 0}, {}},
+        {FrameOrder::kBounce, {All(standalone), All(single)}, {0, 1, 2, 3, 2, 1}, {}},
+        {FrameOrder::kReverse, {All(standalone), All(optimised)}, {12, 11, 10, 2, 1, 0}, {1}},
+        {FrameOrder::kBounce, {All(optimised), All(standalone)}, {10, 11, 12, 0, 1, 2, 1, 0, 12, 11}, {0}},
+        {FrameOrder::kReverse, {First(optimised), All(standalone)}, {2, 1, 0, 10}, {}},
+    };
     for (const OrderCase& c : cases) {
-        BuildPlan plan = PlanOf(dir.File("out.gif"), {All(standalone), All(single)});
+        SCOPED_TRACE(::testing::PrintToString(c.images));
+        BuildPlan plan = PlanOf(dir.File("out.gif"), c.entries);
         plan.order = c.order;
         const DecodedGif output = BuildAndDecode(plan);
+        EXPECT_EQ(RunPlan(plan, true).entries_reencoded, c.reencoded);
         ASSERT_EQ(output.images.size(), c.images.size());
+        const Shown played = Play(plan.output);
         for (size_t k = 0; k < c.images.size(); ++k) {
             const int i = c.images[k];
             EXPECT_EQ(ControlOf(output.images[k]).disposal, kBackground) << k;
             if (i < 3) {
                 EXPECT_EQ(output.images[k].raster, source.images[static_cast<size_t>(i)].raster) << k;
                 EXPECT_EQ(ControlOf(output.images[k]).delay, kStandalone[static_cast<size_t>(i)].delay) << k;
-            } else {
+            } else if (i == 3) {
                 EXPECT_EQ(ControlOf(output.images[k]).delay, 50) << k;
             }
+            if (i == 3) continue;
+            const Shown& input = i < 3 ? shown_alone : shown_optimised;
+            const size_t index = static_cast<size_t>(i % 10);
+            EXPECT_TRUE(played.frames[k] == OnCanvas(input, index, played.width, played.height)) << "frame " << k;
+            EXPECT_EQ(played.delays[k], input.delays[index]) << k;
         }
     }
-    const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
+    // Drawn over one another, the two images show 257 colours at once.
+    const Bytes many_colours = [] {
+        Bytes indices(256);
+        for (size_t k = 0; k < indices.size(); ++k) indices[k] = static_cast<uint8_t>(k);
+        return GifBuilder()
+            .Header()
+            .Screen(17, 16, 0)
+            .GraphicControl(kKeep << 2, 10, 0)
+            .ImageDescriptor(0, 0, 16, 16, 0x87)
+            .ColorTable(256)
+            .Pixels(indices, 8)
+            .GraphicControl(kKeep << 2, 10, 0)
+            .ImageDescriptor(16, 0, 1, 1, 0x80)
+            .ColorTable(2, 100)
+            .Pixels({0})
+            .Trailer()
+            .bytes();
+    }();
+    const std::string colourful = dir.Write("colourful.gif", many_colours);
     const std::string output = dir.Write("kept.gif", Bytes(100, 7));
     for (const FrameOrder order : {FrameOrder::kReverse, FrameOrder::kBounce}) {
-        BuildPlan plan = PlanOf(output, {All(standalone), All(optimised)});
+        BuildPlan plan = PlanOf(output, {All(standalone), All(colourful)});
         plan.order = order;
         const std::set<std::string> before = Listing(dir.path());
         const BuildRun run = RunPlan(plan);
@@ -304,7 +372,7 @@ TEST(BuildPlanTest, ReverseAndBounceOrRefuse) {
         EXPECT_EQ(ReadFileBytes(output), Bytes(100, 7));
         EXPECT_EQ(Listing(dir.path()), before);
         // Its first image alone can be played backwards.
-        plan.entries[1] = First(optimised);
+        plan.entries[1] = First(colourful);
         EXPECT_TRUE(RunPlan(plan, true).result.ok);
     }
 }
