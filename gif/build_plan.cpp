@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "gif/canvas_trace.h"
 #include "gif/entry_reader.h"
@@ -27,6 +28,30 @@ constexpr uint16_t kLargestPosition = 0xFFFF;
 // when that frame has enough to share (browsers play 0 and 1 as 10).
 constexpr uint16_t kClearingDelay = 2;
 constexpr uint16_t kLeastSharedDelay = 2 * kClearingDelay;
+// Image descriptor packed flag: its local table is sorted by importance.
+constexpr uint8_t kSortFlag = 0x20;
+// Screen descriptor packed field: bits 6..4, the colour resolution.
+constexpr uint8_t kColorResolutionShift = 4;
+
+// FNV-1a over a table's size field and bytes.
+uint64_t HashTable(uint8_t size_field, const uint8_t* bytes) {
+    constexpr uint64_t kOffsetBasis = 0xCBF29CE484222325ull;
+    constexpr uint64_t kPrime = 0x100000001B3ull;
+    uint64_t hash = (kOffsetBasis ^ size_field) * kPrime;
+    for (size_t k = 0; k < ColorTableBytes[size_field]; ++k) hash = (hash ^ bytes[k]) * kPrime;
+    return hash;
+}
+
+// A colour table that frames carry, counted before writing.
+struct TableTally {
+    uint8_t size_field = 0;
+    uint32_t count = 0;  // 0: no table is shared
+};
+
+GifImageDescriptor WithoutTable(GifImageDescriptor image) {
+    image.packed = static_cast<uint8_t>(image.packed & ~kColorTableFlag);
+    return image;
+}
 
 // An image of an entry, found before writing when the frames are played in
 // another order than the files hold them.
@@ -49,16 +74,20 @@ public:
     OutputSink& sink() { return sink_; }
 
     // Everything before the output exists: with a centre or another order,
-    // the screens (or all images) of the entries. False on a failure.
+    // the screens (or all images) of the entries; with a shared table, the
+    // tables of the frames, to choose it. False on a failure.
     bool Prepare() {
         if (plan_.order != FrameOrder::kForward) return CollectFrames();
-        if (plan_.center) {
+        const bool count = plan_.tables == TableRule::kShared;
+        if (plan_.center || count) {
             for (size_t k = 0; k < plan_.entries.size(); ++k) {
                 if (!OpenEntry(k, false)) return false;
-                TakeScreen(reader_.screen());
+                if (plan_.center) TakeScreen(reader_.screen());
+                if (count && !CountTables(k)) return false;
             }
             reader_.Close();
         }
+        tallies_.clear();
         return true;
     }
 
@@ -66,6 +95,7 @@ public:
         uint8_t screen_bytes[kScreenDescriptorSize] = {};
         sink_.Write(kGif89aHeader, sizeof kGif89aHeader);
         sink_.Write(screen_bytes, sizeof screen_bytes);
+        if (shared_.count > 0) sink_.Write(shared_table_, ColorTableBytes[shared_.size_field]);
         if (plan_.plays != 1) {
             uint8_t looping[kLoopingBlockSize];
             const uint32_t repeats = plan_.plays == kPlayForever ? plan_.forever_count : plan_.plays - 1;
@@ -79,6 +109,10 @@ public:
         GifScreenDescriptor screen = {};
         screen.width = screen_.width;
         screen.height = screen_.height;
+        if (shared_.count > 0) {
+            screen.packed = static_cast<uint8_t>(kColorTableFlag | (shared_.size_field << kColorResolutionShift) |
+                                                 shared_.size_field);
+        }
         EncodeScreenDescriptor(screen, screen_bytes);
         sink_.Patch(kScreenDescriptorOffset, screen_bytes, sizeof screen_bytes);
         if (!sink_.ok()) return FailWrite();
@@ -116,6 +150,48 @@ private:
         return Fail(message, message == kMsgBuildCouldNotOpen ? MessageIcon::kPlain : MessageIcon::kWarning, index);
     }
 
+    // Counts the tables of the images entry `index` gives frames; the
+    // reader has just opened it.
+    bool CountTables(size_t index) {
+        GifGraphicControl control;
+        GifImageDescriptor image;
+        BlockScanResult found = reader_.NextImage(&control, &image);
+        if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, index);
+        while (found == BlockScanResult::kFound) {
+            CountTable(image);
+            if (plan_.entries[index].images == ImageChoice::kFirst) break;
+            reader_.SkipImage(WithoutTable(image));
+            found = reader_.NextImage(&control, &image);
+        }
+        return true;
+    }
+
+    // Counts the table the image just read gives its frame: its local one,
+    // else its input's global one, else a grey ramp. The reader is left
+    // after the local table. The table to share is the one most frames
+    // carry, the first to reach that count where several do. Returns the
+    // key of the table's tally.
+    uint64_t CountTable(const GifImageDescriptor& image) {
+        const uint8_t screen_packed = reader_.screen().packed;
+        uint8_t size_field = screen_packed & kColorTableSizeMask;
+        const uint8_t* bytes = palette_;
+        if (image.packed & kColorTableFlag) {
+            size_field = image.packed & kColorTableSizeMask;
+            reader_.ReadLocalTable(image, palette_);
+        } else if (screen_packed & kColorTableFlag) {
+            bytes = reader_.global_table();
+        } else {
+            FillGreyRamp(palette_, ColorTableBytes[size_field]);
+        }
+        const uint64_t key = HashTable(size_field, bytes);
+        TableTally& tally = tallies_[key];
+        tally.size_field = size_field;
+        if (++tally.count <= shared_.count) return key;
+        shared_ = tally;
+        std::memcpy(shared_table_, bytes, ColorTableBytes[size_field]);
+        return key;
+    }
+
     void TakeScreen(const GifScreenDescriptor& screen) {
         screen_.width = std::max(screen_.width, screen.width);
         screen_.height = std::max(screen_.height, screen.height);
@@ -138,7 +214,8 @@ private:
     }
 
     // Writes one image: its graphic control, descriptor, colour table and
-    // copied data. The reader stands just after the image descriptor.
+    // copied data. The reader stands just after the image descriptor. A
+    // frame whose table is the output's global one carries none.
     bool WriteImage(GifGraphicControl control, GifImageDescriptor image) {
         const uint8_t* table = palette_;
         if (image.packed & kColorTableFlag) {
@@ -153,6 +230,10 @@ private:
             } else {
                 FillGreyRamp(palette_, ColorTableBytesFor(image.packed));
             }
+        }
+        if (shared_.count > 0 && (image.packed & kColorTableSizeMask) == shared_.size_field &&
+            std::memcmp(table, shared_table_, ColorTableBytesFor(shared_.size_field)) == 0) {
+            image.packed = static_cast<uint8_t>(image.packed & ~(kColorTableFlag | kSortFlag | kColorTableSizeMask));
         }
         control.block_size = kGraphicControlBlockSize;
         control.terminator = kBlockTerminator;
@@ -175,7 +256,7 @@ private:
         sink_.Write(control_bytes, sizeof control_bytes);
         sink_.WriteByte(kImageIntroducer);
         sink_.Write(image_bytes, sizeof image_bytes);
-        sink_.Write(table, ColorTableBytesFor(image.packed));
+        if (image.packed & kColorTableFlag) sink_.Write(table, ColorTableBytesFor(image.packed));
     }
 
     // Before the first frame of an entry: what the entries before it left on
@@ -309,10 +390,15 @@ private:
     }
 
     // The images of entry `k`, each checked to look the same on a clear
-    // canvas (`alone` false at the first that does not).
+    // canvas (`alone` false at the first that does not, and the tables of
+    // those before it uncounted).
     bool CollectEntry(size_t k, bool* alone) {
         *alone = true;
         const PlanEntry& entry = plan_.entries[k];
+        const TableTally shared_before = shared_;
+        uint8_t table_before[kMaxColorTableBytes];
+        std::memcpy(table_before, shared_table_, sizeof table_before);
+        std::vector<uint64_t> counted;
         if (!OpenEntry(k, false)) return false;
         TakeScreen(reader_.screen());
         CanvasTrace trace;
@@ -324,11 +410,19 @@ private:
             const Rect rect = RectOf(image);
             if (!trace.StandsAlone(rect, control.packed & kTransparentFlag)) {
                 *alone = false;
+                for (const uint64_t key : counted) --tallies_[key].count;
+                shared_ = shared_before;
+                std::memcpy(shared_table_, table_before, sizeof table_before);
                 break;
             }
             trace.Dispose(rect, DisposalOf(control.packed));
             frames_.push_back({static_cast<uint32_t>(k), reader_.image_offset(), control});
-            reader_.SkipImage(image);
+            if (plan_.tables == TableRule::kShared) {
+                counted.push_back(CountTable(image));
+                reader_.SkipImage(WithoutTable(image));
+            } else {
+                reader_.SkipImage(image);
+            }
             if (entry.images == ImageChoice::kFirst) {
                 NoteImagesLeftOut(k);
                 break;
@@ -386,6 +480,9 @@ private:
     Rect last_rect_;
     Rect dirty_before_last_;  // what the canvas may hold where the last image was drawn over it
     uint8_t palette_[kMaxColorTableBytes] = {};
+    std::unordered_map<uint64_t, TableTally> tallies_;  // by the hash of the table
+    TableTally shared_;                                 // count 0: none
+    uint8_t shared_table_[kMaxColorTableBytes] = {};
     // Entries re-encoded to play in another order: their scratch files.
     static constexpr size_t kNotReencoded = static_cast<size_t>(-1);
     std::vector<size_t> reencoded_;  // per entry, an index into scratch_ or kNotReencoded

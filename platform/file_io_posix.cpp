@@ -98,7 +98,22 @@ bool FileReadByte(FileHandle file, uint8_t* byte) {
 }
 
 bool FileWrite(FileHandle file, const void* data, size_t size) {
-    return fwrite_unlocked(data, 1, size, Stream(file)) == size;
+    FILE* stream = Stream(file);
+    if (size < kStdioBufferSize) return fwrite_unlocked(data, 1, size, stream) == size;
+    // A piece as large as the buffer goes straight to the file, after what
+    // the buffer holds, instead of being copied through the buffer. Only
+    // absolute seeks follow on an output, so the stream's idea of its
+    // position does not matter.
+    if (fflush_unlocked(stream) != 0) return false;
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = write(fileno(stream), bytes, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
 }
 
 void FileSkip(FileHandle file, uint32_t count) {
