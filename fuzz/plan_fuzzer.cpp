@@ -31,7 +31,8 @@
 // - on success the output folder holds the output alone, its size is the
 //   measured one and summary.bytes, and stays within the bound below;
 //   giflib's record walk (image data passed over, refused code sizes noted)
-//   reads all of it to the trailer, with no global table, the summary's
+//   reads all of it to the trailer, with a global table only where frames
+//   share one (TableRule::kShared), the summary's
 //   screen (the largest of the inputs), summary.frames images each after one
 //   graphic control (the first after the looping block the plays ask for),
 //   the sum of their delays summary.duration, every frame disposed of to
@@ -53,7 +54,7 @@
 // where the runs of one code table (4,090 codes) grow 1, 2, 3, ... and so
 // cover over 8,000,000 pixels. Two bytes a code cover its bits and its share
 // of the sub-block length bytes (12 bits + 12/255 of a byte < 16 bits).
-// Hence output <= 33 + passes * sum of input sizes + frames * 1042
+// Hence output <= 33 + 768 (a shared global table) + passes * sum of input sizes + frames * 1042
 //                + clearing frames * (1042 + 4 + 2 * (4096 * (area / 8e6 + 1) + 2)).
 // An entry re-encoded to play out of order adds, per frame of each pass, its
 // canvas written whole: codes of at most 12 bits, at most one a pixel, a
@@ -162,7 +163,9 @@ void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const P
     records.pass_refused_code_size = true;
     DecodedGif walk;
     FUZZ_CHECK(ReadGifBytes(output, records, &walk));
-    FUZZ_CHECK(walk.opened && walk.global_bits == 0 && walk.consumed == output.size());
+    // A global table only where frames share one.
+    FUZZ_CHECK(walk.opened && walk.consumed == output.size());
+    FUZZ_CHECK(walk.global_bits == 0 || plan.tables == TableRule::kShared);
     unsigned width = 0, height = 0;
     for (const Bytes& input : inputs) {
         FUZZ_CHECK(HasAcceptedHeader(input));
@@ -205,7 +208,7 @@ void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const P
     uint64_t duration = 0;
     for (size_t i = 0; i < walk.images.size(); ++i) {
         const DecodedImage& frame = walk.images[i];
-        FUZZ_CHECK(BlocksBefore(frame) == (i == 0 ? first : other) && frame.local_bits > 0);
+        FUZZ_CHECK(BlocksBefore(frame) == (i == 0 ? first : other) && (frame.local_bits > 0 || walk.global_bits > 0));
         const Bytes& control = frame.extensions.back().bytes;
         duration += DecodeLe16(control.data() + 1);
         if (plan.order != FrameOrder::kForward) {
@@ -230,7 +233,7 @@ void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const P
     for (const DecodedImage& frame : walk.images) {
         largest_area = std::max(largest_area, uint64_t(frame.width) * uint64_t(frame.height));
     }
-    uint64_t bound = kOutputFixedBytes + summary.frames * kFrameOverheadBytes +
+    uint64_t bound = kOutputFixedBytes + kMaxColorTableBytes + summary.frames * kFrameOverheadBytes +
                      summary.clearing_frames * ClearingFrameBound(largest_area);
     const unsigned passes = plan.order == FrameOrder::kBounce ? 2 : 1;
     for (const Bytes& input : inputs) bound += input.size() * passes;
