@@ -92,13 +92,18 @@ std::string Seconds(uint64_t hundredths) {
 
 std::string Frames(size_t count) { return std::to_string(count) + (count == 1 ? " frame" : " frames"); }
 
-// Tells of each entry whose further images are left out.
+// Tells of each entry whose further images are left out, and of each
+// re-encoded to play backwards.
 class MakeNotes final : public BuildObserver {
 public:
     explicit MakeNotes(const BuildPlan& plan) : plan_(plan) {}
     void ImagesLeftOut(size_t index) override {
         std::fprintf(stderr,
                      "%s: note: %s holds more than one image; only its first is taken (--all-frames takes all)\n",
+                     kProgram, plan_.entries[index].path.c_str());
+    }
+    void EntryReencoded(size_t index) override {
+        std::fprintf(stderr, "%s: note: %s: its images are drawn over one another; re-encoded to play backwards\n",
                      kProgram, plan_.entries[index].path.c_str());
     }
 

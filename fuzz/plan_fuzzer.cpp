@@ -22,16 +22,19 @@
 //   or both refuse with the same message, icon and entry; the one exception
 //   is a build whose measured size is over the file-size cap of the run,
 //   which must fail to write;
-// - a refusal is one an input can cause (not a GIF, cut short, drawn over
-//   one another when played out of order, beyond the largest position when
-//   centred), reported once to the observer; every entry reported started or
-//   cut to its first image is in range, the latter taking its first image;
+// - a refusal is one an input can cause (not a GIF, cut short; played out
+//   of order, a frame of over 256 colours, a canvas too large to decode or
+//   no room for a scratch file; beyond the largest position when centred), reported once to the observer; every entry
+//   reported started or cut to its first image is in range, the latter taking its first image;
+// - an entry drawn over one another and played out of order is re-encoded
+//   in both runs alike, and no scratch file stays in the temporary folder;
 // - on a refusal the output folder holds what it held before (nothing, or
 //   the older output unchanged): no output, no temporary file;
 // - on success the output folder holds the output alone, its size is the
 //   measured one and summary.bytes, and stays within the bound below;
 //   giflib's record walk (image data passed over, refused code sizes noted)
-//   reads all of it to the trailer, with no global table, the summary's
+//   reads all of it to the trailer, with a global table only where frames
+//   share one (TableRule::kShared), the summary's
 //   screen (the largest of the inputs), summary.frames images each after one
 //   graphic control (the first after the looping block the plays ask for),
 //   the sum of their delays summary.duration, every frame disposed of to
@@ -60,13 +63,18 @@
 // where the runs of one code table (4,090 codes) grow 1, 2, 3, ... and so
 // cover over 8,000,000 pixels. Two bytes a code cover its bits and its share
 // of the sub-block length bytes (12 bits + 12/255 of a byte < 16 bits).
-// Hence output <= 33 + passes * sum of input sizes + frames * 1042
+// Hence output <= 33 + 768 (a shared global table) + passes * sum of input sizes + frames * 1042
 //                + clearing frames * (1042 + 4 + 2 * (4096 * (area / 8e6 + 1) + 2)).
+// An entry re-encoded to play out of order adds, per frame of each pass, its
+// canvas written whole: codes of at most 12 bits, at most one a pixel, a
+// clear code every 4,090, the first and the end code; under two bytes each
+// with the sub-block length bytes, so 2 * (area + area / 4090 + 3) < 4 * area + 8.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -74,6 +82,8 @@
 
 #include "fuzz_support.h"
 #include "gif/build_plan.h"
+#include "gif/flatten.h"
+#include "gif/gif_player.h"
 #include "gif/gif_records.h"
 #include "gif/optimized_build.h"
 #include "giflib_check.h"
@@ -129,6 +139,15 @@ bool SameSummary(const PlanSummary& a, const PlanSummary& b) {
            a.bytes == b.bytes && a.clearing_frames == b.clearing_frames;
 }
 
+uint64_t ReencodedFramesBound(const std::string& path) {
+    GifPlayer player;
+    if (player.Open(path.c_str()) != nullptr) return 0;
+    PlayedFrame frame;
+    while (player.Next(&frame)) {
+    }
+    return player.frames() * (4 * uint64_t{player.width()} * player.height() + 8);
+}
+
 uint64_t ClearingFrameBound(uint64_t area) {
     return kFrameOverheadBytes + 4 + 2 * (kCodesPerTable * (area / kPixelsPerTable + 1) + 2);
 }
@@ -156,18 +175,37 @@ size_t FramesInOrder(FrameOrder order, size_t images) {
 
 // The output of a successful plan, read by giflib.
 void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const PlanSummary& summary,
-                 const Bytes& output) {
+                 const std::vector<size_t>& reencoded, const Bytes& output) {
     const BuildPlan& plan = fuzz.plan;
     GifReadOptions records;
     records.pass_refused_code_size = true;
     DecodedGif walk;
     FUZZ_CHECK(ReadGifBytes(output, records, &walk));
-    FUZZ_CHECK(walk.opened && walk.global_bits == 0 && walk.consumed == output.size());
+    // A global table only where frames share one.
+    FUZZ_CHECK(walk.opened && walk.consumed == output.size());
+    FUZZ_CHECK(walk.global_bits == 0 || plan.tables == TableRule::kShared);
     unsigned width = 0, height = 0;
     for (const Bytes& input : inputs) {
         FUZZ_CHECK(HasAcceptedHeader(input));
         width = std::max(width, Le16At(input, kScreenWidthOffset));
         height = std::max(height, Le16At(input, kScreenHeightOffset));
+    }
+    // A re-encoded entry's screen holds its first image wherever it lies, as
+    // a browser's canvas does: as giflib finds that image, else as the
+    // compositor does.
+    for (const size_t k : reencoded) {
+        GifReadOptions first_image;
+        first_image.first_image_only = first_image.pass_refused_code_size = true;
+        DecodedGif read;
+        GifPlayer player;
+        if (ReadGifBytes(inputs[k], first_image, &read) && !read.images.empty()) {
+            const DecodedImage& image = read.images[0];
+            width = std::max(width, static_cast<unsigned>(image.left + image.width));
+            height = std::max(height, static_cast<unsigned>(image.top + image.height));
+        } else if (player.Open(plan.entries[k].path.c_str()) == nullptr) {
+            width = std::max(width, player.width());
+            height = std::max(height, player.height());
+        }
     }
     FUZZ_CHECK(summary.width == width && summary.height == height);
     FUZZ_CHECK(static_cast<unsigned>(walk.width) == width && static_cast<unsigned>(walk.height) == height);
@@ -188,7 +226,7 @@ void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const P
     uint64_t duration = 0;
     for (size_t i = 0; i < walk.images.size(); ++i) {
         const DecodedImage& frame = walk.images[i];
-        FUZZ_CHECK(BlocksBefore(frame) == (i == 0 ? first : other) && frame.local_bits > 0);
+        FUZZ_CHECK(BlocksBefore(frame) == (i == 0 ? first : other) && (frame.local_bits > 0 || walk.global_bits > 0));
         const Bytes& control = frame.extensions.back().bytes;
         duration += DecodeLe16(control.data() + 1);
         if (plan.order != FrameOrder::kForward) {
@@ -213,9 +251,11 @@ void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const P
     for (const DecodedImage& frame : walk.images) {
         largest_area = std::max(largest_area, uint64_t(frame.width) * uint64_t(frame.height));
     }
-    uint64_t bound = kOutputFixedBytes + summary.frames * kFrameOverheadBytes +
+    uint64_t bound = kOutputFixedBytes + kMaxColorTableBytes + summary.frames * kFrameOverheadBytes +
                      summary.clearing_frames * ClearingFrameBound(largest_area);
-    for (const Bytes& input : inputs) bound += input.size() * (plan.order == FrameOrder::kBounce ? 2 : 1);
+    const unsigned passes = plan.order == FrameOrder::kBounce ? 2 : 1;
+    for (const Bytes& input : inputs) bound += input.size() * passes;
+    for (const size_t k : reencoded) bound += passes * ReencodedFramesBound(plan.entries[k].path);
     FUZZ_CHECK(output.size() <= bound);
 }
 
@@ -256,7 +296,9 @@ bool AllowedRefusal(const BuildPlan& plan, const BuildResult& result, size_t fil
     if (result.icon != MessageIcon::kWarning || result.entry >= files) return false;
     const char* message = result.message;
     return message == kMsgNotAGif || message == kMsgPrematureEnd ||
-           (message == kMsgCannotPlayBackwards && plan.order != FrameOrder::kForward) ||
+           ((message == kMsgCannotPlayBackwards || message == kMsgCouldNotWriteScratch ||
+             message == kMsgCanvasTooLarge) &&
+            plan.order != FrameOrder::kForward) ||
            (message == kMsgTooLarge && plan.center);
 }
 
@@ -303,6 +345,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (fuzz.old_output) WriteWholeFile(output_path, kOldOutput);
     const std::vector<std::string> folder_before = FolderNames(folder);
 
+    const char* temporary_folder = std::getenv("TMPDIR");
+    const std::string scratch_folder = temporary_folder && *temporary_folder ? temporary_folder : "/tmp";
+    const std::vector<std::string> scratch_before = FolderNames(scratch_folder);
     const int descriptors_before = OpenDescriptorCount();
     const BuildRun measured = RunPlan(fuzz.plan, true);
     FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
@@ -310,6 +355,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const BuildRun built = RunPlan(fuzz.plan);
     FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
     for (size_t i = 0; i < inputs.size(); ++i) FUZZ_CHECK(ReadFileBytes(fuzz.plan.entries[i].path) == inputs[i]);
+    FUZZ_CHECK(FolderNames(scratch_folder) == scratch_before);  // no scratch file left
+    FUZZ_CHECK(measured.entries_reencoded == built.entries_reencoded || !built.result.ok);
     CheckReports(fuzz, measured, inputs.size());
     CheckReports(fuzz, built, inputs.size());
 
@@ -338,7 +385,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (WritesSmallest(fuzz.plan)) {
         CheckSmallest(fuzz.plan, result.summary, output);
     } else {
-        CheckOutput(fuzz, inputs, result.summary, output);
+        CheckOutput(fuzz, inputs, result.summary, built.entries_reencoded, output);
     }
     return 0;
 }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "gif/canvas_trace.h"
 #include "gif/entry_reader.h"
+#include "gif/flatten.h"
 #include "gif/gif_records.h"
 #include "gif/lzw_writer.h"
 #include "gif/optimized_build.h"
@@ -15,8 +17,6 @@ const char kMsgBuildCouldNotOpen[] = "Could not open file. GIF creation aborted.
 const char kMsgOutputIsFrame[] = "The output file is one of the frames. GIF creation aborted.";
 const char kMsgCouldNotCreateOutput[] = "Could not create output file.";
 const char kMsgCouldNotWriteOutput[] = "Could not write output file. GIF creation aborted.";
-const char kMsgCannotPlayBackwards[] =
-    "Its images are drawn over one another, so they cannot be played backwards without re-encoding them.";
 const char kMsgTooLarge[] = "Centred on the larger screen, an image would lie beyond the largest position a GIF has.";
 
 namespace {
@@ -29,6 +29,30 @@ constexpr uint16_t kLargestPosition = 0xFFFF;
 // when that frame has enough to share (browsers play 0 and 1 as 10).
 constexpr uint16_t kClearingDelay = 2;
 constexpr uint16_t kLeastSharedDelay = 2 * kClearingDelay;
+// Image descriptor packed flag: its local table is sorted by importance.
+constexpr uint8_t kSortFlag = 0x20;
+// Screen descriptor packed field: bits 6..4, the colour resolution.
+constexpr uint8_t kColorResolutionShift = 4;
+
+// FNV-1a over a table's size field and bytes.
+uint64_t HashTable(uint8_t size_field, const uint8_t* bytes) {
+    constexpr uint64_t kOffsetBasis = 0xCBF29CE484222325ull;
+    constexpr uint64_t kPrime = 0x100000001B3ull;
+    uint64_t hash = (kOffsetBasis ^ size_field) * kPrime;
+    for (size_t k = 0; k < ColorTableBytes[size_field]; ++k) hash = (hash ^ bytes[k]) * kPrime;
+    return hash;
+}
+
+// A colour table that frames carry, counted before writing.
+struct TableTally {
+    uint8_t size_field = 0;
+    uint32_t count = 0;  // 0: no table is shared
+};
+
+GifImageDescriptor WithoutTable(GifImageDescriptor image) {
+    image.packed = static_cast<uint8_t>(image.packed & ~kColorTableFlag);
+    return image;
+}
 
 // An image of an entry, found before writing when the frames are played in
 // another order than the files hold them.
@@ -41,21 +65,30 @@ struct FrameRef {
 class Build {
 public:
     Build(const BuildPlan& plan, BuildObserver* observer, FileHandle* output)
-        : plan_(plan), observer_(observer), sink_(output) {}
+        : plan_(plan), observer_(observer), sink_(output), reencoded_(plan.entries.size(), kNotReencoded) {}
+    ~Build() {
+        for (TemporaryFile& scratch : scratch_) FileDiscard(&scratch);
+    }
+    Build(const Build&) = delete;
+    Build& operator=(const Build&) = delete;
 
     OutputSink& sink() { return sink_; }
 
     // Everything before the output exists: with a centre or another order,
-    // the screens (or all images) of the entries. False on a failure.
+    // the screens (or all images) of the entries; with a shared table, the
+    // tables of the frames, to choose it. False on a failure.
     bool Prepare() {
         if (plan_.order != FrameOrder::kForward) return CollectFrames();
-        if (plan_.center) {
+        const bool count = plan_.tables == TableRule::kShared;
+        if (plan_.center || count) {
             for (size_t k = 0; k < plan_.entries.size(); ++k) {
                 if (!OpenEntry(k, false)) return false;
-                TakeScreen(reader_.screen());
+                if (plan_.center) TakeScreen(reader_.screen());
+                if (count && !CountTables(k)) return false;
             }
             reader_.Close();
         }
+        tallies_.clear();
         return true;
     }
 
@@ -63,6 +96,7 @@ public:
         uint8_t screen_bytes[kScreenDescriptorSize] = {};
         sink_.Write(kGif89aHeader, sizeof kGif89aHeader);
         sink_.Write(screen_bytes, sizeof screen_bytes);
+        if (shared_.count > 0) sink_.Write(shared_table_, ColorTableBytes[shared_.size_field]);
         if (plan_.plays != 1) {
             uint8_t looping[kLoopingBlockSize];
             const uint32_t repeats = plan_.plays == kPlayForever ? plan_.forever_count : plan_.plays - 1;
@@ -76,6 +110,10 @@ public:
         GifScreenDescriptor screen = {};
         screen.width = screen_.width;
         screen.height = screen_.height;
+        if (shared_.count > 0) {
+            screen.packed = static_cast<uint8_t>(kColorTableFlag | (shared_.size_field << kColorResolutionShift) |
+                                                 shared_.size_field);
+        }
         EncodeScreenDescriptor(screen, screen_bytes);
         sink_.Patch(kScreenDescriptorOffset, screen_bytes, sizeof screen_bytes);
         if (!sink_.ok()) return FailWrite();
@@ -106,9 +144,53 @@ private:
     // its frames are written).
     bool OpenEntry(size_t index, bool report = true) {
         if (observer_ && report) observer_->EntryStarted(index, plan_.entries.size());
-        const char* message = reader_.Open(plan_.entries[index].path.c_str());
+        const size_t scratch = reencoded_[index];
+        const char* message =
+            reader_.Open(scratch == kNotReencoded ? plan_.entries[index].path.c_str() : scratch_[scratch].path);
         if (!message) return true;
         return Fail(message, message == kMsgBuildCouldNotOpen ? MessageIcon::kPlain : MessageIcon::kWarning, index);
+    }
+
+    // Counts the tables of the images entry `index` gives frames; the
+    // reader has just opened it.
+    bool CountTables(size_t index) {
+        GifGraphicControl control;
+        GifImageDescriptor image;
+        BlockScanResult found = reader_.NextImage(&control, &image);
+        if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, index);
+        while (found == BlockScanResult::kFound) {
+            CountTable(image);
+            if (plan_.entries[index].images == ImageChoice::kFirst) break;
+            reader_.SkipImage(WithoutTable(image));
+            found = reader_.NextImage(&control, &image);
+        }
+        return true;
+    }
+
+    // Counts the table the image just read gives its frame: its local one,
+    // else its input's global one, else a grey ramp. The reader is left
+    // after the local table. The table to share is the one most frames
+    // carry, the first to reach that count where several do. Returns the
+    // key of the table's tally.
+    uint64_t CountTable(const GifImageDescriptor& image) {
+        const uint8_t screen_packed = reader_.screen().packed;
+        uint8_t size_field = screen_packed & kColorTableSizeMask;
+        const uint8_t* bytes = palette_;
+        if (image.packed & kColorTableFlag) {
+            size_field = image.packed & kColorTableSizeMask;
+            reader_.ReadLocalTable(image, palette_);
+        } else if (screen_packed & kColorTableFlag) {
+            bytes = reader_.global_table();
+        } else {
+            FillGreyRamp(palette_, ColorTableBytes[size_field]);
+        }
+        const uint64_t key = HashTable(size_field, bytes);
+        TableTally& tally = tallies_[key];
+        tally.size_field = size_field;
+        if (++tally.count <= shared_.count) return key;
+        shared_ = tally;
+        std::memcpy(shared_table_, bytes, ColorTableBytes[size_field]);
+        return key;
     }
 
     void TakeScreen(const GifScreenDescriptor& screen) {
@@ -133,7 +215,8 @@ private:
     }
 
     // Writes one image: its graphic control, descriptor, colour table and
-    // copied data. The reader stands just after the image descriptor.
+    // copied data. The reader stands just after the image descriptor. A
+    // frame whose table is the output's global one carries none.
     bool WriteImage(GifGraphicControl control, GifImageDescriptor image) {
         const uint8_t* table = palette_;
         if (image.packed & kColorTableFlag) {
@@ -148,6 +231,10 @@ private:
             } else {
                 FillGreyRamp(palette_, ColorTableBytesFor(image.packed));
             }
+        }
+        if (shared_.count > 0 && (image.packed & kColorTableSizeMask) == shared_.size_field &&
+            std::memcmp(table, shared_table_, ColorTableBytesFor(shared_.size_field)) == 0) {
+            image.packed = static_cast<uint8_t>(image.packed & ~(kColorTableFlag | kSortFlag | kColorTableSizeMask));
         }
         control.block_size = kGraphicControlBlockSize;
         control.terminator = kBlockTerminator;
@@ -170,7 +257,7 @@ private:
         sink_.Write(control_bytes, sizeof control_bytes);
         sink_.WriteByte(kImageIntroducer);
         sink_.Write(image_bytes, sizeof image_bytes);
-        sink_.Write(table, ColorTableBytesFor(image.packed));
+        if (image.packed & kColorTableFlag) sink_.Write(table, ColorTableBytesFor(image.packed));
     }
 
     // Before the first frame of an entry: what the entries before it left on
@@ -278,34 +365,20 @@ private:
         return true;
     }
 
-    // Finds every image to write, in the files' order, and checks that each
-    // can be shown on a clear canvas: played in another order, each frame is
-    // drawn on a clear canvas and cleared after it is shown.
+    // Finds every image to write, in the files' order. Played in another
+    // order, each frame is drawn on a clear canvas and cleared after it is
+    // shown: an entry whose images are drawn over one another is re-encoded
+    // first (each frame whole) and its frames taken from that copy.
     bool CollectFrames() {
         for (size_t k = 0; k < plan_.entries.size(); ++k) {
-            const PlanEntry& entry = plan_.entries[k];
-            if (!OpenEntry(k, false)) return false;
-            TakeScreen(reader_.screen());
-            CanvasTrace trace;
-            GifGraphicControl control;
-            GifImageDescriptor image;
-            BlockScanResult found = reader_.NextImage(&control, &image);
-            if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, k);
-            while (found == BlockScanResult::kFound) {
-                const Rect rect = RectOf(image);
-                if (!trace.StandsAlone(rect, control.packed & kTransparentFlag)) {
-                    return Fail(kMsgCannotPlayBackwards, MessageIcon::kWarning, k);
-                }
-                trace.Dispose(rect, DisposalOf(control.packed));
-                frames_.push_back({static_cast<uint32_t>(k), reader_.image_offset(), control});
-                reader_.SkipImage(image);
-                if (entry.images == ImageChoice::kFirst) {
-                    NoteImagesLeftOut(k);
-                    break;
-                }
-                found = reader_.NextImage(&control, &image);
-            }
-            reader_.Close();
+            const size_t first = frames_.size();
+            bool alone = true;
+            if (!CollectEntry(k, &alone)) return false;
+            if (alone) continue;
+            frames_.resize(first);
+            if (!Reencode(k)) return false;
+            if (!CollectEntry(k, &alone)) return false;
+            if (!alone) return Fail(kMsgCannotPlayBackwards, MessageIcon::kWarning, k);
         }
         const size_t count = frames_.size();
         if (plan_.order == FrameOrder::kReverse) {
@@ -314,6 +387,64 @@ private:
             frames_.reserve(2 * count - 2);
             for (size_t i = count - 2; i >= 1; --i) frames_.push_back(frames_[i]);
         }
+        return true;
+    }
+
+    // The images of entry `k`, each checked to look the same on a clear
+    // canvas (`alone` false at the first that does not, and the tables of
+    // those before it uncounted).
+    bool CollectEntry(size_t k, bool* alone) {
+        *alone = true;
+        const PlanEntry& entry = plan_.entries[k];
+        const TableTally shared_before = shared_;
+        uint8_t table_before[kMaxColorTableBytes];
+        std::memcpy(table_before, shared_table_, sizeof table_before);
+        std::vector<uint64_t> counted;
+        if (!OpenEntry(k, false)) return false;
+        TakeScreen(reader_.screen());
+        CanvasTrace trace;
+        GifGraphicControl control;
+        GifImageDescriptor image;
+        BlockScanResult found = reader_.NextImage(&control, &image);
+        if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, k);
+        while (found == BlockScanResult::kFound) {
+            const Rect rect = RectOf(image);
+            if (!trace.StandsAlone(rect, control.packed & kTransparentFlag)) {
+                *alone = false;
+                for (const uint64_t key : counted) --tallies_[key].count;
+                shared_ = shared_before;
+                std::memcpy(shared_table_, table_before, sizeof table_before);
+                break;
+            }
+            trace.Dispose(rect, DisposalOf(control.packed));
+            frames_.push_back({static_cast<uint32_t>(k), reader_.image_offset(), control});
+            if (plan_.tables == TableRule::kShared) {
+                counted.push_back(CountTable(image));
+                reader_.SkipImage(WithoutTable(image));
+            } else {
+                reader_.SkipImage(image);
+            }
+            if (entry.images == ImageChoice::kFirst) {
+                NoteImagesLeftOut(k);
+                break;
+            }
+            found = reader_.NextImage(&control, &image);
+        }
+        reader_.Close();
+        return true;
+    }
+
+    // Writes entry `k` again, each frame whole, into a scratch file that
+    // stands in for its file from then on.
+    bool Reencode(size_t k) {
+        scratch_.emplace_back();
+        const char* message = FlattenAnimation(plan_.entries[k].path.c_str(), &scratch_.back());
+        if (message) {
+            scratch_.pop_back();
+            return Fail(message, MessageIcon::kWarning, k);
+        }
+        reencoded_[k] = scratch_.size() - 1;
+        if (observer_) observer_->EntryReencoded(k);
         return true;
     }
 
@@ -350,6 +481,13 @@ private:
     Rect last_rect_;
     Rect dirty_before_last_;  // what the canvas may hold where the last image was drawn over it
     uint8_t palette_[kMaxColorTableBytes] = {};
+    std::unordered_map<uint64_t, TableTally> tallies_;  // by the hash of the table
+    TableTally shared_;                                 // count 0: none
+    uint8_t shared_table_[kMaxColorTableBytes] = {};
+    // Entries re-encoded to play in another order: their scratch files.
+    static constexpr size_t kNotReencoded = static_cast<size_t>(-1);
+    std::vector<size_t> reencoded_;  // per entry, an index into scratch_ or kNotReencoded
+    std::vector<TemporaryFile> scratch_;
 };
 
 // True when `output` names the same file as one of the entries, so that

@@ -124,6 +124,9 @@ public:
     // Entry `index` is taken as its first image only, and its file holds
     // more images than that.
     virtual void ImagesLeftOut(size_t /*index*/) {}
+    // Entry `index`, whose images are drawn over one another, was composited
+    // and written again, each frame whole, so that it plays in another order.
+    virtual void EntryReencoded(size_t /*index*/) {}
 
 protected:
     ~BuildObserver() = default;
@@ -136,8 +139,9 @@ extern const char kMsgCouldNotWriteOutput[];
 extern const char kMsgCannotPlayBackwards[];
 extern const char kMsgTooLarge[];
 
-// Writes the plan's output. Every image keeps its compressed data; the output
-// has no global table, each frame carrying its own. Where an entry of all its
+// Writes the plan's output. Every image keeps its compressed data and its
+// colour table; with TableRule::kShared the table most frames have is the
+// output's global one and only the others are local. Where an entry of all its
 // images would leave pixels on the canvas that the next entry does not
 // expect, its last frame is given disposal "restore to background" or, where
 // that does not reach them all, a fully transparent clearing frame follows it

@@ -20,6 +20,7 @@ const char* EntryReader::Open(const char* path) {
     pos_ = end_ = 0;
     base_ = 0;
     at_end_ = false;
+    piece_ = kFirstPiece;
     uint8_t header[kGifHeaderSize] = {};
     const size_t header_count = Read(header, sizeof header);
     if (!IsAcceptedGifHeader(header, header_count)) return kMsgNotAGif;
@@ -40,7 +41,8 @@ bool EntryReader::Refill() {
     if (at_end_) return false;
     base_ += end_;
     pos_ = end_ = 0;
-    end_ = FileRead(file_, buffer_.get(), kBufferSize);
+    end_ = FileRead(file_, buffer_.get(), piece_);
+    piece_ = std::min(2 * piece_, kBufferSize);
     at_end_ = end_ == 0;
     return !at_end_;
 }

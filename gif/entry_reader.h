@@ -22,8 +22,11 @@ void FillGreyRamp(uint8_t* table, size_t size);
 // per piece.
 class EntryReader {
 public:
-    // Bytes read from the file at a time.
+    // Bytes read from the file at a time: a file is read first in a small
+    // piece (a look at its first image reads no more than it needs), then
+    // in pieces twice as large each time, up to the buffer's size.
     static constexpr size_t kBufferSize = 128 * 1024;
+    static constexpr size_t kFirstPiece = 4 * 1024;
 
     ~EntryReader() { Close(); }
     // Null when the file is open, checked and its screen read; else the
@@ -48,8 +51,6 @@ public:
     // zeros, and a missing length byte ends the data with a terminator, so a
     // cut-short input still gives a well-formed frame.
     void CopyImageData(OutputSink& sink);
-    // Reads `size` bytes at `offset` (zeros for what the file lacks).
-    bool ReadAt(uint64_t offset, uint8_t* bytes, size_t size);
 
     const GifScreenDescriptor& screen() const { return screen_; }
     const uint8_t* global_table() const { return global_; }
@@ -75,14 +76,17 @@ private:
     }
     void Skip(uint64_t count);
     bool SeekTo(uint64_t offset);
+    // Reads `size` bytes at `offset` (zeros for what the file lacks).
+    bool ReadAt(uint64_t offset, uint8_t* bytes, size_t size);
     BlockScanResult ScanToImage(GifGraphicControl* capture, bool stop_at_trailer);
 
     FileHandle file_{};
     bool open_ = false;
     std::unique_ptr<uint8_t[]> buffer_;
-    size_t pos_ = 0, end_ = 0;  // the unread bytes are buffer_[pos_, end_)
-    uint64_t base_ = 0;         // the file offset of buffer_[0]
-    bool at_end_ = false;       // the file delivered all it had
+    size_t pos_ = 0, end_ = 0;    // the unread bytes are buffer_[pos_, end_)
+    uint64_t base_ = 0;           // the file offset of buffer_[0]
+    bool at_end_ = false;         // the file delivered all it had
+    size_t piece_ = kFirstPiece;  // bytes the next read asks for
     GifScreenDescriptor screen_{};
     uint8_t global_[kMaxColorTableBytes] = {};
     size_t images_ = 0;

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 
 #include "platform/file_io.h"
 #include "platform/regular_file.h"
@@ -99,7 +98,22 @@ bool FileReadByte(FileHandle file, uint8_t* byte) {
 }
 
 bool FileWrite(FileHandle file, const void* data, size_t size) {
-    return fwrite_unlocked(data, 1, size, Stream(file)) == size;
+    FILE* stream = Stream(file);
+    if (size < kStdioBufferSize) return fwrite_unlocked(data, 1, size, stream) == size;
+    // A piece as large as the buffer goes straight to the file, after what
+    // the buffer holds, instead of being copied through the buffer. Only
+    // absolute seeks follow on an output, so the stream's idea of its
+    // position does not matter.
+    if (fflush_unlocked(stream) != 0) return false;
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = write(fileno(stream), bytes, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
 }
 
 void FileSkip(FileHandle file, uint32_t count) {
@@ -170,6 +184,27 @@ void ForgetPending(const char* path) {
     }
 }
 
+// The signals that remove the files noted above.
+constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+// Holds those signals back while a file is made and noted, so that an
+// interruption in between cannot leave it behind.
+class InterruptsHeld {
+public:
+    InterruptsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal_number : kInterruptSignals) sigaddset(&held, signal_number);
+        sigprocmask(SIG_BLOCK, &held, &before_);
+    }
+    ~InterruptsHeld() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+private:
+    sigset_t before_;
+};
+
 extern "C" void RemovePendingAndStop(int signal_number) {
     if (g_pending) unlink(g_pending_path);  // async-signal-safe
     for (size_t i = 0; i < kMaxScratchFiles; ++i) {
@@ -210,6 +245,7 @@ bool FileCreateBeside(const char* destination, TemporaryFile* temporary) {
                                           static_cast<int>(folder_length), target, name, tag);
         if (written < 0 || static_cast<size_t>(written) >= sizeof temporary->path) return false;
         // Mode 0666 less the umask, as any new file; or the replaced file's.
+        const InterruptsHeld held;
         const int fd = open(temporary->path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd == -1) {
             if (errno == EEXIST) continue;
@@ -245,6 +281,7 @@ bool FileCreateScratch(TemporaryFile* scratch) {
     scratch->destination[0] = '\0';
     const int written = std::snprintf(scratch->path, sizeof scratch->path, "%s/zorvane-XXXXXX", folder);
     if (written < 0 || static_cast<size_t>(written) >= sizeof scratch->path) return false;
+    const InterruptsHeld held;
     const int fd = mkstemp(scratch->path);  // mode 0600, never a file that exists
     if (fd == -1) return false;
     fcntl(fd, F_SETFD, FD_CLOEXEC);
@@ -266,7 +303,7 @@ void RemoveTemporaryFileOnInterrupt() {
     std::memset(&action, 0, sizeof action);
     action.sa_handler = RemovePendingAndStop;
     sigemptyset(&action.sa_mask);
-    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaction(signal_number, &action, nullptr);
+    for (const int signal_number : kInterruptSignals) sigaction(signal_number, &action, nullptr);
 }
 
 bool FileClose(FileHandle file) {

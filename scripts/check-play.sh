@@ -8,7 +8,9 @@
 # must look as its input's frame does alone (tests/play/compose_check.py), and --dry-run must have told the
 # size written. So must joins after an animation whose last image is disposed of in each way (none, to the
 # background, to the previous state), opaque or with transparent pixels: the canvas after that disposal must
-# never show. Then --plays N must give the repetition count N - 1 ("Infinity" for forever, 0 for once).
+# never show. Reversed and bounced, animations whose images are drawn over one another (re-encoded) must show
+# their frames backwards in Chromium. Then --plays N must give the repetition count N - 1 ("Infinity" for
+# forever, 0 for once).
 # Then, written smallest (--optimize): the samples, these joins and animations made as editors and screen
 # recorders write them (whole frames; -layers optimize; transparency; every disposal) must play in Chromium
 # exactly as the default output does (every picture and how long it is shown), never larger, and --dry-run
@@ -72,6 +74,34 @@ join optimised.gif merged.gif tiny.gif merged.gif
 for disposal in none background previous; do
     join "ends-$disposal.gif" "last-$disposal.gif" tiny.gif "last-$disposal-clear.gif" small.gif "last-$disposal.gif"
 done
+
+# Backwards: animations whose images are drawn over one another (re-encoded) and one that is copied, reversed
+# and bounced; Chromium must show exactly the inputs' frames, with their durations, in that order.
+backwards() {
+    local order=$1 name=$2
+    shift 2
+    "$cli" make "--$order" --all-frames -o "$name" "$@" 2>/dev/null
+    node "$root/tests/web/decode.mjs" --hash "$name" "$@" | python3 -c '
+import json, sys
+order, lines = sys.argv[1], [json.loads(line) for line in sys.stdin]
+out, inputs = lines[0], lines[1:]
+name, width, height = out["file"], out["width"], out["height"]
+frames = []
+for i in inputs:
+    if (i["width"], i["height"]) != (width, height):
+        sys.exit(f"{name}: an input of another size, not comparable here")
+    frames += list(zip(i["sha256"], i["durations"]))
+frames = frames[::-1] if order == "reverse" else frames + frames[-2:0:-1]
+got = list(zip(out["sha256"], out["durations"]))
+if got != frames:
+    sys.exit(f"{name}: {len(got)} frames, not the {len(frames)} frames of its inputs {order}d")
+print(f"{name}: its {len(got)} frames are those of its inputs, {order}d")
+' "$order" || status=1
+}
+backwards reverse reversed-small.gif small.gif
+backwards bounce bounced-large.gif large.gif
+backwards reverse reversed-previous.gif last-previous.gif last-previous.gif
+backwards bounce bounced-tiny.gif tiny.gif
 
 # plays: repetitionCount as Chromium reads it, for the samples (six frames).
 samples=("$root"/samples/*.gif)

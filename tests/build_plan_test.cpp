@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/gif_player.h"
 #include "gif/natural_order.h"
 #include "giflib_support.h"
 #include "test_support.h"
@@ -111,6 +112,64 @@ std::vector<Control> Controls(const DecodedGif& decoded) {
     return controls;
 }
 
+// Every frame of `path` as a browser shows it (the compositor), with its delay.
+struct ShownFrame {
+    uint32_t width = 0, height = 0;
+    std::vector<Rgba> canvas;
+    int delay = 0;
+};
+std::vector<ShownFrame> Play(const std::string& path) {
+    std::vector<ShownFrame> frames;
+    GifPlayer player;
+    const char* refused = player.Open(path.c_str());
+    EXPECT_EQ(refused, nullptr) << path << ": " << refused;
+    PlayedFrame frame;
+    while (!refused && player.Next(&frame)) {
+        const size_t size = size_t{player.width()} * player.height();
+        frames.push_back(
+            {player.width(), player.height(), std::vector<Rgba>(frame.canvas, frame.canvas + size), frame.delay});
+    }
+    return frames;
+}
+
+// What an output frame must show, for how long: frame `frame` of input
+// `input` as that input plays alone (placed as the plan places it), or with
+// kClearCanvas nothing at all.
+constexpr int kClearCanvas = -1;
+struct Shows {
+    int input, frame, delay;
+};
+
+// Plays `output` and compares each frame with what `shows` says, the
+// inputs played alone on a canvas of the output's screen.
+void ExpectPlays(const std::string& output, const std::vector<std::string>& inputs, bool center,
+                 const std::vector<Shows>& shows) {
+    GifPlayer screen;
+    ASSERT_EQ(screen.Open(output.c_str()), nullptr);
+    const uint32_t width = screen.screen().width, height = screen.screen().height;
+    const std::vector<ShownFrame> played = Play(output);
+    ASSERT_EQ(played.size(), shows.size());
+    for (size_t k = 0; k < shows.size(); ++k) {
+        std::vector<Rgba> expected(size_t{width} * height, kClearPixel);
+        if (shows[k].input != kClearCanvas) {
+            const std::string& input = inputs[static_cast<size_t>(shows[k].input)];
+            GifPlayer alone;
+            ASSERT_EQ(alone.Open(input.c_str()), nullptr);
+            const ShownFrame picture = Play(input).at(static_cast<size_t>(shows[k].frame));
+            const uint32_t dx = center ? (width - alone.screen().width) / 2 : 0;
+            const uint32_t dy = center ? (height - alone.screen().height) / 2 : 0;
+            for (uint32_t y = 0; y < picture.height && y + dy < height; ++y) {
+                for (uint32_t x = 0; x < picture.width && x + dx < width; ++x)
+                    expected[(y + dy) * width + x + dx] = picture.canvas[y * picture.width + x];
+            }
+        }
+        EXPECT_EQ(played[k].width, width) << "frame " << k;
+        EXPECT_EQ(played[k].height, height) << "frame " << k;
+        EXPECT_TRUE(played[k].canvas == expected) << "frame " << k << " shows another picture";
+        EXPECT_EQ(played[k].delay, shows[k].delay) << "frame " << k;
+    }
+}
+
 // Optimised: a full first image, then smaller ones drawn over it.
 const std::vector<Image> kOptimised = {
     {0, 0, 20, 10, kKeep, kNoTransparency, 5}, {3, 2, 4, 4, kKeep, 1, 6}, {10, 5, 2, 2, kKeep, 2, 9}};
@@ -122,6 +181,9 @@ const std::vector<Image> kStandalone = {
 // the canvas is made clear: by nothing where the next image covers what is
 // left with opaque pixels, by disposing of the last image where it covers
 // it, or else by a transparent clearing frame that takes 2 of its delay.
+// The rows that give the pictures shown are checked by playing the output:
+// every frame shows what its input showed alone (centred when the plan
+// centres) for as long, forwards or backwards; or the plan is refused.
 TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
     TempDir dir;
     const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
@@ -145,14 +207,128 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
         WriteAnimation(dir, "endsbg.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kBackground, 1, 6}}, 5);
     const std::string ends_restored =
         WriteAnimation(dir, "endsprev.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kPrevious, -1, 3}}, 6);
+    // Joins and orders checked by what the canvas shows.
+    const std::string transparent_next =
+        WriteAnimation(dir, "transparent.gif", 8, 8, {{0, 0, 8, 8, kKeep, 0, 7}, {0, 0, 8, 8, kKeep, 1, 3}}, 9);
+    const std::string transparent_over =
+        WriteAnimation(dir, "over.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {0, 0, 8, 8, kKeep, 1, 6}}, 10);
+    const std::string partly_cleared =
+        WriteAnimation(dir, "partly.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kBackground, -1, 6}}, 11);
+    const std::string restoring =
+        WriteAnimation(dir, "restoring.gif", 8, 8, {{0, 0, 8, 8, kPrevious, 1, 5}, {2, 2, 4, 4, kPrevious, 2, 6}}, 12);
+    const std::string ends_on_four =
+        WriteAnimation(dir, "four.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 5}, {2, 2, 4, 4, kKeep, -1, 4}}, 13);
+    const std::string off_diagonal =
+        WriteAnimation(dir, "offdiag.gif", 8, 8, {{1, 3, 4, 4, kKeep, -1, 5}, {5, 5, 2, 2, kKeep, -1, 6}}, 14);
+    const std::string apart =
+        WriteAnimation(dir, "apart.gif", 8, 8, {{0, 0, 4, 4, kKeep, -1, 5}, {4, 4, 4, 4, kBackground, -1, 6}}, 19);
+    const std::string large = WriteAnimation(dir, "large.gif", 11, 10, {{0, 0, 11, 10, kKeep, -1, 1}}, 15);
+    const std::string lands_at_most =
+        WriteAnimation(dir, "most.gif", 4, 3, {{0, 0, 4, 3, kKeep, -1, 2}, {65532, 0, 1, 1, kKeep, -1, 3}}, 16);
+    const std::string full_width = WriteAnimation(dir, "wide.gif", 11, 4, {{0, 0, 11, 4, kKeep, -1, 2}}, 17);
+    // The file ends inside its second image's descriptor (8 of its 9 bytes).
+    Bytes cut = ReadFileBytes(WriteAnimation(dir, "whole.gif", 8, 8, {{0, 0, 8, 8, kBackground, -1, 5}}, 18));
+    cut.pop_back();  // the trailer
+    const std::string cut_in_descriptor = dir.Write(
+        "cut.gif",
+        GifBuilder().Raw(cut).GraphicControl(kKeep << 2, 3, 0).Byte(0x2C).Raw({1, 0, 1, 0, 2, 0, 2, 0}).bytes());
     struct JoinCase {
         const char* name;
         std::vector<std::string> inputs;
         std::vector<Control> controls;                // of the output's images
         std::vector<int> clearing;                    // output images that are clearing frames
         int clearing_width = 0, clearing_height = 0;  // of the clearing frames; 0: the output's
+        // Checked by playing the output instead: each frame's picture and
+        // delay, or that the plan is refused as not playable backwards.
+        FrameOrder order = FrameOrder::kForward;
+        bool center = false;
+        std::vector<Shows> shows = {};
+        bool refused = false;
     };
+    constexpr FrameOrder kForward = FrameOrder::kForward, kReverse = FrameOrder::kReverse;
     const JoinCase cases[] = {
+        {"BackgroundDisposalLeavesWhatItDoesNotCover",
+         {partly_cleared, transparent_next},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         false,
+         {{0, 0, 5}, {0, 1, 4}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}},
+        {"LastRestoringThePreviousShowsUntilCleared",
+         {ends_restored, transparent_next},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         false,
+         {{0, 0, 5}, {0, 1, 3}, {0, 1, 0}, {1, 0, 7}, {1, 1, 3}}},
+        {"ClearingFrameTakesTheLastImageAwayToo",
+         {apart, transparent_next},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         false,
+         {{0, 0, 5}, {0, 1, 4}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}},
+        {"ALastFrameOfFourSharesItWithTheClearingFrame",
+         {ends_on_four, transparent_next},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         false,
+         {{0, 0, 5}, {0, 1, 2}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}},
+        {"ClearingFrameWhereTheLeftoversAre",
+         {off_diagonal, transparent_next},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         false,
+         {{0, 0, 5}, {0, 1, 4}, {0, 1, 2}, {1, 0, 7}, {1, 1, 3}}},
+        {"CentredOntoTheLargestPosition",
+         {large, lands_at_most},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         true,
+         {{0, 0, 1}, {1, 0, 2}, {1, 1, 3}}},
+        {"AShorterEntryOfFullWidthCentredVertically",
+         {large, full_width},
+         {},
+         {},
+         0,
+         0,
+         kForward,
+         true,
+         {{0, 0, 1}, {1, 0, 2}}},
+        {"RestoringThePreviousReverses", {restoring}, {}, {}, 0, 0, kReverse, false, {{0, 1, 6}, {0, 0, 5}}},
+        {"AnImageCutInItsDescriptorReversedInItsPlace",
+         {cut_in_descriptor},
+         {},
+         {},
+         0,
+         0,
+         kReverse,
+         false,
+         {{kClearCanvas, 0, 3}, {0, 0, 5}}},
+        {"TransparentOverACoveredCanvasIsReencodedToBeReversed",
+         {transparent_over},
+         {},
+         {},
+         0,
+         0,
+         kReverse,
+         false,
+         {{0, 1, 6}, {0, 0, 5}}},
         {"ClearingFrameAfterOptimised",
          {optimised, standalone},
          {{1, 5, -1}, {1, 6, 1}, {1, 7, 2}, {2, 2, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
@@ -190,6 +366,21 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
         SCOPED_TRACE(c.name);
         std::vector<PlanEntry> entries;
         for (const std::string& input : c.inputs) entries.push_back(All(input));
+        if (!c.shows.empty() || c.refused) {
+            BuildPlan plan = PlanOf(dir.File("played.gif"), entries);
+            plan.order = c.order;
+            plan.center = c.center;
+            const BuildRun built = RunPlan(plan);
+            if (c.refused) {
+                EXPECT_FALSE(built.result.ok);
+                EXPECT_EQ(built.messages, std::vector<Message>({{kMsgCannotPlayBackwards, MessageIcon::kWarning}}));
+                continue;
+            }
+            EXPECT_TRUE(built.result.ok) << built.result.message;
+            EXPECT_EQ(RunPlan(plan, true).result.summary.bytes, ReadFileBytes(plan.output).size()) << "measured size";
+            ExpectPlays(plan.output, c.inputs, c.center, c.shows);
+            continue;
+        }
         PlanSummary summary;
         const DecodedGif output = BuildAndDecode(PlanOf(dir.File("out.gif"), entries), &summary);
         EXPECT_EQ(Controls(output), c.controls);
@@ -218,6 +409,53 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
         uint64_t duration = 0;
         for (const Control& control : c.controls) duration += static_cast<uint64_t>(control.delay);
         EXPECT_EQ(summary.duration, duration);
+    }
+}
+
+// The table most frames carry is written once, as the global table, and
+// those frames carry none; frames with another keep theirs. Copies of one
+// animation join into no more than the inputs' bytes together.
+TEST(BuildPlanTest, OneColourTableWhereFramesShareIt) {
+    TempDir dir;
+    const std::string a = WriteAnimation(dir, "a.gif", 20, 10, kOptimised, 1);
+    const std::string b = WriteAnimation(dir, "b.gif", 20, 10, {{0, 0, 20, 10, kKeep, kNoTransparency, 4}}, 2);
+    struct TableCase {
+        const char* name;
+        std::vector<PlanEntry> entries;
+        TableRule tables;
+        std::string frames;  // per output frame: G uses the global table, L a local one
+        bool within_inputs;  // no larger than the inputs together
+    };
+    const TableCase cases[] = {
+        {"CopiesOfOneAnimationShareItsTable", {All(a), All(a), All(a)}, TableRule::kShared, "GGGGGGGGG", true},
+        {"TheTableMostFramesCarryIsShared", {All(b), All(a), First(b)}, TableRule::kShared, "LGGGL", true},
+        {"FirstImagesShareToo", {First(b), First(a), First(b)}, TableRule::kShared, "GLG", true},
+        {"EachFrameItsOwnTable", {All(a), All(a)}, TableRule::kEachFrame, "LLLLLL", false},
+    };
+    for (const TableCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildPlan plan = PlanOf(dir.File("out.gif"), c.entries);
+        plan.tables = c.tables;
+        const DecodedGif output = BuildAndDecode(plan);
+        std::string frames;
+        size_t inputs = 0;
+        size_t k = 0;
+        for (const PlanEntry& entry : c.entries) {
+            inputs += ReadFileBytes(entry.path).size();
+            DecodedGif source;
+            ASSERT_TRUE(SlurpGif(entry.path, &source));
+            const size_t count = entry.images == ImageChoice::kAll ? source.images.size() : 1;
+            for (size_t i = 0; i < count && k < output.images.size(); ++i, ++k) {
+                const DecodedImage& got = output.images[k];
+                frames += got.local_map.empty() ? 'G' : 'L';
+                EXPECT_EQ(got.local_map.empty() ? output.global_map : got.local_map, source.global_map) << k;
+                EXPECT_EQ(got.raster, source.images[i].raster) << k;
+            }
+        }
+        EXPECT_EQ(frames, c.frames);
+        if (c.within_inputs) {
+            EXPECT_LE(ReadFileBytes(plan.output).size(), inputs);
+        }
     }
 }
 
@@ -263,38 +501,75 @@ TEST(BuildPlanTest, PlaysWriteTheRepeatsAfterTheFirst) {
     }
 }
 
-// Played in another order, each image must look the same on a clear canvas
-// as it did over the one before it; else nothing is written.
+// Played in another order, each frame looks as it did played forwards. An
+// animation whose images stand alone on a clear canvas is copied; one whose
+// images are drawn over one another is composited and written again, each
+// frame whole, unless a frame then shows more than 256 colours: that is
+// refused, and nothing is written.
 TEST(BuildPlanTest, ReverseAndBounceOrRefuse) {
     TempDir dir;
     const std::string standalone = WriteAnimation(dir, "alone.gif", 8, 8, kStandalone, 2);
     const std::string single = WriteAnimation(dir, "one.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 50}}, 6);
+    const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
     DecodedGif source;
     ASSERT_TRUE(SlurpGif(standalone, &source));
+    const std::vector<std::string> inputs = {standalone, single, optimised};
     struct OrderCase {
         FrameOrder order;
-        std::vector<int> images;  // of alone.gif, then 3 for one.gif
-    } cases[] = {{FrameOrder::kReverse, {3, 2, 1, 0}}, {FrameOrder::kBounce, {0, 1, 2, 3, 2, 1}}};
+        std::vector<PlanEntry> entries;
+        std::vector<int> images;  // of alone.gif (0..2), then 3 for one.gif, 10 + i for image i of opt.gif
+        std::vector<size_t> reencoded;
+    } cases[] = {
+        {FrameOrder::kReverse, {All(standalone), All(single)}, {3, 2, 1, 0}, {}},
+        {FrameOrder::kBounce, {All(standalone), All(single)}, {0, 1, 2, 3, 2, 1}, {}},
+        {FrameOrder::kReverse, {All(standalone), All(optimised)}, {12, 11, 10, 2, 1, 0}, {1}},
+        {FrameOrder::kBounce, {All(optimised), All(standalone)}, {10, 11, 12, 0, 1, 2, 1, 0, 12, 11}, {0}},
+        {FrameOrder::kReverse, {First(optimised), All(standalone)}, {2, 1, 0, 10}, {}},
+    };
     for (const OrderCase& c : cases) {
-        BuildPlan plan = PlanOf(dir.File("out.gif"), {All(standalone), All(single)});
+        SCOPED_TRACE(::testing::PrintToString(c.images));
+        BuildPlan plan = PlanOf(dir.File("out.gif"), c.entries);
         plan.order = c.order;
         const DecodedGif output = BuildAndDecode(plan);
+        EXPECT_EQ(RunPlan(plan, true).entries_reencoded, c.reencoded);
         ASSERT_EQ(output.images.size(), c.images.size());
+        std::vector<Shows> shows;
         for (size_t k = 0; k < c.images.size(); ++k) {
             const int i = c.images[k];
             EXPECT_EQ(ControlOf(output.images[k]).disposal, kBackground) << k;
             if (i < 3) {
                 EXPECT_EQ(output.images[k].raster, source.images[static_cast<size_t>(i)].raster) << k;
-                EXPECT_EQ(ControlOf(output.images[k]).delay, kStandalone[static_cast<size_t>(i)].delay) << k;
+                shows.push_back({0, i, kStandalone[static_cast<size_t>(i)].delay});
+            } else if (i == 3) {
+                shows.push_back({1, 0, 50});
             } else {
-                EXPECT_EQ(ControlOf(output.images[k]).delay, 50) << k;
+                shows.push_back({2, i - 10, kOptimised[static_cast<size_t>(i - 10)].delay});
             }
         }
+        ExpectPlays(plan.output, inputs, false, shows);
     }
-    const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
+    // Drawn over one another, the two images show 257 colours at once.
+    const Bytes many_colours = [] {
+        Bytes indices(256);
+        for (size_t k = 0; k < indices.size(); ++k) indices[k] = static_cast<uint8_t>(k);
+        return GifBuilder()
+            .Header()
+            .Screen(17, 16, 0)
+            .GraphicControl(kKeep << 2, 10, 0)
+            .ImageDescriptor(0, 0, 16, 16, 0x87)
+            .ColorTable(256)
+            .Pixels(indices, 8)
+            .GraphicControl(kKeep << 2, 10, 0)
+            .ImageDescriptor(16, 0, 1, 1, 0x80)
+            .ColorTable(2, 100)
+            .Pixels({0})
+            .Trailer()
+            .bytes();
+    }();
+    const std::string colourful = dir.Write("colourful.gif", many_colours);
     const std::string output = dir.Write("kept.gif", Bytes(100, 7));
     for (const FrameOrder order : {FrameOrder::kReverse, FrameOrder::kBounce}) {
-        BuildPlan plan = PlanOf(output, {All(standalone), All(optimised)});
+        BuildPlan plan = PlanOf(output, {All(standalone), All(colourful)});
         plan.order = order;
         const std::set<std::string> before = Listing(dir.path());
         const BuildRun run = RunPlan(plan);
@@ -304,7 +579,7 @@ TEST(BuildPlanTest, ReverseAndBounceOrRefuse) {
         EXPECT_EQ(ReadFileBytes(output), Bytes(100, 7));
         EXPECT_EQ(Listing(dir.path()), before);
         // Its first image alone can be played backwards.
-        plan.entries[1] = First(optimised);
+        plan.entries[1] = First(colourful);
         EXPECT_TRUE(RunPlan(plan, true).result.ok);
     }
 }

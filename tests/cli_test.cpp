@@ -310,10 +310,10 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
     EXPECT_EQ(info.out,
               output +
                   ":\n"
-                  "  image 1: 6 x 5 at 0,0, delay 12, disposal 1, opaque, local palette (2 bpp)\n"
+                  "  image 1: 6 x 5 at 0,0, delay 12, disposal 1, opaque, global palette (2 bpp)\n"
                   "  image 2: 3 x 3 at 2,1, delay 28, disposal 1, transparent index 2, local palette (1 bpp)\n"
                   "  image 3: 6 x 5 at 0,0, delay 2, disposal 2, transparent index 0, local palette (1 bpp)\n"
-                  "  image 4: 4 x 3 at 0,0, delay 0, disposal 0, opaque, local palette (2 bpp)\n"
+                  "  image 4: 4 x 3 at 0,0, delay 0, disposal 0, opaque, global palette (2 bpp)\n"
                   "  4 frames, 0.42 s, 6 x 5, plays forever\n");
 
     const CliRun first = RunCli({"make", "--plays", "2", "-o", output, animated, single});

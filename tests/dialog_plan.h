@@ -17,6 +17,7 @@ inline BuildPlan DialogPlan(const std::string& output, const std::vector<std::st
     plan.plays = loop ? kPlayForever : 1;
     plan.forever_count = 0xFFFF;
     plan.mode = OutputMode::kWriteInPlace;
+    plan.tables = TableRule::kEachFrame;
     DelayRule rule;
     rule.given = true;
     rule.hundredths = static_cast<uint16_t>(delay & 0xFFFF);

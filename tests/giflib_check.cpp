@@ -15,6 +15,7 @@ constexpr size_t kScreenPackedOffset = 10;  // header (6) + width (2) + height (
 constexpr size_t kImageDescriptorSize = 9;  // after the introducer: position, size, packed flags
 constexpr uint8_t kColorTableFlag = 0x80;   // in a screen or image descriptor's packed field
 constexpr uint8_t kTableSizeMask = 0x07;
+constexpr int kColorResolutionShift = 4;   // screen descriptor packed bits 6..4
 constexpr uint8_t kGiflibMaxCodeSize = 8;  // giflib refuses an LZW minimum code size above this
 constexpr uint8_t kReservedBits = 0xE0;    // graphic control packed flags
 constexpr size_t kControlPacked = 0;       // offsets in a graphic control body
@@ -173,8 +174,9 @@ struct Faults {
 
 // One output frame, preceded by `extensions` (its looping block taken off),
 // against the first image of its input.
+// `global` is the output's global table (empty when it has none).
 void CheckFrame(const DecodedImage& frame, const std::vector<GiflibExtension>& extensions, const DecodedGif& input,
-                unsigned delay, Faults* faults) {
+                const Bytes& global, unsigned delay, Faults* faults) {
     if (extensions.size() != 1) {
         faults->Add(std::to_string(extensions.size()) + " blocks before the frame, expected one graphic control");
         return;
@@ -197,7 +199,9 @@ void CheckFrame(const DecodedImage& frame, const std::vector<GiflibExtension>& e
     const Bytes table = !source.local_map.empty()   ? source.local_map
                         : !input.global_map.empty() ? input.global_map
                                                     : GreyRamp(size_t{2} << (input.screen_packed & kTableSizeMask));
-    faults->Expect(frame.local_map == table, "colour table differs from the input's");
+    faults->Expect((frame.local_map.empty() ? global : frame.local_map) == table,
+                   "colour table differs from the input's");
+    faults->Expect(global.empty() || frame.local_map != global, "a local copy of the global colour table");
     if (frame.raster_decoded && source.raster_decoded) {
         faults->Expect(frame.raster == source.raster, "pixels differ from the input's first image");
     }
@@ -344,8 +348,12 @@ std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vec
         return faults.texts;
     }
     faults.Expect(output.signature == "GIF89a", "signature is \"" + output.signature + "\", expected GIF89a");
-    faults.Expect(output.global_map.empty(), "the output has a global colour table");
-    faults.ExpectEqual("screen packed fields", output.screen_packed, 0);
+    // A global table is the one most frames share: its size field doubles as
+    // the colour resolution.
+    const int global_field = output.global_bits > 0 ? output.global_bits - 1 : 0;
+    faults.ExpectEqual(
+        "screen packed fields", output.screen_packed,
+        output.global_map.empty() ? 0 : kColorTableFlag | global_field << kColorResolutionShift | global_field);
     faults.ExpectEqual("background colour", output.background, 0);
     faults.ExpectEqual("aspect ratio byte", output.aspect, 0);
     int width = 0, height = 0;
@@ -375,7 +383,7 @@ std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vec
             }
             extensions.erase(extensions.begin(), extensions.begin() + 2);
         }
-        CheckFrame(output.images[i], extensions, inputs[i], delays[i], &faults);
+        CheckFrame(output.images[i], extensions, inputs[i], output.global_map, delays[i], &faults);
     }
     return faults.texts;
 }

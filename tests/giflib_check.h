@@ -93,11 +93,13 @@ std::vector<int> GifRowOrder(int height, bool interlace);
 // The check of an animation built from frame files: what is wrong with
 // `output` (decoded, or walked where an input's image data does not decode)
 // against the first images of `inputs` (read by ReadFirstImage), one text a
-// fault, none when it checks out: GIF89a, no global table, the largest
-// screen, the looping block iff `loop` (with `loop_count`), and per frame one graphic control
+// fault, none when it checks out: GIF89a, the largest screen, the looping
+// block iff `loop` (with `loop_count`), and per frame one graphic control
 // (its delay & 0xFFFF, disposal 2, the input's transparency) before the
-// input's first image: its descriptor, its colour table (local, else global,
-// else a grey ramp) and, where both are decoded, its pixels.
+// input's first image: its descriptor, its colour table (the input's local,
+// else global, else a grey ramp; in the output its local one, else the
+// output's global one, never a local copy of that) and, where both are
+// decoded, its pixels.
 std::vector<std::string> CheckAnimation(const DecodedGif& output, const std::vector<DecodedGif>& inputs,
                                         const std::vector<unsigned>& delays, bool loop, unsigned loop_count = 0xFFFF);
 // The same from the files: the output must decode in full, and so must the

@@ -49,6 +49,7 @@ struct RecordingObserver final : BuildObserver {
     void EntryStarted(size_t index, size_t) override { run->entries_started.push_back(index); }
     void Failed(const BuildResult& result) override { run->messages.emplace_back(result.message, result.icon); }
     void ImagesLeftOut(size_t index) override { run->images_left_out.push_back(index); }
+    void EntryReencoded(size_t index) override { run->entries_reencoded.push_back(index); }
 };
 
 }  // namespace

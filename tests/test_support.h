@@ -43,9 +43,10 @@ using Message = std::pair<std::string, MessageIcon>;
 // observer heard on the way.
 struct BuildRun {
     BuildResult result;
-    std::vector<Message> messages;        // each failure reported
-    std::vector<size_t> entries_started;  // in order
-    std::vector<size_t> images_left_out;  // entries taken as their first image that hold more
+    std::vector<Message> messages;          // each failure reported
+    std::vector<size_t> entries_started;    // in order
+    std::vector<size_t> images_left_out;    // entries taken as their first image that hold more
+    std::vector<size_t> entries_reencoded;  // entries written again to play in another order
 };
 
 // Runs `plan` through BuildAnimation (or MeasurePlan) with a recording observer.

@@ -7,12 +7,12 @@
 #include <cstddef>
 #include <cstring>
 
-#include "win/app_state.h"
-#include "win/frame_list.h"
 #include "gif/build_plan.h"
 #include "gif/file_summary.h"
 #include "res/resource.h"
 #include "res/ui_texts.h"
+#include "win/app_state.h"
+#include "win/frame_list.h"
 
 namespace {
 
@@ -95,6 +95,7 @@ void MakeAnimatedGif(HWND dialog) {
     plan.plays = IsDlgButtonChecked(dialog, IDC_LOOP) == BST_CHECKED ? kPlayForever : 1;
     plan.forever_count = kWindowsForeverCount;
     plan.mode = OutputMode::kWriteInPlace;
+    plan.tables = TableRule::kEachFrame;  // the program's bytes: one local table per frame
     DelayRule delay;
     delay.given = true;
     delay.hundredths = static_cast<uint16_t>(GetDlgItemInt(dialog, IDC_DELAY, nullptr, FALSE) & 0xFFFFu);
