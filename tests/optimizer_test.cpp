@@ -171,6 +171,7 @@ TEST(OptimizerTest, PlaysAsTheDefaultOutputInFewerBytes) {
         {"JoinOfTwoTables", {whole, other, sprite}, FrameOrder::kForward, true, false},
         {"JoinOfThreeCopies", {whole, whole, whole}, FrameOrder::kForward, true, false},
         {"Bounce", {sprite, whole_cleared}, FrameOrder::kBounce, true, false},
+        {"ReverseOfLayersDrawnOverOneAnother", {layered, restored}, FrameOrder::kReverse, false, false},
         {"DamagedImageKeptAsItIs", {whole, damaged}, FrameOrder::kForward, false, true},
     };
     for (const OptimizeCase& c : cases) {
