@@ -268,8 +268,9 @@ TEST(CliTest, InfoPrintsOneLinePerFileAndGoesOnAfterEachFailure) {
 }
 
 // Every image of an animation: the size printed by --dry-run is the size
-// then written, the first image alone gets a note, and info --frames lists
-// the images as giflib and the records have them.
+// then written, the first image alone gets a note (and so does the
+// animation re-encoded to play backwards), and info --frames lists the
+// images as giflib and the records have them.
 TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
     TempDir dir;
     GifBuilder anim;
@@ -319,6 +320,12 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
                              " holds more than one image; only its first is taken (--all-frames takes all)\n");
     EXPECT_NE(RunCli({"info", "--frames", output}).out.find("2 frames, 0.12 s, 6 x 5, plays 2 times"),
               std::string::npos);
+
+    // Its second image is drawn over the first: played backwards, it is re-encoded.
+    const CliRun reversed = RunCli({"make", "--reverse", "--all-frames", "-o", output, animated});
+    EXPECT_EQ(reversed.status, kExitOk);
+    EXPECT_EQ(reversed.err, "zorvane-cli: note: " + animated +
+                                ": its images are drawn over one another; re-encoded to play backwards\n");
 }
 
 // A pipe cannot be seeked on: the output written to one is the same as to a
