@@ -1,7 +1,7 @@
 #!/bin/bash
 # The web page against zorvane-cli on corpus b (20 frames of 1920x1080, see bench/make_corpus.sh): build
-# time in headless Chromium next to the command line's, and the page's memory. Writes
-# bench/results/web.md and prints it. Not a test.
+# time in headless Chromium next to the command line's and to the browser's floor (a Blob of the same
+# bytes, already in a page), and the page's memory. Writes bench/results/web.md and prints it. Not a test.
 #
 #   bench/web.sh            (BENCH_ROUNDS=5 builds of each, after one warm-up)
 set -euo pipefail

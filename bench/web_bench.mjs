@@ -3,7 +3,9 @@
 // animation in the page (headless Chromium: the worker's build, the hand-over
 // of the output to the browser as a Blob, and from the click on Download to the
 // file ready to save), next to `zorvane-cli make`'s
-// wall time, and the page's memory (peak and current resident size of its
+// wall time and to the least any page can do to offer those bytes (a Blob
+// made of them, already in the page, and its URL: the browser's floor),
+// measured in the same browser in the same run; and the page's memory (peak and current resident size of its
 // renderer process, the worker's JavaScript heap and array buffers) next to
 // the inputs' and the output's size. Not a test: it reports, it does not judge.
 //
@@ -36,6 +38,7 @@ const inputBytes = frames.reduce((sum, f) => sum + fs.statSync(f).size, 0);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'zorvane-web-bench-'));
 const cliTimes = [];
 let outputBytes = 0;
+let lastOutput = null; // the last run's bytes, for the browser's floor
 for (let round = 0; round <= rounds; round++) {
   const out = path.join(work, 'cli.gif');
   const started = process.hrtime.bigint();
@@ -44,6 +47,7 @@ for (let round = 0; round <= rounds; round++) {
   if (run.status !== 0) throw new Error(`zorvane-cli failed: ${run.stderr}`);
   if (round > 0) cliTimes.push(elapsed); // the first is a warm-up
   outputBytes = fs.statSync(out).size;
+  if (round === rounds) lastOutput = fs.readFileSync(out);
   fs.rmSync(out);
 }
 fs.rmSync(work, { recursive: true, force: true });
@@ -70,7 +74,12 @@ function rendererMemory() {
   return { peak, current };
 }
 
-const server = await serve(pageDir);
+const server = await serve(pageDir, {
+  '/floor.html': (req, res) => res.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' })
+    .end('<!doctype html><title>floor</title>'),
+  '/floor.gif': (req, res) => res.writeHead(200, { 'Content-Type': 'image/gif', 'Cache-Control': 'no-store' })
+    .end(lastOutput),
+});
 const browser = await launch();
 const page = await browser.newPage();
 const cdp = await page.createCDPSession();
@@ -87,9 +96,39 @@ await settled();
 const addTime = performance.now() - started;
 const added = rendererMemory();
 
+// The browser's floor, in a bare page of its own beside ours (ours lets no
+// request leave it): the same bytes as zorvane-cli's last output, already in
+// that page, made into a Blob and its URL (where our page's timing ends too).
+// Timed in each round right after our page's build, in the same conditions.
+const floorPage = await browser.newPage();
+await floorPage.goto(`${server.url}floor.html`, { waitUntil: 'load' });
+await floorPage.evaluate(async () => {
+  window.benchBytes = new Uint8Array(await (await fetch('/floor.gif')).arrayBuffer());
+});
+const floorTimes = [];
+// Each page is brought to the front before its step (a page behind another
+// has its timers throttled), after a pause: the browser takes a Blob's bytes
+// from the page that made it after the constructor returns, and one step must
+// not wait for the other's.
+const quiet = () => new Promise((resolve) => setTimeout(resolve, 1500));
+const floor = async () => {
+  await quiet();
+  await floorPage.bringToFront();
+  return floorPage.evaluate(() => {
+    const start = performance.now();
+    const url = URL.createObjectURL(new Blob([window.benchBytes], { type: 'image/gif' }));
+    const elapsed = performance.now() - start;
+    // As our page keeps its last build, this page keeps its last Blob.
+    if (window.benchLastUrl) URL.revokeObjectURL(window.benchLastUrl);
+    window.benchLastUrl = url;
+    return elapsed;
+  });
+};
+
 const pageTimes = [];
 const workerTimes = [];
 const blobTimes = [];
+await page.bringToFront();
 await page.click('input[name="plays"][value="times"]');
 for (let round = 0; round <= rounds; round++) {
   await page.$eval('#plays-count', (e, n) => {
@@ -110,13 +149,22 @@ for (let round = 0; round <= rounds; round++) {
   }), round + 1);
   const [workerMs, blobMs] = await page.evaluate(() => [Number(document.body.dataset.buildMs),
     Number(document.body.dataset.blobMs)]);
+  const floorMs = await floor();
+  await page.bringToFront();
+  await quiet();
   if (round > 0) {
+    floorTimes.push(floorMs);
     pageTimes.push(elapsed);
     workerTimes.push(workerMs);
     blobTimes.push(blobMs);
   }
 }
 const shownBytes = Number(await page.$eval('#size', (e) => e.dataset.bytes));
+
+// What the page spends on the download beyond the core's own build: the
+// request to the worker, the hand-over of the output and the Blob.
+const downloadTimes = pageTimes.map((t, i) => t - workerTimes[i]);
+await floorPage.close();
 const built = rendererMemory();
 let workerHeap = null;
 const worker = page.workers()[0];
@@ -124,11 +172,14 @@ if (worker) {
   const usage = await worker.client.send('Runtime.getHeapUsage').catch(() => null);
   if (usage) workerHeap = usage;
 }
+
 await browser.close();
 await server.close();
 
 const cliMedian = median(cliTimes);
 const pageMedian = median(pageTimes);
+const floorMedian = median(floorTimes);
+const downloadMedian = median(downloadTimes);
 console.log(`| what | figure |
 |---|---:|
 | frames | ${frames.length} files, ${mib(inputBytes)} |
@@ -138,6 +189,9 @@ console.log(`| what | figure |
 | page: click on Download to the file ready, median (${pageTimes.length} builds) | ${ms(pageMedian)} (${(pageMedian / cliMedian).toFixed(2)}× zorvane-cli) |
 | page: the build inside the worker, median | ${ms(median(workerTimes))} (${(median(workerTimes) / cliMedian).toFixed(2)}× zorvane-cli) |
 | page: handing the output to the browser (Blob, for Preview and Download), median | ${ms(median(blobTimes))} |
+| browser's floor: a Blob of the same ${mib(lastOutput.length)} already in a page, and its URL, median (${floorTimes.length}, each after one of the builds above) | ${ms(floorMedian)} |
+| page: click to file ready less the build in the worker, median | ${ms(downloadMedian)} (${(downloadMedian / floorMedian).toFixed(2)}× the floor) |
+| page: click to file ready against the floor plus the build in the worker | ${(pageMedian / (floorMedian + median(workerTimes))).toFixed(2)}× |
 | page: adding the ${frames.length} files (read, copied into the worker, inspected) | ${ms(addTime)} |
 | renderer resident size: page loaded, no files | ${mib(idle.current)} |
 | renderer resident size: files added | ${mib(added.current)} (+${mib(added.current - idle.current)}) |

@@ -1,12 +1,15 @@
 #include "cli/arguments.h"
 
 #include <cstring>
+#include <utility>
 
 #include "cli/frame_lists.h"
 
 namespace {
 
 constexpr unsigned kLargestDelay = 0xFFFF;
+// The value of -d that gives each image its own delay again.
+constexpr char kOwnDelays[] = "own";
 
 ParseResult Usage(const std::string& problem) {
     ParseResult result;
@@ -90,16 +93,58 @@ private:
 
 std::string Quoted(const char* text) { return std::string("'") + text + "'"; }
 
+// The delay rule of make: a -d times the frames that follow it, up to the
+// next -d ("own": each image keeps its own delay). The single images before
+// the first -d take its value too, so that one -d anywhere times a list of
+// single frames; files taken with all their images keep their own delays
+// until a -d comes before them.
+class DelayRun {
+public:
+    explicit DelayRun(std::vector<PlanEntry>* entries) : entries_(entries) {}
+    const DelayRule& rule() const { return rule_; }
+    void Given(const DelayRule& rule, const char* text) {
+        Close();
+        rule_ = rule;
+        text_ = text;
+        frames_ = 0;
+        if (!seen_) {
+            for (PlanEntry& entry : *entries_) {
+                if (entry.images != ImageChoice::kFirst) continue;
+                entry.delay = rule;
+                ++frames_;
+            }
+        }
+        seen_ = true;
+    }
+    void FrameAdded() { ++frames_; }
+    // The note for the last -d, when it timed no frame; call once all
+    // arguments are read.
+    void Close() {
+        if (seen_ && frames_ == 0) {
+            notes_.push_back("-d " + text_ + " applies to no frame");
+        }
+    }
+    std::vector<std::string>& notes() { return notes_; }
+
+private:
+    std::vector<PlanEntry>* entries_;
+    DelayRule rule_;
+    std::string text_;
+    size_t frames_ = 0;
+    bool seen_ = false;
+    std::vector<std::string> notes_;
+};
+
 ParseResult ParseMake(int argc, const char* const* argv, Arguments* arguments) {
     BuildPlan& plan = arguments->plan;
     bool output_given = false;
-    bool delay_seen = false;
     bool no_loop = false;
     bool plays_given = false;
-    DelayRule delay;  // for the frames from here on
+    DelayRun delays(&plan.entries);
     ImageChoice images = ImageChoice::kFirst;
     const AddPath add = [&](const char* path, size_t length) {
-        plan.entries.push_back(PlanEntry{std::string(path, length), images, delay});
+        plan.entries.push_back(PlanEntry{std::string(path, length), images, delays.rule()});
+        delays.FrameAdded();
     };
     ArgumentWalk walk(argc, argv);
     bool options_done = false;
@@ -118,6 +163,8 @@ ParseResult ParseMake(int argc, const char* const* argv, Arguments* arguments) {
             no_loop = true;
         } else if (std::strcmp(arg, "--all-frames") == 0) {
             images = ImageChoice::kAll;
+        } else if (std::strcmp(arg, "--first-image") == 0) {
+            images = ImageChoice::kFirst;
         } else if (std::strcmp(arg, "--reverse") == 0 || std::strcmp(arg, "--bounce") == 0) {
             const FrameOrder order = arg[2] == 'r' ? FrameOrder::kReverse : FrameOrder::kBounce;
             if (plan.order != FrameOrder::kForward && plan.order != order) {
@@ -150,18 +197,17 @@ ParseResult ParseMake(int argc, const char* const* argv, Arguments* arguments) {
             plays_given = true;
         } else if (walk.Option(arg, "-d", "--delay", &value)) {
             if (!value) return Usage("option " + Quoted(arg) + " needs a value");
-            unsigned long hundredths;
-            if (!ParseWholeNumber(value, kLargestDelay, &hundredths)) {
-                return Usage("invalid delay " + Quoted(value) +
-                             " (a whole number of hundredths of a second, from 0 to 65535)");
+            DelayRule rule;  // "own": not given
+            unsigned long hundredths = 0;
+            if (std::strcmp(value, kOwnDelays) != 0) {
+                if (!ParseWholeNumber(value, kLargestDelay, &hundredths)) {
+                    return Usage("invalid delay " + Quoted(value) +
+                                 " (a whole number of hundredths of a second, from 0 to 65535, or 'own')");
+                }
+                rule.given = true;
+                rule.hundredths = static_cast<uint16_t>(hundredths);
             }
-            delay.given = true;
-            delay.hundredths = static_cast<uint16_t>(hundredths);
-            // Frames before the first -d take its value.
-            if (!delay_seen) {
-                for (PlanEntry& entry : plan.entries) entry.delay = delay;
-            }
-            delay_seen = true;
+            delays.Given(rule, value);
         } else if (walk.Option(arg, nullptr, "--frames-from", &value)) {
             if (!value) return Usage("option " + Quoted(arg) + " needs a value");
             std::string problem;
@@ -172,6 +218,8 @@ ParseResult ParseMake(int argc, const char* const* argv, Arguments* arguments) {
     }
     if (!output_given) return Usage("make needs an output file: -o OUTPUT");
     if (plan.entries.empty()) return Usage("make needs at least one frame file");
+    delays.Close();
+    arguments->notes = std::move(delays.notes());
     return ParseResult();
 }
 

@@ -15,9 +15,10 @@ struct Arguments {
     // make
     BuildPlan plan;
     bool dry_run = false;
+    std::vector<std::string> notes;  // to show on standard error before the build (a -d that times no frame)
     // info
     std::vector<std::string> files;
-    bool list_frames = false;  // info --frames
+    bool list_frames = false;                     // info --frames
     std::vector<std::string> unmatched_patterns;  // info: patterns that matched no file
 };
 

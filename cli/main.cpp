@@ -9,6 +9,7 @@
 
 #include "cli/arguments.h"
 #include "gif/build_plan.h"
+#include "gif/delay_text.h"
 #include "gif/file_summary.h"
 #include "gif/optimized_build.h"
 #include "platform/file_io.h"
@@ -33,9 +34,12 @@ const char kUsage[] =
     "         -o, --output OUTPUT  file to write; an existing file is replaced only\n"
     "                              once the new one is whole\n"
     "         -d, --delay DELAY    delay in hundredths of a second (0 to 65535) of the\n"
-    "                              frames that follow, up to the next -d; frames before\n"
-    "                              the first -d take its value, so one -d sets every\n"
-    "                              frame. Without -d each frame keeps its own delay.\n"
+    "                              frames that follow, up to the next -d; 'own' gives\n"
+    "                              them their own delays again. Single images before\n"
+    "                              the first -d take its value, so one -d times a list\n"
+    "                              of single frames; files taken with --all-frames\n"
+    "                              before it keep their own. Without -d each frame\n"
+    "                              keeps its own delay.\n"
     "                              Browsers show a delay of 0 or 1 as 10 hundredths;\n"
     "                              2 is the fastest delay that plays as set.\n"
     "         --frames-from LIST   the frame files named in LIST, one per line, at\n"
@@ -45,6 +49,8 @@ const char kUsage[] =
     "         --all-frames         every image of the frame files that follow, each\n"
     "                              with its own position, disposal and transparency\n"
     "                              (by default a file gives its first image only)\n"
+    "         --first-image        the first image only of the frame files that follow\n"
+    "                              (undoes --all-frames)\n"
     "         --plays N            play N times (1 to 65536); by default forever\n"
     "         --no-loop            play once (the same as --plays 1)\n"
     "         --reverse            play the frames backwards\n"
@@ -90,8 +96,6 @@ std::string Seconds(uint64_t hundredths) {
     return text;
 }
 
-std::string Frames(size_t count) { return std::to_string(count) + (count == 1 ? " frame" : " frames"); }
-
 // Tells of each entry whose further images are left out, and of each
 // re-encoded to play backwards.
 class MakeNotes final : public BuildObserver {
@@ -114,6 +118,7 @@ private:
 int RunMake(const Arguments& arguments) {
     const BuildPlan& plan = arguments.plan;
     MakeNotes notes(plan);
+    for (const std::string& note : arguments.notes) std::fprintf(stderr, "%s: note: %s\n", kProgram, note.c_str());
     RemoveTemporaryFileOnInterrupt();
     const BuildResult result = arguments.dry_run ? MeasurePlan(plan, &notes) : BuildAnimation(plan, &notes);
     if (!result.ok) {
@@ -130,8 +135,9 @@ int RunMake(const Arguments& arguments) {
     if (!dropped.empty()) std::fprintf(stderr, "%s: note: %s\n", kProgram, dropped.c_str());
     if (arguments.dry_run) {
         const PlanSummary& s = result.summary;
-        std::printf("%s: %s, %s, %u x %u, %" PRIu64 " bytes\n", plan.output.c_str(), Frames(s.frames).c_str(),
-                    Seconds(s.duration).c_str(), s.width, s.height, s.bytes);
+        std::printf("%s: %s, %s, %u x %u, %" PRIu64 " bytes\n", plan.output.c_str(),
+                    FormatFrameCount(s.frames, s.clearing_frames).c_str(), Seconds(s.duration).c_str(), s.width,
+                    s.height, s.bytes);
     }
     return kExitOk;
 }
@@ -180,8 +186,8 @@ int RunInfo(const Arguments& arguments) {
             continue;
         }
         if (arguments.list_frames) {
-            std::printf("  %s, %s, %u x %u, %s\n", Frames(summary.images).c_str(), Seconds(summary.duration).c_str(),
-                        summary.width, summary.height, PlaysText(summary).c_str());
+            std::printf("  %s, %s, %u x %u, %s\n", FormatFrameCount(summary.images, 0).c_str(),
+                        Seconds(summary.duration).c_str(), summary.width, summary.height, PlaysText(summary).c_str());
         } else {
             std::printf("%s: %u x %u, %s (%u bpp)\n", file.c_str(), summary.width, summary.height, summary.palette_kind,
                         summary.bits_per_pixel);

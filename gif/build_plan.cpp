@@ -18,6 +18,9 @@ const char kMsgOutputIsFrame[] = "The output file is one of the frames. GIF crea
 const char kMsgCouldNotCreateOutput[] = "Could not create output file.";
 const char kMsgCouldNotWriteOutput[] = "Could not write output file. GIF creation aborted.";
 const char kMsgTooLarge[] = "Centred on the larger screen, an image would lie beyond the largest position a GIF has.";
+const char kMsgImageWithoutArea[] = "It holds an image of zero width or height, which other programs refuse.";
+const char kMsgImageBeyondScreen[] =
+    "It holds an image lying outside the largest screen a GIF can have, which other programs refuse.";
 
 namespace {
 
@@ -148,7 +151,21 @@ private:
         const char* message =
             reader_.Open(scratch == kNotReencoded ? plan_.entries[index].path.c_str() : scratch_[scratch].path);
         if (!message) return true;
+        if (message == kMsgFileEmpty && plan_.mode == OutputMode::kWriteInPlace) message = kMsgNotAGif;
         return Fail(message, message == kMsgBuildCouldNotOpen ? MessageIcon::kPlain : MessageIcon::kWarning, index);
+    }
+
+    // False (the run failed) when an image of entry `index` is one that other
+    // programs refuse: without area, or lying wholly outside the largest
+    // screen a GIF can have (a decompression bomb: decoders that size their
+    // canvas to hold every image would allocate billions of pixels).
+    bool CheckImage(const GifImageDescriptor& image, size_t index) {
+        if (plan_.mode == OutputMode::kWriteInPlace) return true;
+        if (image.width == 0 || image.height == 0) return Fail(kMsgImageWithoutArea, MessageIcon::kWarning, index);
+        if (image.left >= kLargestPosition || image.top >= kLargestPosition) {
+            return Fail(kMsgImageBeyondScreen, MessageIcon::kWarning, index);
+        }
+        return true;
     }
 
     // Counts the tables of the images entry `index` gives frames; the
@@ -343,6 +360,7 @@ private:
             BlockScanResult found = reader_.NextImage(&control, &image);
             if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, k);
             for (bool first = true; found == BlockScanResult::kFound; first = false) {
+                if (!CheckImage(image, k)) return false;
                 if (!Place(screen, &image)) return Fail(kMsgTooLarge, MessageIcon::kWarning, k);
                 const Rect rect = RectOf(image);
                 const bool all = entry.images == ImageChoice::kAll;
@@ -408,6 +426,7 @@ private:
         BlockScanResult found = reader_.NextImage(&control, &image);
         if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, k);
         while (found == BlockScanResult::kFound) {
+            if (!CheckImage(image, k)) return false;
             const Rect rect = RectOf(image);
             if (!trace.StandsAlone(rect, control.packed & kTransparentFlag)) {
                 *alone = false;

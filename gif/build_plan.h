@@ -47,7 +47,10 @@ enum class OutputMode : uint8_t {
     // succeeded: on failure the file that was there stays as it was.
     kReplaceWhenDone,
     // Written at its path from the start; a failed build leaves what it
-    // wrote so far (the Windows program's behaviour).
+    // wrote so far (the Windows program's behaviour). Such a build also keeps
+    // that program's other ways: an empty file is reported as not a GIF, and
+    // images other programs refuse (kMsgImageWithoutArea,
+    // kMsgImageBeyondScreen) are copied as they are.
     kWriteInPlace,
 };
 
@@ -138,6 +141,8 @@ extern const char kMsgCouldNotCreateOutput[];
 extern const char kMsgCouldNotWriteOutput[];
 extern const char kMsgCannotPlayBackwards[];
 extern const char kMsgTooLarge[];
+extern const char kMsgImageWithoutArea[];
+extern const char kMsgImageBeyondScreen[];
 
 // Writes the plan's output. Every image keeps its compressed data and its
 // colour table; with TableRule::kShared the table most frames have is the

@@ -23,7 +23,7 @@ const char* EntryReader::Open(const char* path) {
     piece_ = kFirstPiece;
     uint8_t header[kGifHeaderSize] = {};
     const size_t header_count = Read(header, sizeof header);
-    if (!IsAcceptedGifHeader(header, header_count)) return kMsgNotAGif;
+    if (!IsAcceptedGifHeader(header, header_count)) return header_count == 0 ? kMsgFileEmpty : kMsgNotAGif;
     uint8_t screen_bytes[kScreenDescriptorSize] = {};
     Read(screen_bytes, sizeof screen_bytes);
     screen_ = DecodeScreenDescriptor(screen_bytes);

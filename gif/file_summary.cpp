@@ -58,7 +58,7 @@ FileSummary InspectFile(const char* path, InspectDepth depth, ImageVisitor* visi
     uint8_t header_bytes[kGifHeaderSize] = {};
     const size_t header_count = FileRead(file, header_bytes, sizeof header_bytes);
     if (!IsAcceptedGifHeader(header_bytes, header_count)) {
-        summary.message = kMsgNotAGif;
+        summary.message = header_count == 0 ? kMsgFileEmpty : kMsgNotAGif;
         FileClose(file);
         return summary;
     }

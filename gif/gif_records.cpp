@@ -33,6 +33,7 @@ void EncodeLoopingBlock(uint16_t count, uint8_t bytes[kLoopingBlockSize]) {
 }
 
 const char kMsgNotAGif[] = "Not a GIF file, or incorrect version number.";
+const char kMsgFileEmpty[] = "The file is empty.";
 const char kMsgPrematureEnd[] = "Premature end of file encountered; no GIF image data present.";
 
 namespace {

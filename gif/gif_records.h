@@ -139,6 +139,7 @@ void EncodeLe16(uint16_t value, uint8_t* bytes);
 
 // Messages shared by inspection and building.
 extern const char kMsgNotAGif[];
+extern const char kMsgFileEmpty[];
 extern const char kMsgPrematureEnd[];
 
 #endif  // ZORVANE_GIF_GIF_RECORDS_H

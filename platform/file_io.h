@@ -64,7 +64,8 @@ struct TemporaryFile {
 bool FileIsSpecial(const char* path);
 
 // Creates a new, empty file in the folder of `destination` (links to it
-// followed) and opens it for writing. It gets the permissions of the file it
+// followed, to the file they name or, for a dangling link, the file it will
+// name) and opens it for writing. It gets the permissions of the file it
 // will replace, or those a new file gets there. False when the folder does
 // not take a new file.
 bool FileCreateBeside(const char* destination, TemporaryFile* temporary);
@@ -84,9 +85,10 @@ void FileDiscard(TemporaryFile* temporary);
 // file could be made there.
 bool FileCreateScratch(TemporaryFile* scratch);
 
-// Makes an interruption (Ctrl+C, a termination request) remove the
-// temporary file being written, if any, and every scratch file not yet
-// discarded, before the process ends.
+// Makes an interruption (Ctrl+C, a termination request, a hang-up, a closed
+// pipe) remove the temporary file being written, if any, and every scratch
+// file not yet discarded, before the process ends. The handler knows the
+// file's name before the file exists.
 void RemoveTemporaryFileOnInterrupt();
 
 // Identity of a file on its volume: two paths naming the same file (hard

@@ -184,27 +184,6 @@ void ForgetPending(const char* path) {
     }
 }
 
-// The signals that remove the files noted above.
-constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
-
-// Holds those signals back while a file is made and noted, so that an
-// interruption in between cannot leave it behind.
-class InterruptsHeld {
-public:
-    InterruptsHeld() {
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int signal_number : kInterruptSignals) sigaddset(&held, signal_number);
-        sigprocmask(SIG_BLOCK, &held, &before_);
-    }
-    ~InterruptsHeld() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
-    InterruptsHeld(const InterruptsHeld&) = delete;
-    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
-
-private:
-    sigset_t before_;
-};
-
 extern "C" void RemovePendingAndStop(int signal_number) {
     if (g_pending) unlink(g_pending_path);  // async-signal-safe
     for (size_t i = 0; i < kMaxScratchFiles; ++i) {
@@ -222,15 +201,60 @@ bool FileIsSpecial(const char* path) {
     return path && stat(path, &info) == 0 && !S_ISREG(info.st_mode);
 }
 
+namespace {
+
+// The signals whose handler removes the temporary file being written.
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+// Blocks the interrupts in this thread while alive, so that the handler sees
+// the temporary file's path and the file itself appear as one step.
+class InterruptsHeld {
+public:
+    InterruptsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal_number : kInterrupts) sigaddset(&held, signal_number);
+        sigprocmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~InterruptsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
+// Follows `path` through symbolic links to the name the last one gives,
+// which need not exist yet (a dangling link is written through too). False
+// for a loop of links or a name too long.
+bool FollowLinks(const char* path, char (&followed)[sizeof(TemporaryFile::destination)]) {
+    constexpr int kMostLinks = 40;  // as the kernel's own limit on a path
+    if (std::strlen(path) + 1 > sizeof followed) return false;
+    std::memcpy(followed, path, std::strlen(path) + 1);
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        char target[sizeof followed];
+        const ssize_t length = readlink(followed, target, sizeof target);
+        if (length < 0) return true;  // not a link (or not there): the name to write
+        if (static_cast<size_t>(length) >= sizeof target) return false;
+        target[length] = '\0';
+        // A relative target is read from the link's own folder.
+        const char* slash = std::strrchr(followed, '/');
+        const size_t folder_length = target[0] == '/' || !slash ? 0 : static_cast<size_t>(slash - followed) + 1;
+        if (folder_length + static_cast<size_t>(length) + 1 > sizeof followed) return false;
+        std::memcpy(followed + folder_length, target, static_cast<size_t>(length) + 1);
+    }
+    return false;
+}
+
+}  // namespace
+
 bool FileCreateBeside(const char* destination, TemporaryFile* temporary) {
     if (!destination || !*destination) return false;
     // Through a link to the file it names, so that the link stays a link.
-    char resolved[PATH_MAX];
+    if (!FollowLinks(destination, temporary->destination)) return false;
+    const char* target = temporary->destination;
     struct stat existing;
-    const bool exists = stat(destination, &existing) == 0 && S_ISREG(existing.st_mode);
-    const char* target = exists && realpath(destination, resolved) ? resolved : destination;
-    if (std::strlen(target) + 1 > sizeof temporary->destination) return false;
-    std::memcpy(temporary->destination, target, std::strlen(target) + 1);
+    const bool exists = stat(target, &existing) == 0 && S_ISREG(existing.st_mode);
     const char* slash = std::strrchr(target, '/');
     const size_t folder_length = slash ? static_cast<size_t>(slash - target) + 1 : 0;
     const char* name = target + folder_length;
@@ -244,14 +268,21 @@ bool FileCreateBeside(const char* destination, TemporaryFile* temporary) {
         const int written = std::snprintf(temporary->path, sizeof temporary->path, "%.*s.%s.%08x.tmp",
                                           static_cast<int>(folder_length), target, name, tag);
         if (written < 0 || static_cast<size_t>(written) >= sizeof temporary->path) return false;
-        // Mode 0666 less the umask, as any new file; or the replaced file's.
-        const InterruptsHeld held;
-        const int fd = open(temporary->path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        // The handler knows the name before the file exists: an interruption
+        // between the two waits until both are done, and then removes it.
+        int fd, open_error;
+        {
+            const InterruptsHeld held;
+            SetPending(temporary->path);
+            // Mode 0666 less the umask, as any new file; or the replaced file's.
+            fd = open(temporary->path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+            open_error = errno;
+            if (fd == -1) g_pending = 0;  // someone else's file, or none: not ours to remove
+        }
         if (fd == -1) {
-            if (errno == EEXIST) continue;
+            if (open_error == EEXIST) continue;
             return false;
         }
-        SetPending(temporary->path);
         if (exists) fchmod(fd, existing.st_mode & 07777);
         if (!WrapDescriptor(fd, "wb", &temporary->file)) {
             unlink(temporary->path);
@@ -303,7 +334,7 @@ void RemoveTemporaryFileOnInterrupt() {
     std::memset(&action, 0, sizeof action);
     action.sa_handler = RemovePendingAndStop;
     sigemptyset(&action.sa_mask);
-    for (const int signal_number : kInterruptSignals) sigaction(signal_number, &action, nullptr);
+    for (const int signal_number : kInterrupts) sigaction(signal_number, &action, nullptr);
 }
 
 bool FileClose(FileHandle file) {

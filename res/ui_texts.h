@@ -237,12 +237,27 @@
 #define ZORVANE_WEB_MSG_ENTRY "Entry %1 (%2):"
 #define ZORVANE_WEB_MSG_FAILED "The page could not run: %1"
 #define ZORVANE_WEB_MSG_NO_WORKER "this browser could not start the page's worker."
-#define ZORVANE_WEB_MSG_EMPTY "The file is empty."
 #define ZORVANE_WEB_MSG_UNREADABLE "The browser could not read this file."
 #define ZORVANE_WEB_MSG_PLAYS "Plays must be a whole number from 1 to 65536."
 #define ZORVANE_WEB_MSG_INCOMPLETE "The animation came out incomplete, so there is nothing to download."
 #define ZORVANE_WEB_RESULT "Result"
 #define ZORVANE_WEB_IMAGES_ONE "1 image"
 #define ZORVANE_WEB_IMAGES_MANY "%1 images"
+#define ZORVANE_WEB_SMALLEST "Smallest file (same pixels)"
+#define ZORVANE_WEB_SMALLEST_TIP \
+    "Writes every frame again in as few bytes as it can, every pixel and delay the same; builds take longer"
+#define ZORVANE_WEB_FIT_LIMIT "Fit the size limit"
+#define ZORVANE_WEB_FIT_LIMIT_TIP \
+    "Leaves out frames evenly, each one's time going to the frame before, until the file fits"
+#define ZORVANE_WEB_MEASURING "Measuring\u2026"
+#define ZORVANE_WEB_MSG_DELAY                                                                                          \
+    "A delay is a whole number of hundredths of a second from 0 to 65535 (empty: the file's own); \u201c%1\u201d was " \
+    "not taken."
+#define ZORVANE_WEB_MSG_SAVED "Saved %1, %2 bytes"
+#define ZORVANE_WEB_WRITTEN_DURATION "Written as %1; browsers play a delay of 0 or 1 as 10 hundredths."
+#define ZORVANE_WEB_UNDO "Undo"
+#define ZORVANE_WEB_REDO "Redo"
+#define ZORVANE_WEB_UNDO_TIP "Undo the last change to the list or its settings (Ctrl+Z)"
+#define ZORVANE_WEB_REDO_TIP "Redo what was undone (Ctrl+Shift+Z)"
 
 #endif  // ZORVANE_RES_UI_TEXTS_H

@@ -6,7 +6,8 @@
 # Both build folders must have been built (cmake with cmake/mingw-i686.cmake and
 # cmake/mingw-x86_64.cmake). The 32-bit Zorvane.exe, the product, gets static checks
 # of its file, imports and resources; the x86_64 twin's dialog tests run under
-# wine64 on one Xvfb, which also gives the window's screenshot, written to
+# wine64 on an Xvfb of their own (scripts/with-xvfb.sh: two runs at once never
+# share a display), which also gives the window's screenshot, written to
 # build/zorvane-window.png; that run checks again that every text of the window
 # fits. Outputs of the dialog's builds are then decoded with giflib. Needs: wine64,
 # xvfb, xauth, fonts-wine, imagemagick, libgif-dev, python3, binutils-mingw-w64.
@@ -86,7 +87,7 @@ echo \$? >"$work/shot.rc"
 EOF
 mkdir -p "$work/shots"
 echo "== dialog tests under Wine ($tests_exe)"
-xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" sh "$work/run.sh" || true
+scripts/with-xvfb.sh -s "-screen 0 1024x768x24" sh "$work/run.sh" || true
 grep -v "FS volume label and serial are not available" "$work/tests.log" || true
 [ "$(cat "$work/tests.rc" 2>/dev/null)" = 0 ] || fail "dialog tests (exit $(cat "$work/tests.rc" 2>/dev/null))"
 

@@ -316,8 +316,9 @@ TEST(BuildOutputTest, OutputInMissingFolderCannotBeCreated) {
 
 // A write that fails stops the run with a message: on /dev/full (at the
 // header, or when the buffered bytes are flushed before the seek back to the
-// screen descriptor), at the close when every write before it went through,
-// and in the middle of a large frame when the file size limit is reached.
+// screen descriptor), at the close when every write before it went through
+// (a file replaced then stays as it was), and in the middle of a large frame
+// when the file size limit is reached.
 TEST(BuildOutputTest, WriteFailureStopsTheRun) {
     TempDir dir;
     const std::vector<std::string> frames = {dir.Write("big.gif", SimpleGif(400, 400, 1)),
@@ -330,6 +331,16 @@ TEST(BuildOutputTest, WriteFailureStopsTheRun) {
     const std::string output = dir.File("out.gif");
     FailCloseOf(output);
     EXPECT_EQ(RunBuild(output, frames).messages, could_not_write) << "the output's close failed";
+    // Replacing a file: the cut file beside it never takes its place.
+    const Bytes old = SimpleGif(9, 9);
+    const std::string replaced = dir.Write("old.gif", old);
+    const std::set<std::string> listing = Listing(dir.path());
+    BuildPlan replacing = DialogPlan(replaced, frames);
+    replacing.mode = OutputMode::kReplaceWhenDone;
+    FailCloseOf(replaced);
+    EXPECT_EQ(RunPlan(replacing).messages, could_not_write) << "the temporary file's close failed";
+    EXPECT_EQ(ReadFileBytes(replaced), old);
+    EXPECT_EQ(Listing(dir.path()), listing);
     FailCloseOf("");
     const int outcome = RunGuarded(
         [&] {

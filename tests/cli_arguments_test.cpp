@@ -40,6 +40,7 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
         const char* name;
         std::vector<std::string> args;  // after "make"
         std::vector<std::string> entries;
+        std::vector<std::string> notes = {};  // on standard error
         uint32_t plays = kPlayForever;
         FrameOrder order = FrameOrder::kForward;
         bool center = false, dry_run = false;
@@ -49,13 +50,34 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
         {"OwnDelaysWithoutD", {"-o", "o.gif", "a.gif", "b.gif"}, {"a.gif:first:own", "b.gif:first:own"}},
         {"FirstDBacksUpLaterDRunsOn",
          {"a.gif", "-d", "7", "b.gif", "--delay=300", "c.gif", "-o", "o.gif", "-d", "9"},
-         {"a.gif:first:7", "b.gif:first:7", "c.gif:first:300"}},
+         {"a.gif:first:7", "b.gif:first:7", "c.gif:first:300"},
+         {"-d 9 applies to no frame"}},
         {"AllFramesFromThereOn",
          {"-o", "o.gif", "a.gif", "--all-frames", "b.gif", "-d", "0", "c.gif"},
-         {"a.gif:first:0", "b.gif:all:0", "c.gif:all:0"}},
+         {"a.gif:first:0", "b.gif:all:own", "c.gif:all:0"}},
+        {"AnimationBeforeTheFirstDKeepsItsOwn",
+         {"-o", "o.gif", "--all-frames", "walk.gif", "-d", "300", "title.gif"},
+         {"walk.gif:all:own", "title.gif:all:300"}},
+        {"DOwnReturnsToOwnDelays",
+         {"-o", "o.gif", "-d", "5", "a.gif", "-d", "own", "b.gif", "--delay=7", "c.gif"},
+         {"a.gif:first:5", "b.gif:first:own", "c.gif:first:7"}},
+        {"FirstImageUndoesAllFrames",
+         {"-o", "o.gif", "--all-frames", "a.gif", "--first-image", "b.gif", "-d", "4"},
+         {"a.gif:all:own", "b.gif:first:4"}},
+        {"DTimingNoFrameIsNoted",
+         {"-o", "o.gif", "-d", "3", "-d", "own", "a.gif", "-d", "5", "b.gif", "-d", "6"},
+         {"a.gif:first:own", "b.gif:first:5"},
+         {"-d 3 applies to no frame", "-d 6 applies to no frame"}},
+        {"OnlyAnimationsBeforeTheOnlyD",
+         {"-o", "o.gif", "--all-frames", "walk.gif", "-d", "300"},
+         {"walk.gif:all:own"},
+         {"-d 300 applies to no frame"}},
+        {"NoLoopAndPlaysOneAgree", {"--no-loop", "--plays", "1", "-o", "o.gif", "a.gif"}, {"a.gif:first:own"}, {}, 1},
+        {"PlaysOneAndNoLoopAgree", {"--plays=1", "--no-loop", "-o", "o.gif", "a.gif"}, {"a.gif:first:own"}, {}, 1},
         {"PlaysReverseCenterDryRun",
          {"--plays", "3", "--reverse", "--center", "--dry-run", "-o", "o.gif", "a.gif"},
          {"a.gif:first:own"},
+         {},
          3,
          FrameOrder::kReverse,
          true,
@@ -63,17 +85,19 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
         {"NoLoopBounceTwice",
          {"--no-loop", "--bounce", "--bounce", "--output", "o.gif", "a.gif"},
          {"a.gif:first:own"},
+         {},
          1,
          FrameOrder::kBounce},
         {"DoubleDashEndsOptions",
          {"-o", "o.gif", "--", "-x.gif", "--plays"},
          {"-x.gif:first:own", "--plays:first:own"}},
         {"DashIsAFile", {"-o", "o.gif", "-"}, {"-:first:own"}},
-        {"LaterPlaysCounts", {"--plays", "3", "-o", "o.gif", "--plays=4", "a.gif"}, {"a.gif:first:own"}, 4},
-        {"LargestValues", {"--plays=65536", "-d", "65535", "-o", "o.gif", "a.gif"}, {"a.gif:first:65535"}, 65536},
+        {"LaterPlaysCounts", {"--plays", "3", "-o", "o.gif", "--plays=4", "a.gif"}, {"a.gif:first:own"}, {}, 4},
+        {"LargestValues", {"--plays=65536", "-d", "65535", "-o", "o.gif", "a.gif"}, {"a.gif:first:65535"}, {}, 65536},
         {"OptimizeWithASizeInMegabytes",
          {"-O", "--max-size", "2M", "-o", "o.gif", "a.gif"},
          {"a.gif:first:own"},
+         {},
          kPlayForever,
          FrameOrder::kForward,
          false,
@@ -83,6 +107,7 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
         {"SizeInKilobytesAlone",
          {"--max-size=1500k", "-o", "o.gif", "a.gif"},
          {"a.gif:first:own"},
+         {},
          kPlayForever,
          FrameOrder::kForward,
          false,
@@ -92,6 +117,7 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
         {"LongOptimizeSizeInBytes",
          {"--optimize", "--max-size", "999", "-o", "o.gif", "a.gif"},
          {"a.gif:first:own"},
+         {},
          kPlayForever,
          FrameOrder::kForward,
          false,
@@ -113,6 +139,7 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
         EXPECT_EQ(plan.order, c.order);
         EXPECT_EQ(plan.center, c.center);
         EXPECT_EQ(parsed.arguments.dry_run, c.dry_run);
+        EXPECT_EQ(parsed.arguments.notes, c.notes);
         EXPECT_EQ(plan.forever_count, 0u);
         EXPECT_EQ(plan.mode, OutputMode::kReplaceWhenDone);
         EXPECT_EQ(plan.encoding, c.encoding);
@@ -153,10 +180,10 @@ TEST(CliArgumentsTest, FrameListsAndInfo) {
     EXPECT_EQ(missing.result.status, ParseStatus::kFileError);
     EXPECT_EQ(missing.result.problem_file, dir.File("none"));
 
-    const Parsed info = Parse({"info", "--frames", "a.gif", "--", "--frames"});
+    const Parsed info = Parse({"info", "--frames", "a.gif", "--", "--frames", "--"});
     ASSERT_EQ(info.result.status, ParseStatus::kOk);
     EXPECT_TRUE(info.arguments.list_frames);
-    EXPECT_EQ(info.arguments.files, std::vector<std::string>({"a.gif", "--frames"}));
+    EXPECT_EQ(info.arguments.files, std::vector<std::string>({"a.gif", "--frames", "--"}));
 }
 
 // A list line of the longest length, read across several chunks, is one

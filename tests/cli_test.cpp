@@ -11,10 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gif/optimized_build.h"
@@ -63,11 +66,13 @@ struct RunSettings {
     int guard_seconds = kGuardSeconds;
     std::string stdin_path{};  // empty: /dev/null
     // When this callback first returns true (it is asked every 10 ms), the
-    // run is interrupted as Ctrl+C would.
+    // run gets `interrupt_signal`: SIGINT, as Ctrl+C, unless set.
     std::function<bool()> interrupt_when{};
-    rlim_t open_file_limit = 0;     // > 0: the most descriptors the run may have open
-    int umask = -1;                 // >= 0: the run's umask
-    bool stderr_to_stdout = false;  // both into `out`, as 2>&1 does
+    int interrupt_signal = SIGINT;
+    std::vector<std::string> environment{};  // NAME=VALUE, added to the run's
+    rlim_t open_file_limit = 0;              // > 0: the most descriptors the run may have open
+    int umask = -1;                          // >= 0: the run's umask
+    bool stderr_to_stdout = false;           // both into `out`, as 2>&1 does
 };
 
 std::string ReadText(const std::string& path) {
@@ -97,13 +102,14 @@ CliRun RunCli(const std::vector<std::string>& args, const RunSettings& settings 
             if (settings.open_file_limit > 0 && setrlimit(RLIMIT_NOFILE, &limit) != 0) return 123;
             if (settings.umask >= 0) ::umask(static_cast<mode_t>(settings.umask));
             if (!settings.cwd.empty() && chdir(settings.cwd.c_str()) != 0) return 125;
+            for (const std::string& variable : settings.environment) putenv(const_cast<char*>(variable.c_str()));
             if (settings.as_nobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
                 return 126;
             }
             execv(ZORVANE_CLI_PATH, argv.data());
             return 127;
         },
-        {settings.guard_seconds, settings.interrupt_when});
+        {settings.guard_seconds, settings.interrupt_when, settings.interrupt_signal});
     CliRun run;
     run.hung = outcome.hung;
     run.status = outcome.status >= 256 ? 128 + outcome.status - 256 : outcome.status;
@@ -271,8 +277,9 @@ TEST(CliTest, InfoPrintsOneLinePerFileAndGoesOnAfterEachFailure) {
 }
 
 // Every image of an animation: the size printed by --dry-run is the size
-// then written, the first image alone gets a note, and info --frames lists
-// the images as giflib and the records have them.
+// then written, the first image alone gets a note (and so does the
+// animation re-encoded to play backwards), and info --frames lists the
+// images as giflib and the records have them.
 TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
     TempDir dir;
     GifBuilder anim;
@@ -289,8 +296,11 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
     unsigned frames = 0, width = 0, height = 0;
     unsigned long long bytes = 0;
     char seconds[32] = {};
-    ASSERT_EQ(std::sscanf(dry.out.c_str(), (output + ": %u frames, %31s s, %u x %u, %llu bytes").c_str(), &frames,
-                          seconds, &width, &height, &bytes),
+    ASSERT_EQ(std::sscanf(dry.out.c_str(),
+                          (output + ": %u frames (1 added to clear the canvas between animations), %31s s, %u x %u, "
+                                    "%llu bytes")
+                              .c_str(),
+                          &frames, seconds, &width, &height, &bytes),
               5)
         << dry.out;
     EXPECT_EQ(frames, 4u);  // a clearing frame before a.gif, which does not cover what anim.gif left
@@ -322,6 +332,23 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
                              " holds more than one image; only its first is taken (--all-frames takes all)\n");
     EXPECT_NE(RunCli({"info", "--frames", output}).out.find("2 frames, 0.12 s, 6 x 5, plays 2 times"),
               std::string::npos);
+    // Measuring tells of the images left out too.
+    EXPECT_EQ(RunCli({"make", "--dry-run", "-o", output, animated, single}).err, first.err);
+
+    // Durations in hundredths keep their leading zero; a -d that times no frame is noted.
+    const CliRun timed = RunCli({"make", "--dry-run", "-o", output, single, "-d", "105", "-d", "own"});
+    EXPECT_EQ(timed.status, kExitOk);
+    EXPECT_EQ(timed.out.rfind(output + ": 1 frame, 1.05 s, 4 x 3, ", 0), 0u) << timed.out;
+    EXPECT_EQ(timed.err, "zorvane-cli: note: -d own applies to no frame\n");
+    ASSERT_EQ(RunCli({"make", "-o", output, "-d", "105", single}).status, kExitOk);
+    EXPECT_NE(RunCli({"info", "--frames", output}).out.find("  1 frame, 1.05 s, 4 x 3, plays forever\n"),
+              std::string::npos);
+
+    // Its second image is drawn over the first: played backwards, it is re-encoded.
+    const CliRun reversed = RunCli({"make", "--reverse", "--all-frames", "-o", output, animated});
+    EXPECT_EQ(reversed.status, kExitOk);
+    EXPECT_EQ(reversed.err, "zorvane-cli: note: " + animated +
+                                ": its images are drawn over one another; re-encoded to play backwards\n");
 }
 
 // Written smallest, --dry-run gives the size then written; to a budget the
@@ -370,7 +397,9 @@ TEST(CliTest, OptimizeAndMaxSize) {
 }
 
 // A pipe cannot be seeked on: the output written to one is the same as to a
-// file, its screen and joins included, and so is the smallest output.
+// file, its screen and joins included, and so is the smallest output. The
+// output is larger than the pipe holds and the reader starts late: the
+// program waits for it, never fails.
 TEST(CliTest, OutputToAPipeIsTheSameAsToAFile) {
     TempDir dir;
     GifBuilder anim;  // an image drawn over a larger one: the join needs a clearing frame
@@ -378,20 +407,34 @@ TEST(CliTest, OutputToAPipeIsTheSameAsToAFile) {
     anim.GraphicControl(0x04, 12, 0).ImageDescriptor(0, 0, 6, 5, 0).SimpleImageData(6, 5);
     anim.GraphicControl(0x05, 30, 2).ImageDescriptor(2, 1, 3, 3, 0).SimpleImageData(3, 3);
     const std::string animated = dir.Write("anim.gif", anim.Trailer().bytes());
-    const std::string frame = WriteFrame(dir, "a.gif", 9, 2);
+    const std::string frame = WriteFrame(dir, "a.gif", 9, 2), big = WriteFrame(dir, "big.gif", 600, 600);
     const std::string file = dir.File("file.gif"), fifo = dir.File("pipe");
+    constexpr size_t kPipeCapacity = 64 * 1024;  // Linux's default
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const char* encoding : {"--all-frames", "--optimize"}) {
         SCOPED_TRACE(encoding);
-        ASSERT_EQ(RunCli({"make", "--all-frames", encoding, "-o", file, animated, frame}).status, kExitOk);
-        // Held open for reading, the pipe takes the whole (small) output into its
-        // buffer while the program runs.
-        const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        ASSERT_EQ(RunCli({"make", "--all-frames", encoding, "-o", file, animated, frame, big}).status, kExitOk);
+        ASSERT_GT(ReadFileBytes(file).size(), 2 * kPipeCapacity);
+        // Held open for reading from the start, so that the program's open finds
+        // a reader; read only after a while, and until the program is done.
+        const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         ASSERT_GE(reader, 0);
-        const CliRun run = RunCli({"make", "--all-frames", encoding, "-o", fifo, animated, frame});
+        ASSERT_EQ(fcntl(reader, F_SETFL, fcntl(reader, F_GETFL) & ~O_NONBLOCK), 0);
+        std::atomic<bool> done{false};
         Bytes piped;
-        uint8_t buffer[4096];
-        for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;) piped.insert(piped.end(), buffer, buffer + n);
+        std::thread drain([&] {
+            usleep(300 * 1000);
+            uint8_t buffer[4096];
+            for (;;) {
+                const ssize_t n = read(reader, buffer, sizeof buffer);  // 0: no writer (yet, or any more)
+                if (n > 0) piped.insert(piped.end(), buffer, buffer + n);
+                if (n == 0 && done) break;
+                if (n == 0) usleep(10 * 1000);
+            }
+        });
+        const CliRun run = RunCli({"make", "--all-frames", encoding, "-o", fifo, animated, frame, big});
+        done = true;
+        drain.join();
         close(reader);
         EXPECT_EQ(run.status, kExitOk) << run.err;
         struct stat info;
@@ -400,9 +443,10 @@ TEST(CliTest, OutputToAPipeIsTheSameAsToAFile) {
     }
 }
 
-// The third of five frames fails, or the run is interrupted while it reads
-// a long frame: the file that was at the output is as it was, and no
-// temporary file is left beside it.
+// The third of five frames fails, or the run is interrupted (Ctrl+C, a
+// termination request, the terminal closed): while it reads a long frame, or
+// at the very moment its temporary file is created. The file that was at the
+// output is as it was, and no temporary file is left beside it.
 TEST(CliTest, FailedOrInterruptedMakeKeepsTheOldOutput) {
     TempDir dir;
     const std::string a = WriteFrame(dir, "a.gif"), bad = dir.Write("bad.gif", Bytes{'G', 'I', 'F', '8', '7'});
@@ -429,15 +473,32 @@ TEST(CliTest, FailedOrInterruptedMakeKeepsTheOldOutput) {
     EXPECT_EQ(ReadFileBytes(output), old);
     EXPECT_EQ(file_count(), names().size()) << "a temporary file was left";
 
+    // The sanitizers' runtime would refuse to start behind a preloaded library.
+    const char* sanitizer_options = std::getenv("ASAN_OPTIONS");
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+        RunSettings at_creation;
+        at_creation.environment = {
+            std::string("LD_PRELOAD=") + ZORVANE_INTERRUPT_ON_CREATE,
+            "ZORVANE_RAISE_ON_CREATE=" + std::to_string(signal_number),
+            std::string("ASAN_OPTIONS=") + (sanitizer_options ? sanitizer_options : "") + ":verify_asan_link_order=0"};
+        const CliRun interrupted = RunCli({"make", "-o", output, a, a}, at_creation);
+        EXPECT_EQ(interrupted.status, 128 + signal_number) << interrupted.err;
+        EXPECT_EQ(ReadFileBytes(output), old);
+        EXPECT_EQ(file_count(), names().size()) << "a temporary file was left at signal " << signal_number;
+    }
+
     const std::string huge = dir.File("huge.gif");
     if (!WriteSparseGif(huge)) GTEST_SKIP() << "this file system cannot hold a sparse 4 GiB file";
-    RunSettings settings;
-    settings.guard_seconds = kHugeFileGuardSeconds;
-    settings.interrupt_when = [&] { return file_count() > names().size(); };  // the temporary file is there
-    const CliRun interrupted = RunCli({"make", "-o", output, a, huge}, settings);
-    EXPECT_EQ(interrupted.status, 128 + SIGINT);
-    EXPECT_EQ(ReadFileBytes(output), old);
-    EXPECT_EQ(file_count(), names().size()) << "a temporary file was left";
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+        RunSettings settings;
+        settings.guard_seconds = kHugeFileGuardSeconds;
+        settings.interrupt_when = [&] { return file_count() > names().size(); };  // the temporary file is there
+        settings.interrupt_signal = signal_number;
+        const CliRun interrupted = RunCli({"make", "-o", output, a, huge}, settings);
+        EXPECT_EQ(interrupted.status, 128 + signal_number);
+        EXPECT_EQ(ReadFileBytes(output), old);
+        EXPECT_EQ(file_count(), names().size()) << "a temporary file was left at signal " << signal_number;
+    }
 }
 
 // A new output gets the mode of any new file, 0666 less the umask, and is not
@@ -477,6 +538,7 @@ struct MakeCase {
     unsigned plays = 0;             // 0: forever
     std::string list{};             // written to list.txt when not empty
     std::string stdin_text{};       // fed to standard input
+    std::string err{};              // the notes expected on standard error
 };
 
 void PrintTo(const MakeCase& make, std::ostream* os) { *os << make.name; }
@@ -498,7 +560,8 @@ TEST_P(CliMakeTest, ReplacesTheOutputWithEveryFrameInOrderAndItsDelay) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     const CliRun run = RunCli(args, settings);
     EXPECT_EQ(run.status, kExitOk);
-    EXPECT_EQ(run.out + run.err, "");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, c.err);
 
     std::vector<DecodedGif> inputs(c.frames.size());
     for (size_t i = 0; i < c.frames.size(); ++i) {
@@ -537,11 +600,16 @@ const MakeCase kMakeCases[] = {
      "abc",
      {10, 10, 200}},
     // Frames before the first -d take its value; of two -d in a row the
-    // second counts; a -d after the last frame (not the first) sets nothing.
+    // second counts; a -d after the last frame (not the first) sets nothing,
+    // and each -d that times no frame is noted.
     {"FramesBeforeTheFirstDelayTakeIt",
      {"a.gif", "b.gif", "-d", "7", "c.gif", "--delay", "300", "-d", "301", "a.gif", "-o", "out.gif", "-d", "9"},
      "abca",
-     {7, 7, 7, 301}},
+     {7, 7, 7, 301},
+     0,
+     "",
+     "",
+     "zorvane-cli: note: -d 300 applies to no frame\nzorvane-cli: note: -d 9 applies to no frame\n"},
     {"OneDelayAfterTheFramesSetsThemAll", {"-o", "out.gif", "b.gif", "c.gif", "-d", "65"}, "bc", {65, 65}},
     {"ListFileInPlaceCrLfAndEmptyLines",
      {"-o", "out.gif", "-d", "5", "a.gif", "--frames-from", "list.txt", "-d", "6", "a.gif"},
@@ -699,6 +767,29 @@ const FaultCase kFaultCases[] = {
          const std::string link_path = dir.File("frame.gif");
          Fault f{{"make", "-o", output, a, link_path}, {a, output, link_path}, OutputMessage(output, kOutputIsFrame)};
          if (symlink(output.c_str(), link_path.c_str()) != 0) f.skip = "symbolic links are not supported here";
+         return f;
+     }},
+    // An output that is a symbolic link stays one: the file it names is
+    // written, or created when the link (here through another) names none yet.
+    {"OutputSymlinkToAFile",
+     [](const TempDir& dir, const std::string& a) {
+         MakeFolder(dir.File("real"));
+         WriteFrame(dir, "real/old.gif", 9, 9);
+         const std::string link_path = dir.File("out.gif");
+         Fault f{{"make", "-o", link_path, a, a}, {a}, "", kExitOk};
+         f.output_frames = 2;
+         if (symlink("real/old.gif", link_path.c_str()) != 0) f.skip = "symbolic links are not supported here";
+         return f;
+     }},
+    {"OutputDanglingSymlinkThroughASymlink",
+     [](const TempDir& dir, const std::string& a) {
+         MakeFolder(dir.File("real"));
+         const std::string link_path = dir.File("out.gif"), middle = dir.File("middle.gif");
+         Fault f{{"make", "-o", link_path, a, a, a}, {a}, "", kExitOk};
+         f.output_frames = 3;
+         if (symlink("middle.gif", link_path.c_str()) != 0 || symlink("real/new.gif", middle.c_str()) != 0) {
+             f.skip = "symbolic links are not supported here";
+         }
          return f;
      }},
     {"FrameListMissing",

@@ -4,6 +4,7 @@
 
 // platform/file_io_posix.cpp as core_tests compile it (see CMakeLists.txt).
 bool PosixFileCreateWrite(const char* path, FileHandle* file);
+bool PosixFileCreateBeside(const char* destination, TemporaryFile* temporary);
 bool PosixFileClose(FileHandle file);
 
 namespace {
@@ -22,6 +23,15 @@ bool FileCreateWrite(const char* path, FileHandle* file) {
     const bool created = PosixFileCreateWrite(path, file);
     if (created && !g_armed_path.empty() && g_armed_path == path) {
         g_failing_handle = file->impl;
+        g_armed_path.clear();
+    }
+    return created;
+}
+
+bool FileCreateBeside(const char* destination, TemporaryFile* temporary) {
+    const bool created = PosixFileCreateBeside(destination, temporary);
+    if (created && !g_armed_path.empty() && g_armed_path == destination) {
+        g_failing_handle = temporary->file.impl;
         g_armed_path.clear();
     }
     return created;

@@ -65,6 +65,7 @@ TEST(InspectFileTest, SummaryOrWarning) {
         {"NotAGif", Bytes({'P', 'N', 'G', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0x2C}), kNotAGif},
         {"UpperCaseVersion", WithImage(GifBuilder().Header("89A").Screen(1, 1, 0), 0), kNotAGif},
         {"FiveBytes", Bytes({'G', 'I', 'F', '8', '9'}), kNotAGif},
+        {"Empty", Bytes(), "warning The file is empty."},
     };
     TempDir dir;
     for (const InspectCase& c : cases) {

@@ -115,7 +115,7 @@ ChildOutcome RunChild(const std::function<int()>& body, const ChildWatch& watch)
         if (done == child) break;
         if (done < 0 && errno != EINTR) return outcome;
         if (!interrupted && watch.interrupt_when && watch.interrupt_when()) {
-            kill(child, SIGINT);
+            kill(child, watch.interrupt_signal);
             interrupted = true;
         }
         if (waited_ms >= watch.guard_seconds * 1000) {

@@ -3,6 +3,7 @@
 #ifndef ZORVANE_TESTS_TEST_SUPPORT_H
 #define ZORVANE_TESTS_TEST_SUPPORT_H
 
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -65,11 +66,12 @@ bool SameTimeline(const std::vector<ShownPicture>& a, const std::vector<ShownPic
 
 // How a child process is watched: stopped (SIGKILL) after `guard_seconds`,
 // so that a run that never ends fails instead of hanging the suite; and
-// interrupted (SIGINT, as Ctrl+C) once `interrupt_when`, asked every 10 ms,
-// says so.
+// interrupted (by `interrupt_signal`: SIGINT, as Ctrl+C, unless set) once
+// `interrupt_when`, asked every 10 ms, says so.
 struct ChildWatch {
     int guard_seconds = 30;
     std::function<bool()> interrupt_when{};
+    int interrupt_signal = SIGINT;
 };
 
 struct ChildOutcome {

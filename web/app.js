@@ -18,6 +18,31 @@
   $('sort').title = T.sortTip;
   $('center').parentElement.title = T.centerTip;
   $('limit').title = T.limitTip;
+  $('smallest').parentElement.title = T.smallestTip;
+  $('fit-limit').parentElement.title = T.fitLimitTip;
+  $('undo').title = T.undoTip;
+  $('redo').title = T.redoTip;
+
+  // Preferences kept by the browser (none when it keeps nothing, as some do
+  // for pages opened from a file).
+  const preferences = {
+    get(key) {
+      try {
+        return localStorage.getItem(`zorvane.${key}`);
+      } catch (e) {
+        return null;
+      }
+    },
+    set(key, value) {
+      try {
+        localStorage.setItem(`zorvane.${key}`, value);
+      } catch (e) {
+        // Not kept: the page works the same.
+      }
+    },
+  };
+  $('smallest').checked = preferences.get('smallest') !== 'off';
+  const seconds = (hundredths) => `${(hundredths / 100).toFixed(2)} ${T.seconds}`;
 
   // ------------------------------------------------------------------ worker
   let worker = null;
@@ -66,48 +91,64 @@
   }
 
   // ----------------------------------------------------------------- entries
-  // {id, name, size, state: 'checking' | 'ok' | 'bad', message, info, all, delay, selected, row}
+  // {id, name, size, file, state: 'checking' | 'ok' | 'bad', message, info, all, delay, selected, row,
+  //  newDelay, delayTouched, removed}. delay null: each image keeps its own. A new entry keeps its own
+  //  delays until it is known to be a single image, which then takes the delay of new frames (newDelay),
+  //  unless its delay was edited meanwhile.
   const entries = [];
   let nextId = 1;
 
   const list = $('list');
 
   function addFiles(files) {
-    const defaultDelay = readDelay($('default-delay'), 10);
     for (const file of files) {
       const entry = {
         id: nextId++,
         name: file.name,
         size: file.size,
+        file,
         state: 'checking',
         message: '',
         info: null,
         all: true,
-        delay: defaultDelay,
+        delay: null,
+        newDelay: newFrameDelay,
+        delayTouched: false,
         selected: false,
         row: null,
+        removed: false,
       };
       entries.push(entry);
       entry.row = makeRow(entry);
       list.append(entry.row);
       drawThumbnail(entry, file);
-      ask({ type: 'add', id: entry.id, file }).then((answer) => {
-        if (!entries.includes(entry)) return;
-        const summary = answer.summary || {};
-        if (answer.type !== 'inspected' || summary.message || summary.unreadable) {
-          entry.state = 'bad';
-          entry.message = summary.message || (summary.unreadable ? T.msgUnreadable : answer.message);
-          // The core reads an empty file as one that is not a GIF; say what it is.
-          if (entry.size === 0 && !summary.unreadable) entry.message = `${T.msgEmpty} (${entry.message})`;
-        } else {
-          entry.state = 'ok';
-          entry.info = summary;
-        }
-        updateRow(entry);
-        changed();
-      });
+      inspect(entry);
     }
     changed();
+  }
+
+  // Hands the entry's file to the worker and shows what it holds.
+  function inspect(entry) {
+    entry.state = 'checking';
+    entry.removed = false;
+    ask({ type: 'add', id: entry.id, file: entry.file }).then((answer) => {
+      if (!entries.includes(entry)) return;
+      const summary = answer.summary || {};
+      if (answer.type !== 'inspected' || summary.message || summary.unreadable) {
+        entry.state = 'bad';
+        entry.message = summary.message || (summary.unreadable ? T.msgUnreadable : answer.message);
+      } else {
+        entry.state = 'ok';
+        entry.info = summary;
+        if (summary.images === 1 && entry.delay === null && !entry.delayTouched) {
+          entry.delay = entry.newDelay;
+          // Part of adding it, not a change of its own to undo.
+          for (const kept of history.baseline?.entries || []) if (kept.entry === entry) kept.delay = entry.delay;
+        }
+      }
+      updateRow(entry);
+      changed();
+    });
   }
 
   async function drawThumbnail(entry, file) {
@@ -137,10 +178,11 @@
         <span class="name"></span>
         <span class="details"></span>
         <span class="problem"></span>
+        <span class="delay-problem error" role="alert"></span>
       </div>
       <label class="all"><input type="checkbox" checked> <span></span></label>
       <label class="delay"><span class="visually-hidden"></span>
-        <input type="number" min="0" max="65535" step="1" inputmode="numeric">
+        <input type="text" inputmode="numeric" autocomplete="off" spellcheck="false">
         <abbr></abbr></label>
       <button type="button" class="remove">\u00d7</button>`;
     row.querySelector('.name').textContent = entry.name;
@@ -162,7 +204,11 @@
     row.querySelector('.delay abbr').title = T.delayUnit;
     delay.placeholder = T.ownDelays;
     delay.addEventListener('change', () => {
-      entry.delay = readDelay(delay, null);
+      const read = readDelay(delay, row.querySelector('.delay-problem'));
+      if (read !== undefined) {
+        entry.delay = read;
+        entry.delayTouched = true;
+      }
       delay.value = entry.delay ?? '';
       changed();
     });
@@ -182,8 +228,11 @@
     const info = entry.info;
     if (entry.state === 'ok') {
       const images = info.images === 1 ? T.imagesOne : format(T.imagesMany, numberText(info.images));
+      // Own delays: their sum as browsers play them, like the editor's entries.
+      const own = entry.delay === null && (entry.all || info.images === 1) ?
+        ` \u00b7 ${format(T.ownSum, seconds(info.played))}` : '';
       details.textContent = `${info.width} \u00d7 ${info.height} \u00b7 ${info.palette} (${info.bitsPerPixel} bpp)` +
-        ` \u00b7 ${images} \u00b7 ${numberText(entry.size)} ${T.bytes}`;
+        ` \u00b7 ${images} \u00b7 ${numberText(entry.size)} ${T.bytes}${own}`;
     } else {
       details.textContent = entry.state === 'checking' ? T.checking : `${numberText(entry.size)} ${T.bytes}`;
     }
@@ -209,7 +258,7 @@
       const index = entries.indexOf(entry);
       if (index < 0) continue;
       entries.splice(index, 1);
-      ask({ type: 'remove', id: entry.id });
+      forget(entry);
     }
     render();
     changed();
@@ -225,13 +274,22 @@
     changed();
   }
 
-  // Reads a delay field: a whole number 0..65535, or `empty` when blank or invalid.
-  function readDelay(input, empty) {
+  // The worker lets go of a removed entry's file; undoing the removal reads it again.
+  function forget(entry) {
+    entry.removed = true;
+    ask({ type: 'remove', id: entry.id });
+  }
+
+  // Reads a delay field: a whole number 0..65535, or null when empty (the
+  // file's own). Anything else is refused: undefined, with the reason shown
+  // in `problem`, for the caller to keep the value before.
+  function readDelay(input, problem) {
     const text = input.value.trim();
-    if (text === '') return empty;
-    const n = Number(text);
-    if (!Number.isInteger(n) || n < 0 || n > 65535) return empty;
-    return n;
+    const ok = text === '' || (/^[0-9]+$/.test(text) && Number(text) <= 65535);
+    problem.textContent = ok ? '' : format(T.msgDelay, text);
+    input.toggleAttribute('aria-invalid', !ok);
+    if (!ok) return undefined;
+    return text === '' ? null : Number(text);
   }
 
   function syncSelectAll() {
@@ -350,11 +408,22 @@
     render();
   });
   $('set-delay').addEventListener('click', () => {
-    const delay = readDelay($('selected-delay'), null);
+    const delay = readDelay($('selected-delay'), $('delay-problem'));
+    if (delay === undefined) return;
     const chosen = entries.filter((e) => e.selected);
-    for (const entry of chosen) entry.delay = delay;
+    for (const entry of chosen) {
+      entry.delay = delay;
+      entry.delayTouched = true;
+    }
     render();
     changed();
+  });
+  // The delay of new single frames (an empty field: their own).
+  let newFrameDelay = 10;
+  $('default-delay').addEventListener('change', () => {
+    const delay = readDelay($('default-delay'), $('delay-problem'));
+    if (delay !== undefined) newFrameDelay = delay;
+    $('default-delay').value = newFrameDelay ?? '';
   });
   $('sort').addEventListener('click', async () => {
     if (entries.length < 2) return;
@@ -369,8 +438,12 @@
     changed();
   });
 
-  for (const input of document.querySelectorAll('input[name="plays"], input[name="order"], #center'))
+  for (const input of document.querySelectorAll('input[name="plays"], input[name="order"], #center, #fit-limit'))
     input.addEventListener('change', changed);
+  $('smallest').addEventListener('change', () => {
+    preferences.set('smallest', $('smallest').checked ? 'on' : 'off');
+    changed();
+  });
   $('plays-count').addEventListener('input', () => {
     $('plays-times').checked = true;
     changed();
@@ -379,9 +452,9 @@
     const custom = $('limit').value === 'custom';
     $('limit-custom').hidden = !custom;
     $('limit-unit').hidden = !custom;
-    showFigures();
+    changed();
   });
-  $('limit-custom').addEventListener('input', showFigures);
+  $('limit-custom').addEventListener('input', changed);
 
   // ---------------------------------------------------------------- the plan
   function plays() {
@@ -395,6 +468,8 @@
       plays: plays(),
       order: document.querySelector('input[name="order"]:checked').value,
       center: $('center').checked,
+      smallest: $('smallest').checked,
+      maxBytes: $('fit-limit').checked ? limitBytes() : 0,
       entries: entries.map((e) => ({ id: e.id, all: e.all, delay: e.delay })),
     };
   }
@@ -419,6 +494,7 @@
   let buildCount = 0;
 
   function changed() {
+    history.commit();
     const marked = entries.filter((e) => e.state === 'bad');
     $('remove-marked').hidden = marked.length === 0;
     $('marked').hidden = marked.length === 0;
@@ -438,10 +514,13 @@
     const mine = ++measureSeq;
     if (stop) {
       measured = null;
+      $('measuring').hidden = true;
     } else {
       const current = plan();
+      $('measuring').hidden = false;
       const answer = await ask({ type: 'run', write: false, plan: current });
       if (mine !== measureSeq) return;
+      $('measuring').hidden = true;
       measured = answer.type === 'ran' ? answer.result : { ok: false, message: answer.message };
     }
     if (!entries.some((e) => e.state === 'checking')) $('figures').removeAttribute('aria-busy');
@@ -456,8 +535,11 @@
 
   function showFigures() {
     const ok = measured && measured.ok;
-    $('frame-count').textContent = ok ? numberText(measured.frames) : '\u2013';
-    $('duration').textContent = ok ? `${(measured.duration / 100).toFixed(2)} ${T.seconds}` : '\u2013';
+    $('frame-count').textContent = ok ? measured.framesText : '\u2013';
+    $('frame-count').dataset.frames = ok ? String(measured.frames) : '';
+    // As browsers play it; the delays as written in the tooltip.
+    $('duration').textContent = ok ? seconds(measured.played) : '\u2013';
+    $('duration').title = ok ? format(T.writtenDuration, seconds(measured.duration)) : '';
     $('size').textContent = ok ? `${numberText(measured.bytes)} ${T.bytes}` : '\u2013';
     $('size').dataset.bytes = ok ? String(measured.bytes) : '';
     const limit = limitBytes();
@@ -514,17 +596,24 @@
     progress.hidden = true;
     building = false;
     setBusy(false);
-    if (answer.type !== 'ran' || !answer.result.ok || !answer.blob) {
+    if (answer.type !== 'ran' || !answer.result.ok || !answer.output) {
       setStatus(answer.type === 'ran' ? resultMessage(answer.result) : format(T.msgFailed, answer.message), true);
       return null;
     }
     if (built) URL.revokeObjectURL(built.url);
-    const blob = answer.blob;
+    // The output's buffer, handed over by the worker, becomes the Blob (the
+    // browser's one copy) and then goes back to the worker for its next build.
+    const handed = performance.now();
+    const { buffer, bytes } = answer.output;
+    const blob = new Blob([new Uint8Array(buffer, 0, bytes)], { type: 'image/gif' });
+    if (worker) worker.postMessage({ type: 'spare', buffer }, [buffer]);
     built = { key, blob, url: URL.createObjectURL(blob), result: answer.result };
-    // For measurements: how many builds the page made, and the last one's time in the worker.
+    // For measurements: how many builds the page made, the last one's time in
+    // the worker, and the time taken to hand its output over as a Blob.
     document.body.dataset.built = String(++buildCount);
     document.body.dataset.buildMs = String(Math.round(answer.result.milliseconds));
-    document.body.dataset.blobMs = String(Math.round(answer.result.blobMilliseconds));
+    document.body.dataset.blobMs = String(
+      Math.round(answer.result.blobMilliseconds + performance.now() - handed));
     setStatus('');
     return built;
   }
@@ -560,6 +649,77 @@
     document.body.append(link);
     link.click();
     link.remove();
+    setStatus(format(T.msgSaved, name, numberText(result.result.bytes)));
+  });
+
+  // ------------------------------------------------------------ undo, redo
+  // Every change to the list and the animation's settings is a step:
+  // `baseline` is the state after the last one.
+  const history = {
+    undo: [],
+    redo: [],
+    baseline: null,
+    restoring: false,
+    state() {
+      return {
+        entries: entries.map((entry) => ({ entry, delay: entry.delay, all: entry.all })),
+        plays: document.querySelector('input[name="plays"]:checked').value,
+        playsCount: $('plays-count').value,
+        order: document.querySelector('input[name="order"]:checked').value,
+        center: $('center').checked,
+      };
+    },
+    key(state) {
+      return JSON.stringify({ ...state, entries: state.entries.map((e) => [e.entry.id, e.delay, e.all]) });
+    },
+    commit() {
+      if (this.restoring) return;
+      const now = this.state();
+      if (this.baseline && this.key(now) !== this.key(this.baseline)) {
+        this.undo.push(this.baseline);
+        this.redo.length = 0;
+      }
+      this.baseline = now;
+      this.buttons();
+    },
+    apply(state) {
+      for (const entry of entries) if (!state.entries.some((e) => e.entry === entry)) forget(entry);
+      entries.splice(0, entries.length, ...state.entries.map((e) => e.entry));
+      for (const { entry, delay, all } of state.entries) {
+        entry.delay = delay;
+        entry.all = all;
+        if (entry.removed) inspect(entry);
+      }
+      document.querySelector(`input[name="plays"][value="${state.plays}"]`).checked = true;
+      $('plays-count').value = state.playsCount;
+      document.querySelector(`input[name="order"][value="${state.order}"]`).checked = true;
+      $('center').checked = state.center;
+      this.baseline = state;
+      this.restoring = true;
+      render();
+      changed();
+      this.restoring = false;
+      this.buttons();
+    },
+    step(from, to) {
+      if (!from.length) return;
+      to.push(this.state());
+      this.apply(from.pop());
+    },
+    buttons() {
+      $('undo').disabled = this.undo.length === 0;
+      $('redo').disabled = this.redo.length === 0;
+    },
+  };
+  $('undo').addEventListener('click', () => history.step(history.undo, history.redo));
+  $('redo').addEventListener('click', () => history.step(history.redo, history.undo));
+  document.addEventListener('keydown', (event) => {
+    if (!(event.ctrlKey || event.metaKey) || event.altKey || event.key.toLowerCase() !== 'z') return;
+    // A text field undoes its own typing.
+    if (event.target.matches?.('input[type="text"], input[type="number"]')) return;
+    event.preventDefault();
+    if (event.shiftKey) history.step(history.redo, history.undo);
+    else history.step(history.undo, history.redo);
   });
 
   // -------------------------------------------------------------------- start

@@ -73,7 +73,6 @@ const Text kTexts[] = {
     {"msgEntry", ZORVANE_WEB_MSG_ENTRY},
     {"msgFailed", ZORVANE_WEB_MSG_FAILED},
     {"msgNoWorker", ZORVANE_WEB_MSG_NO_WORKER},
-    {"msgEmpty", ZORVANE_WEB_MSG_EMPTY},
     {"msgUnreadable", ZORVANE_WEB_MSG_UNREADABLE},
     {"msgPlays", ZORVANE_WEB_MSG_PLAYS},
     {"msgIncomplete", ZORVANE_WEB_MSG_INCOMPLETE},
@@ -81,6 +80,19 @@ const Text kTexts[] = {
     {"imagesOne", ZORVANE_WEB_IMAGES_ONE},
     {"imagesMany", ZORVANE_WEB_IMAGES_MANY},
     {"homePage", ZORVANE_HOME_PAGE},
+    {"smallest", ZORVANE_WEB_SMALLEST},
+    {"smallestTip", ZORVANE_WEB_SMALLEST_TIP},
+    {"fitLimit", ZORVANE_WEB_FIT_LIMIT},
+    {"fitLimitTip", ZORVANE_WEB_FIT_LIMIT_TIP},
+    {"measuring", ZORVANE_WEB_MEASURING},
+    {"msgDelay", ZORVANE_WEB_MSG_DELAY},
+    {"msgSaved", ZORVANE_WEB_MSG_SAVED},
+    {"ownSum", ZORVANE_QT_ENTRY_OWN_DELAYS},
+    {"writtenDuration", ZORVANE_WEB_WRITTEN_DURATION},
+    {"undo", ZORVANE_WEB_UNDO},
+    {"redo", ZORVANE_WEB_REDO},
+    {"undoTip", ZORVANE_WEB_UNDO_TIP},
+    {"redoTip", ZORVANE_WEB_REDO_TIP},
 };
 
 // A JavaScript string literal: quotes, backslashes and control characters

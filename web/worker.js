@@ -7,8 +7,11 @@
 //   {type: 'add', seq, id, file}       the file is copied in and inspected
 //   {type: 'remove', seq, id}          its copy is deleted
 //   {type: 'run', seq, write, plan}    the plan measured, or built (write): a
-//                                      build answers with the output as a Blob
+//                                      build answers with the output's bytes,
+//                                      {buffer, bytes}, the buffer transferred
 //   {type: 'sort', seq, names}         the natural order of the names
+//   {type: 'spare', buffer}            a build's buffer back once the page has
+//                                      its Blob, for the next build (no answer)
 // A build also sends {type: 'progress', seq, index, count} as each entry starts.
 
 const inputFolder = '/in';
@@ -73,17 +76,19 @@ MEMFS.expandFileStorage = function (node, capacity) {
   return expandFileStorage(node, capacity);
 };
 
-// The output as a Blob (a copy the browser keeps, for Preview and Download);
-// its storage goes back to being the spare buffer, and the file is removed.
+// The output's bytes as they lie in the file's storage, which leaves the file
+// system: the page is handed that buffer itself (transferred, never copied)
+// and makes its Blob from it, and the file is removed. Storage that is part
+// of the heap cannot leave it, and is copied.
 function takeOutput() {
   const node = FS.lookupPath(outputPath).node;
   const storage = node.contents || new Uint8Array(0);
-  const blob = new Blob([storage.subarray(0, node.usedBytes)], { type: 'image/gif' });
-  if (!spare || storage.length > spare.length) spare = storage;
+  const bytes = node.usedBytes;
   node.contents = null;
   node.usedBytes = 0;
   removeFile(outputPath);
-  return blob;
+  const own = storage.buffer !== HEAPU8.buffer && storage.byteOffset === 0;
+  return { buffer: own ? storage.buffer : storage.slice(0, bytes).buffer, bytes };
 }
 
 function zorvaneWorkerReady() {
@@ -135,7 +140,8 @@ function removeFile(path) {
 // The plan as the binding reads it (see web/binding.cpp).
 function planText(plan) {
   const order = { forward: 0, reverse: 1, bounce: 2 }[plan.order] || 0;
-  let text = `${plan.plays} ${order} ${plan.center ? 1 : 0} ${outputPath}\n`;
+  const budget = Number.isSafeInteger(plan.maxBytes) && plan.maxBytes > 0 ? plan.maxBytes : 0;
+  let text = `${plan.plays} ${order} ${plan.center ? 1 : 0} ${plan.smallest ? 1 : 0} ${budget} ${outputPath}\n`;
   for (const entry of plan.entries) {
     const delay = entry.delay === null || entry.delay === undefined ? -1 : entry.delay;
     text += `${entry.all ? 1 : 0} ${delay} ${inputPath(entry.id)}\n`;
@@ -170,6 +176,11 @@ function answer(request) {
         removeFile(inputPath(request.id));
         postMessage({ type: 'removed', seq, id: request.id });
         return;
+      case 'spare': {
+        const returned = new Uint8Array(request.buffer);
+        if (!spare || returned.length > spare.length) spare = returned;
+        return;
+      }
       case 'run': {
         const write = Boolean(request.write);
         Module.onEntryStarted = write ? (index, count) => postMessage({ type: 'progress', seq, index, count }) : null;
@@ -178,25 +189,25 @@ function answer(request) {
         const result = callForJson('zorvane_run', [planText(request.plan)], [write ? 1 : 0]);
         Module.onEntryStarted = null;
         reserving = false;
-        let blob = null;
+        let output = null;
         if (write) {
           result.milliseconds = performance.now() - started;
-          if (result.ok) blob = takeOutput();
+          if (result.ok) output = takeOutput();
           removeFile(outputPath);
           result.blobMilliseconds = performance.now() - started - result.milliseconds;
           // The page offers only a file that is whole: the size the core
           // announced, read back in full.
-          if (blob && blob.size !== result.bytes) {
+          if (output && output.bytes !== result.bytes) {
             result.ok = false;
             result.message = null;
-            blob = null;
+            output = null;
           }
         } else if (result.ok) {
-          postMessage({ type: 'ran', seq, write, result, blob });
+          postMessage({ type: 'ran', seq, write, result, output: null });
           prepareSpare(result.bytes);
           return;
         }
-        postMessage({ type: 'ran', seq, write, result, blob });
+        postMessage({ type: 'ran', seq, write, result, output }, output ? [output.buffer] : []);
         return;
       }
       case 'sort': {

@@ -77,7 +77,9 @@ void InspectSelectedFrame(HWND dialog) {
     const FileSummary summary =
         InspectFile(FramePathAt(dialog, static_cast<size_t>(selected)), InspectDepth::kFirstImage);
     if (summary.message) {
-        MessageBoxA(dialog, summary.message, nullptr, MB_ICONWARNING);
+        // This window names an empty file as it names any file that is not a GIF.
+        const char* message = summary.message == kMsgFileEmpty ? kMsgNotAGif : summary.message;
+        MessageBoxA(dialog, message, nullptr, MB_ICONWARNING);
         return;
     }
     FormatFrameSummary(summary.width, summary.height, summary.palette_kind, summary.bits_per_pixel, text, sizeof text);
