@@ -1,6 +1,7 @@
 #include "gif/entry_reader.h"
 
 #include <algorithm>
+#include <cstring>
 
 void FillGreyRamp(uint8_t* table, size_t size) {
     const size_t entries = size / 3;
@@ -67,6 +68,22 @@ void EntryReader::Skip(uint64_t count) {
     SeekTo(position() + count);  // past the end is no error: the next read delivers nothing
 }
 
+void EntryReader::SkipStrayBytes() {
+    constexpr uint8_t kRecordStarts[] = {kImageIntroducer, kExtensionIntroducer, kTrailer};
+    for (;;) {
+        if (pos_ == end_ && !Refill()) return;
+        const uint8_t* from = buffer_.get() + pos_;
+        const size_t available = end_ - pos_;
+        size_t next = available;
+        for (const uint8_t start : kRecordStarts) {
+            const void* found = std::memchr(from, start, next);
+            if (found) next = static_cast<size_t>(static_cast<const uint8_t*>(found) - from);
+        }
+        pos_ += next;
+        if (next < available) return;
+    }
+}
+
 bool EntryReader::SeekTo(uint64_t offset) {
     if (offset >= base_ && offset <= base_ + end_) {
         pos_ = static_cast<size_t>(offset - base_);
@@ -84,7 +101,10 @@ BlockScanResult EntryReader::ScanToImage(GifGraphicControl* capture, bool stop_a
         if (!ReadByte(&introducer)) return BlockScanResult::kPrematureEnd;
         if (introducer == kImageIntroducer) return BlockScanResult::kFound;
         if (introducer == kTrailer && stop_at_trailer) return BlockScanResult::kTrailer;
-        if (introducer != kExtensionIntroducer) continue;  // trailer or stray byte
+        if (introducer != kExtensionIntroducer) {  // a trailer passed over, or a stray byte
+            SkipStrayBytes();
+            continue;
+        }
 
         uint8_t label;
         if (!ReadByte(&label)) return BlockScanResult::kPrematureEnd;

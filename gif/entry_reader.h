@@ -75,6 +75,9 @@ private:
         if (delivered < size) std::memset(bytes + delivered, 0, size - delivered);
     }
     void Skip(uint64_t count);
+    // Passes over bytes that start no record, up to the next byte that may
+    // (an introducer or the trailer), a buffer at a time.
+    void SkipStrayBytes();
     bool SeekTo(uint64_t offset);
     // Reads `size` bytes at `offset` (zeros for what the file lacks).
     bool ReadAt(uint64_t offset, uint8_t* bytes, size_t size);

@@ -123,11 +123,14 @@ compressed image data is copied byte for byte and only the records around
 it are rewritten, so the result loses no colour, memory use stays small and
 fixed, and it is fast.
 .
-The package holds the desktop program zorvane, a small Qt 6 window onto
-which GIF files are dropped, with a common delay and looping setting, and the
-command line zorvane-cli, which also sets a delay per frame, reads frame
-lists and describes GIF files, and a web page that does the same in the
-browser, offline, with the same core compiled to WebAssembly.")
+The package holds the desktop program zorvane, a Qt 6 editor of the
+animation: files are dropped or added, put in order (dragged, sorted by name,
+played forwards, in reverse or bouncing), timed frame by frame (animations
+keep their own delays), previewed as a browser plays them, and measured
+before saving; "Smallest file" writes the frames again in fewer bytes, every
+pixel the same. It also holds the command line zorvane-cli, which reads
+frame lists and describes GIF files, and a web page that does the same in
+the browser, offline, with the same core compiled to WebAssembly.")
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 endif()
 

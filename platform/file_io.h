@@ -87,7 +87,7 @@ bool FileCreateScratch(TemporaryFile* scratch);
 
 // Makes an interruption (Ctrl+C, a termination request, a hang-up, a closed
 // pipe) remove the temporary file being written, if any, and every scratch
-// file not yet discarded, before the process ends. The handler knows the
+// file not yet discarded, before the process ends. The handler knows each
 // file's name before the file exists.
 void RemoveTemporaryFileOnInterrupt();
 

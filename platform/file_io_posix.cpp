@@ -312,15 +312,20 @@ bool FileCreateScratch(TemporaryFile* scratch) {
     scratch->destination[0] = '\0';
     const int written = std::snprintf(scratch->path, sizeof scratch->path, "%s/zorvane-XXXXXX", folder);
     if (written < 0 || static_cast<size_t>(written) >= sizeof scratch->path) return false;
-    const InterruptsHeld held;
-    const int fd = mkstemp(scratch->path);  // mode 0600, never a file that exists
-    if (fd == -1) return false;
-    fcntl(fd, F_SETFD, FD_CLOEXEC);
-    if (!AddScratch(scratch->path)) {
-        close(fd);
-        unlink(scratch->path);
-        return false;
+    // As with the temporary file, an interruption waits until the handler
+    // knows the new file's name.
+    int fd;
+    {
+        const InterruptsHeld held;
+        fd = mkstemp(scratch->path);  // mode 0600, never a file that exists
+        if (fd == -1) return false;
+        if (!AddScratch(scratch->path)) {
+            close(fd);
+            unlink(scratch->path);
+            return false;
+        }
     }
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
     if (!WrapDescriptor(fd, "w+b", &scratch->file)) {
         unlink(scratch->path);
         ForgetPending(scratch->path);

@@ -58,14 +58,18 @@ uint16_t ScaledDelay(uint16_t delay, int percent) {
     return static_cast<uint16_t>(std::min<uint64_t>(scaled, kMostDelay));
 }
 
-// Notes the delay of a file's first image.
-class FirstDelay final : public ImageVisitor {
+// Notes the delays of a file's images.
+class ImageDelays final : public ImageVisitor {
 public:
-    void Image(const ImageInfo& image) override {
-        if (image.index == 0) delay = image.delay;
-    }
-    uint16_t delay = 0;
+    void Image(const ImageInfo& image) override { delays.append(image.delay); }
+    QVector<uint16_t> delays;
 };
+
+// Browsers play a frame of 0 or 1 hundredths as 10.
+constexpr uint16_t kLeastPlayedDelay = 2;
+constexpr uint16_t kShortDelayPlayedAs = 10;
+
+uint64_t ExtraTime(uint16_t delay) { return delay < kLeastPlayedDelay ? kShortDelayPlayedAs - delay : 0; }
 
 }  // namespace
 
@@ -220,13 +224,14 @@ void FrameListModel::Append(const QList<QByteArray>& paths, int delay) {
     for (const QByteArray& path : paths) {
         FrameEntry entry;
         entry.path = path;
-        FirstDelay first;
-        const FileSummary summary = InspectFile(path.constData(), InspectDepth::kWholeFile, &first);
+        ImageDelays delays;
+        const FileSummary summary = InspectFile(path.constData(), InspectDepth::kWholeFile, &delays);
         entry.problem = summary.message;
         if (!summary.message) {
             entry.images = summary.images;
             entry.own_duration = summary.duration;
-            entry.first_delay = first.delay;
+            entry.first_delay = delays.delays.value(0);
+            entry.own_delays = delays.delays;
         }
         if (entry.Animated()) {
             entry.choice = ImageChoice::kAll;
@@ -251,6 +256,38 @@ void FrameListModel::Clear() {
     QList<int> rows(entries_.size());
     std::iota(rows.begin(), rows.end(), 0);
     undo_stack_.push(new RemoveEntriesCommand(this, rows, QString::fromUtf8(ZORVANE_QT_UNDO_CLEAR)));
+}
+
+void FrameListModel::RemoveUnusable() {
+    const QList<int> rows = UnusableRows();
+    if (rows.isEmpty()) return;
+    undo_stack_.push(new RemoveEntriesCommand(this, rows, QString::fromUtf8(ZORVANE_QT_UNDO_REMOVE_UNUSABLE)));
+}
+
+QList<int> FrameListModel::UnusableRows() const {
+    QList<int> rows;
+    for (int row = 0; row < entries_.size(); ++row)
+        if (entries_[row].problem) rows.append(row);
+    return rows;
+}
+
+uint64_t FrameListModel::BrowserExtraTime() const {
+    // The frames' delays in the order written forwards.
+    QVector<uint16_t> delays;
+    for (const FrameEntry& entry : entries_) {
+        if (entry.choice == ImageChoice::kFirst || !entry.Animated())
+            delays.append(entry.delay.given ? entry.delay.hundredths : entry.first_delay);
+        else if (entry.delay.given)
+            delays.append(QVector<uint16_t>(static_cast<int>(entry.images), entry.delay.hundredths));
+        else
+            delays.append(entry.own_delays);
+    }
+    uint64_t extra = 0;
+    for (uint16_t delay : delays) extra += ExtraTime(delay);
+    // Bouncing plays every frame but the two ends twice.
+    if (options_.order == FrameOrder::kBounce)
+        for (int i = 1; i + 1 < delays.size(); ++i) extra += ExtraTime(delays[i]);
+    return extra;
 }
 
 void FrameListModel::Shift(QList<int> rows, int step) {
@@ -460,8 +497,12 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return EntryText(entry);
         case Qt::ToolTipRole:
-            return entry.problem ? QFile::decodeName(entry.path) + QLatin1Char('\n') + QString::fromUtf8(entry.problem)
-                                 : QFile::decodeName(entry.path);
+            // The whole text, however the list cuts it, and the reason a
+            // file cannot be used.
+            return EntryText(entry) + QLatin1Char('\n') + QFile::decodeName(entry.path) +
+                   (entry.problem ? QLatin1Char('\n') + QString::fromUtf8(ZORVANE_WEB_UNUSABLE " ") +
+                                        QFile::decodeName(QByteArray(entry.problem))
+                                  : QString());
         case Qt::DecorationRole:
             if (marked || entry.problem) return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
             return QVariant();

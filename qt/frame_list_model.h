@@ -33,6 +33,9 @@ struct FrameEntry {
     size_t images = 0;
     uint64_t own_duration = 0;
     uint16_t first_delay = 0;
+    // The delays of its images, in file order (none when it could not be
+    // read).
+    QVector<uint16_t> own_delays;
     const char* problem = nullptr;
     ImageChoice choice = ImageChoice::kFirst;
     DelayRule delay;
@@ -76,6 +79,14 @@ public:
     // The plan that writes the list to `output`.
     BuildPlan Plan(const std::string& output) const;
 
+    // The entries whose files could not be read when they were added.
+    QList<int> UnusableRows() const;
+
+    // How much longer than written a browser plays the animation, in
+    // hundredths: it plays a frame of 0 or 1 as 10. (Frames added between
+    // entries to clear the canvas are not counted.)
+    uint64_t BrowserExtraTime() const;
+
     // The entry a failure was about, shown marked until the list changes;
     // -1 for none.
     void MarkFailed(int row);
@@ -91,6 +102,8 @@ public:
     // `rows` in any order.
     void Remove(QList<int> rows);
     void Clear();
+    // Removes every entry whose file could not be read when it was added.
+    void RemoveUnusable();
     // Moves the entries at `rows` by one place up (-1) or down (1), kept
     // together in their order; nothing when one is already at that end.
     void Shift(QList<int> rows, int step);

@@ -3,11 +3,8 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
-#include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -16,8 +13,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QImage>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -27,24 +22,28 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPixmap>
+#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
-#include <QSignalBlocker>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
+#include "gif/delay_text.h"
 #include "gif/file_summary.h"
 #include "platform/regular_file.h"
-#include "qt/delay_spin_box.h"
+#include "qt/frame_list_view.h"
+#include "qt/info_panel.h"
+#include "qt/options_panel.h"
 #include "qt/user_prompts.h"
+#include "qt/widgets.h"
 #include "res/ui_texts.h"
 
 namespace {
@@ -57,38 +56,11 @@ constexpr int kButtonIconSize = 32;
 // What is remembered between runs.
 const char kAddFolderKey[] = "folders/add";
 const char kSaveFolderKey[] = "folders/save";
-const char kDelayKey[] = "build/delay";
-const char kLoopKey[] = "build/loop";  // before plays were counted: false for once
-const char kPlaysKey[] = "build/plays";
-const char kCenterKey[] = "build/center";
-const char kLimitKey[] = "build/sizeLimit";
-const char kCustomLimitKey[] = "build/customLimitMB";
 const char kGeometryKey[] = "window/geometry";
 
-const char kGifFormat[] = "gif";
 const char kEndOfOptions[] = "--";
 const char kPreviewFolderTemplate[] = "zorvane-preview-XXXXXX";
 const char kPreviewFile[] = "preview.gif";
-
-// The size limits offered, in megabytes of 1,000,000 bytes; the last entry
-// of the list is the custom one.
-const int kOfferedLimits[] = {2, 5, 10};
-constexpr uint64_t kBytesPerMegabyte = 1000000;
-constexpr double kLeastCustomLimit = 0.001;
-constexpr int kCustomLimitDecimals = 3;
-constexpr double kMostCustomLimit = 100000;
-constexpr double kDefaultCustomLimit = 8;
-
-constexpr int kLeastScale = 1;
-constexpr int kMostScale = 1000;
-constexpr int kNoScale = 100;
-
-// The frame list shows this many entries, of this many average characters,
-// when the window opens at its natural size.
-constexpr int kListRows = 14;
-constexpr int kListColumns = 44;
-// The picture of the selected frame is at least this many text lines high.
-constexpr int kPictureLines = 5;
 
 const QColor kOverLimitColour(Qt::red);
 
@@ -100,81 +72,9 @@ bool HoldsLocalFile(const QMimeData* data) {
     return false;
 }
 
-// The frame list. The list takes the first entry as its current one when it
-// gains the focus, without selecting it; a key that moves to the current entry
-// (Home, or Up, on the first) then selects it as a move to any other would.
-// Its entries dragged within it are moved by one step of the model.
-class FrameListView final : public QListView {
-public:
-    explicit FrameListView(FrameListModel* frames, QWidget* parent) : QListView(parent), frames_(frames) {
-        setModel(frames);
-    }
-
-    QSize sizeHint() const override {
-        const QFontMetrics metrics(font());
-        return QSize(metrics.averageCharWidth() * kListColumns, metrics.height() * kListRows) +
-               QSize(2 * frameWidth(), 2 * frameWidth());
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        QListView::keyPressEvent(event);
-        static const int kMovingKeys[] = {Qt::Key_Home, Qt::Key_End,    Qt::Key_Up,
-                                          Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown};
-        const bool moving =
-            std::find(std::begin(kMovingKeys), std::end(kMovingKeys), event->key()) != std::end(kMovingKeys);
-        const QModelIndex current = currentIndex();
-        if (moving && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && current.isValid() &&
-            !selectionModel()->isSelected(current)) {
-            selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
-        }
-    }
-
-    void dropEvent(QDropEvent* event) override {
-        if (event->source() != this) {
-            QListView::dropEvent(event);
-            return;
-        }
-        // Before the entry under the pointer, or after it in its lower half.
-        const QPoint at = event->position().toPoint();
-        const QModelIndex target = indexAt(at);
-        int before = frames_->Count();
-        if (target.isValid()) before = target.row() + (at.y() > visualRect(target).center().y() ? 1 : 0);
-        QList<int> rows;
-        for (const QModelIndex& index : selectionModel()->selectedIndexes()) rows.append(index.row());
-        frames_->MoveTo(rows, before);
-        // Taken as a copy, so that the drag's source removes nothing.
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        stopAutoScroll();
-        setState(NoState);
-        viewport()->update();
-    }
-
-private:
-    FrameListModel* frames_;
-};
-
 // `folder` when it still exists, else empty (the dialog's own choice).
 QString ExistingFolder(const QString& folder) {
     return !folder.isEmpty() && QDir(folder).exists() ? folder : QString();
-}
-
-// The first image of the GIF file at `path`, as Qt's GIF reader draws it on
-// the file's logical screen; null when Qt cannot read it. The file is opened
-// by its 8-bit name, and read only when it is a regular file.
-QImage FirstImageOf(const QByteArray& path) {
-    const int descriptor = OpenRegularFileForReading(path.constData());
-    if (descriptor < 0) return QImage();
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return QImage();
-    }
-    // Qt refuses images larger than its allocation limit: a huge logical
-    // screen gives no picture.
-    QImageReader reader(&file, QByteArray(kGifFormat));
-    return reader.read();
 }
 
 // Texts from the core are 8-bit in the file system's encoding.
@@ -182,27 +82,29 @@ QString FromCore(const char* text) { return QFile::decodeName(QByteArray(text));
 
 QString ByteCount(uint64_t bytes) { return QLocale(QLocale::English).toString(static_cast<qulonglong>(bytes)); }
 
-QLabel* TextLabel(const QString& text, const char* name, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
-}
+// The suffix of a name suggested from the first entry's: "walk-animated.gif".
+const char kSuggestedSuffix[] = "-animated.gif";
 
-// A label whose marked letter, with Alt, moves to `buddy`.
-QLabel* BuddyLabel(const char* text, const char* name, QWidget* buddy, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setBuddy(buddy);
-    return label;
-}
+// A status line that never widens the window: its text is cut at the end to
+// the room it has, the whole of it in the tooltip.
+class StatusText final : public QLabel {
+public:
+    explicit StatusText(QWidget* parent) : QLabel(parent) {
+        setTextFormat(Qt::PlainText);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
 
-QPushButton* Button(const QString& text, const char* name, const char* tip, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    if (tip) button->setToolTip(QString::fromUtf8(tip));
-    return button;
-}
+    QSize minimumSizeHint() const override { return QSize(0, QLabel::minimumSizeHint().height()); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
 
 }  // namespace
 
@@ -243,15 +145,19 @@ MainWindow::MainWindow(UserPrompts& prompts, const QString& help_path, QSettings
     auto* columns = new QHBoxLayout;
     columns->addWidget(CreateFramesGroup(), 3);
     auto* right = new QVBoxLayout;
-    right->addWidget(CreateInfoGroup());
-    right->addWidget(CreateOptionsGroup());
+    info_ = new InfoPanel(this);
+    right->addWidget(info_);
+    options_ = new OptionsPanel(this);
+    right->addWidget(options_);
     right->addStretch(1);
     columns->addLayout(right, 2);
 
     status_line_ = new QStatusBar(this);
     status_line_->setObjectName(QStringLiteral("statusLine"));
-    plan_summary_ = TextLabel(QString::fromUtf8(ZORVANE_QT_STATUS_EMPTY), "planSummary", status_line_);
-    status_line_->addPermanentWidget(plan_summary_);
+    plan_summary_ = new StatusText(status_line_);
+    plan_summary_->setObjectName(QStringLiteral("planSummary"));
+    plan_summary_->setText(QString::fromUtf8(ZORVANE_QT_STATUS_EMPTY));
+    status_line_->addPermanentWidget(plan_summary_, 1);
 
     auto* window_layout = new QVBoxLayout(this);
     window_layout->addLayout(columns, 1);
@@ -274,12 +180,17 @@ MainWindow::MainWindow(UserPrompts& prompts, const QString& help_path, QSettings
     setAcceptDrops(true);
 
     connect(&frames_, &FrameListModel::Changed, this, &MainWindow::ListChanged);
-    connect(&frames_, &FrameListModel::OptionsChanged, this, &MainWindow::ShowOptions);
+    connect(&frames_, &FrameListModel::OptionsChanged, this, [this] { options_->ShowOptions(frames_.Options()); });
+    connect(options_, &OptionsPanel::OptionsEdited, &frames_, &FrameListModel::SetOptions);
+    connect(options_, &OptionsPanel::SetSelectedDelay, this,
+            [this](int delay) { frames_.SetDelay(SelectedRows(), delay); });
+    connect(options_, &OptionsPanel::SetAllDelays, &frames_, &FrameListModel::SetAllDelays);
+    connect(options_, &OptionsPanel::ScaleDelays, &frames_, &FrameListModel::ScaleDelays);
+    connect(options_, &OptionsPanel::OutputChoiceChanged, this, &MainWindow::ShowSummary);
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::SelectionChanged);
 
     resize(sizeHint());
     RestoreSettings();
-    ShowDelayHint();
     ListChanged();
     list_->setFocus(Qt::OtherFocusReason);
 }
@@ -293,7 +204,8 @@ QGroupBox* MainWindow::CreateFramesGroup() {
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setUniformItemSizes(true);
-    list_->setTextElideMode(Qt::ElideMiddle);
+    // Cut at the end, the whole text in the entry's tooltip.
+    list_->setTextElideMode(Qt::ElideRight);
     // Entries are dragged within the list to reorder them.
     list_->setDragDropMode(QAbstractItemView::InternalMove);
     list_->setDefaultDropAction(Qt::MoveAction);
@@ -323,6 +235,9 @@ QGroupBox* MainWindow::CreateFramesGroup() {
     connect(frames_.UndoStack(), &QUndoStack::canRedoChanged, redo_, &QPushButton::setEnabled);
     undo_->setEnabled(false);
     redo_->setEnabled(false);
+    remove_unusable_ = Button(QString::fromUtf8(ZORVANE_QT_TEXT_REMOVE_UNUSABLE), "removeUnusable",
+                              ZORVANE_QT_TIP_REMOVE_UNUSABLE, this);
+    connect(remove_unusable_, &QPushButton::clicked, this, &MainWindow::RemoveUnusableFrames);
 
     auto* buttons = new QGridLayout;
     buttons->addWidget(remove_frame_, 0, 0);
@@ -331,158 +246,10 @@ QGroupBox* MainWindow::CreateFramesGroup() {
     buttons->addWidget(sort_by_name_, 1, 0);
     buttons->addWidget(undo_, 1, 1);
     buttons->addWidget(redo_, 1, 2);
+    buttons->addWidget(remove_unusable_, 2, 0, 1, 3);
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
-    return group;
-}
-
-QGroupBox* MainWindow::CreateInfoGroup() {
-    auto* group = new QGroupBox(QString::fromLatin1(ZORVANE_TEXT_INFO_GROUP), this);
-    group->setObjectName(QStringLiteral("infoGroup"));
-    frame_name_ = TextLabel(QString(), "frameName", this);
-    frame_name_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    frame_name_->setAlignment(Qt::AlignCenter);
-    frame_name_->setMinimumWidth(frame_name_->fontMetrics().averageCharWidth() * 16);
-    frame_name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    QLabel* labels = TextLabel(QStringLiteral(ZORVANE_TEXT_INFO_LABELS), "infoLabels", this);
-    labels->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    frame_info_ = TextLabel(QString(), "frameInfo", this);
-    frame_info_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Room for the widest summary, so that the panel does not jump.
-    frame_info_->setMinimumSize(frame_info_->fontMetrics().size(0, QStringLiteral("65535 x 65535\nglobal (8 bpp)")));
-    QLabel* images_label = TextLabel(QString::fromUtf8(ZORVANE_QT_TEXT_IMAGES_LABEL), "imagesLabel", this);
-    images_label->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    frame_images_ = TextLabel(QString(), "frameImages", this);
-    frame_picture_ = TextLabel(QString(), "framePicture", this);
-    frame_picture_->setAlignment(Qt::AlignCenter);
-    const int side = frame_picture_->fontMetrics().height() * kPictureLines;
-    frame_picture_->setMinimumSize(side * 4 / 3, side);
-    frame_picture_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-
-    auto* layout = new QGridLayout(group);
-    layout->addWidget(frame_name_, 0, 0, 1, 3);
-    layout->addWidget(labels, 1, 0);
-    layout->addWidget(frame_info_, 1, 1);
-    layout->addWidget(images_label, 2, 0);
-    layout->addWidget(frame_images_, 2, 1);
-    layout->addWidget(frame_picture_, 1, 2, 3, 1);
-    layout->setRowStretch(3, 1);
-    layout->setColumnStretch(2, 1);
-    return group;
-}
-
-QGroupBox* MainWindow::CreateOptionsGroup() {
-    auto* group = new QGroupBox(QString::fromLatin1(ZORVANE_TEXT_OPTIONS_GROUP), this);
-    group->setObjectName(QStringLiteral("optionsGroup"));
-
-    delay_ = new DelaySpinBox(this);
-    delay_->setObjectName(QStringLiteral("delay"));
-    QLabel* delay_label = BuddyLabel(ZORVANE_QT_TEXT_DELAY_LABEL, "delayLabel", delay_, this);
-    QLabel* delay_unit = TextLabel(QStringLiteral(ZORVANE_TEXT_DELAY_UNIT), "delayUnit", this);
-    delay_unit->setToolTip(delay_->toolTip());
-    delay_hint_ = TextLabel(QString::fromUtf8(ZORVANE_QT_TEXT_DELAY_HINT), "delayHint", this);
-    delay_hint_->setWordWrap(true);
-    // Kept in the layout when hidden, so that the window does not jump.
-    QSizePolicy hint_policy = delay_hint_->sizePolicy();
-    hint_policy.setRetainSizeWhenHidden(true);
-    delay_hint_->setSizePolicy(hint_policy);
-    connect(delay_, &QSpinBox::valueChanged, this, &MainWindow::ShowDelayHint);
-    set_delay_ = Button(QString::fromUtf8(ZORVANE_QT_TEXT_SET_DELAY), "setDelay", ZORVANE_QT_TIP_SET_DELAY, this);
-    auto set_selected = [this] {
-        delay_->interpretText();
-        frames_.SetDelay(SelectedRows(), delay_->value());
-    };
-    connect(set_delay_, &QPushButton::clicked, this, set_selected);
-    connect(delay_, &DelaySpinBox::Entered, this, set_selected);
-    set_all_delays_ =
-        Button(QString::fromUtf8(ZORVANE_QT_TEXT_SET_ALL_DELAYS), "setAllDelays", ZORVANE_QT_TIP_SET_ALL_DELAYS, this);
-    connect(set_all_delays_, &QPushButton::clicked, this, [this] {
-        delay_->interpretText();
-        frames_.SetAllDelays(delay_->value());
-    });
-
-    scale_percent_ = new QSpinBox(this);
-    scale_percent_->setObjectName(QStringLiteral("scalePercent"));
-    scale_percent_->setRange(kLeastScale, kMostScale);
-    scale_percent_->setValue(kNoScale);
-    scale_percent_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_SCALE));
-    QLabel* scale_label = BuddyLabel(ZORVANE_QT_TEXT_SCALE_LABEL, "scaleLabel", scale_percent_, this);
-    QLabel* scale_unit = TextLabel(QString::fromUtf8(ZORVANE_QT_TEXT_SCALE_UNIT), "scaleUnit", this);
-    scale_delays_ = Button(QString::fromUtf8(ZORVANE_QT_TEXT_SCALE), "scaleDelays", ZORVANE_QT_TIP_SCALE, this);
-    connect(scale_delays_, &QPushButton::clicked, this, [this] {
-        scale_percent_->interpretText();
-        frames_.ScaleDelays(scale_percent_->value());
-    });
-
-    loop_ = new QComboBox(this);
-    loop_->setObjectName(QStringLiteral("loop"));
-    loop_->addItems({QString::fromUtf8(ZORVANE_QT_TEXT_LOOP_FOREVER), QString::fromUtf8(ZORVANE_QT_TEXT_LOOP_TIMES)});
-    loop_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_LOOP));
-    QLabel* loop_label = BuddyLabel(ZORVANE_QT_TEXT_LOOP_LABEL, "loopLabel", loop_, this);
-    plays_ = new QSpinBox(this);
-    plays_->setObjectName(QStringLiteral("plays"));
-    plays_->setRange(1, static_cast<int>(kMostPlays));
-    plays_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_PLAYS));
-    plays_meaning_ = TextLabel(QString(), "playsMeaning", this);
-    connect(loop_, &QComboBox::currentIndexChanged, this, &MainWindow::TakeOptions);
-    connect(plays_, &QSpinBox::valueChanged, this, &MainWindow::TakeOptions);
-
-    play_order_ = new QComboBox(this);
-    play_order_->setObjectName(QStringLiteral("playOrder"));
-    play_order_->addItems({QString::fromUtf8(ZORVANE_QT_TEXT_ORDER_FORWARD),
-                           QString::fromUtf8(ZORVANE_QT_TEXT_ORDER_REVERSE),
-                           QString::fromUtf8(ZORVANE_QT_TEXT_ORDER_BOUNCE)});
-    play_order_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_ORDER));
-    QLabel* order_label = BuddyLabel(ZORVANE_QT_TEXT_ORDER_LABEL, "playOrderLabel", play_order_, this);
-    connect(play_order_, &QComboBox::currentIndexChanged, this, &MainWindow::TakeOptions);
-
-    center_ = new QCheckBox(QString::fromUtf8(ZORVANE_QT_TEXT_CENTER), this);
-    center_->setObjectName(QStringLiteral("center"));
-    center_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_CENTER));
-    connect(center_, &QCheckBox::toggled, this, &MainWindow::TakeOptions);
-
-    size_limit_ = new QComboBox(this);
-    size_limit_->setObjectName(QStringLiteral("sizeLimit"));
-    size_limit_->addItem(QString::fromUtf8(ZORVANE_QT_TEXT_LIMIT_NONE), 0);
-    for (int megabytes : kOfferedLimits)
-        size_limit_->addItem(QStringLiteral("%1 " ZORVANE_QT_TEXT_LIMIT_UNIT).arg(megabytes), megabytes);
-    size_limit_->addItem(QString::fromUtf8(ZORVANE_QT_TEXT_LIMIT_CUSTOM), -1);
-    size_limit_->setToolTip(QString::fromUtf8(ZORVANE_QT_TIP_LIMIT));
-    QLabel* limit_label = BuddyLabel(ZORVANE_QT_TEXT_LIMIT_LABEL, "sizeLimitLabel", size_limit_, this);
-    custom_limit_ = new QDoubleSpinBox(this);
-    custom_limit_->setObjectName(QStringLiteral("customLimit"));
-    custom_limit_->setDecimals(kCustomLimitDecimals);
-    custom_limit_->setRange(kLeastCustomLimit, kMostCustomLimit);
-    custom_limit_->setValue(kDefaultCustomLimit);
-    custom_limit_->setSuffix(QStringLiteral(" " ZORVANE_QT_TEXT_LIMIT_UNIT));
-    custom_limit_->setToolTip(size_limit_->toolTip());
-    connect(size_limit_, &QComboBox::currentIndexChanged, this, &MainWindow::ShowSummary);
-    connect(custom_limit_, &QDoubleSpinBox::valueChanged, this, &MainWindow::ShowSummary);
-
-    auto* layout = new QGridLayout(group);
-    int row = 0;
-    layout->addWidget(delay_label, row, 0);
-    layout->addWidget(delay_, row, 1);
-    layout->addWidget(delay_unit, row, 2);
-    layout->addWidget(delay_hint_, row, 3, 1, 2);
-    layout->addWidget(set_delay_, ++row, 1, 1, 2);
-    layout->addWidget(set_all_delays_, row, 3);
-    layout->addWidget(scale_label, ++row, 0);
-    layout->addWidget(scale_percent_, row, 1);
-    layout->addWidget(scale_unit, row, 2);
-    layout->addWidget(scale_delays_, row, 3);
-    layout->addWidget(loop_label, ++row, 0);
-    layout->addWidget(loop_, row, 1, 1, 3);
-    layout->addWidget(plays_, row, 4);
-    layout->addWidget(plays_meaning_, ++row, 1, 1, 4);
-    layout->addWidget(order_label, ++row, 0);
-    layout->addWidget(play_order_, row, 1, 1, 4);
-    layout->addWidget(center_, ++row, 0, 1, 5, Qt::AlignLeft);
-    layout->addWidget(limit_label, ++row, 0);
-    layout->addWidget(size_limit_, row, 1, 1, 3);
-    layout->addWidget(custom_limit_, row, 4);
-    layout->setColumnStretch(3, 1);
     return group;
 }
 
@@ -540,10 +307,10 @@ void MainWindow::CreateActions() {
         if (checked)
             frames_.KeepOwnDelays(SelectedRows());
         else
-            frames_.SetDelay(SelectedRows(), delay_->value());
+            frames_.SetDelay(SelectedRows(), options_->Delay());
     });
     set_delay_action_ = new QAction(QString::fromUtf8(ZORVANE_QT_TEXT_SET_DELAY_MENU), this);
-    connect(set_delay_action_, &QAction::triggered, set_delay_, &QPushButton::click);
+    connect(set_delay_action_, &QAction::triggered, options_, &OptionsPanel::SetSelected);
     list_->addActions({first_image_only_, own_delays_});
 
     // Undo and redo anywhere in the window, except where a text field takes
@@ -577,58 +344,29 @@ void MainWindow::SetTabOrder() {
     // The controls the window has always had keep their order: the frame
     // list, Remove Frame, Clear All, Add Frames, the delay, Make Animated GIF,
     // Preview, web, loop and help. The newer ones follow their neighbours.
-    QWidget* const tab_order[] = {
-        list_,      remove_frame_,   clear_all_,     add_frames_,   sort_by_name_, undo_,    redo_, delay_,
-        set_delay_, set_all_delays_, scale_percent_, scale_delays_, make_gif_,     preview_, web_,  loop_,
-        plays_,     play_order_,     center_,        size_limit_,   custom_limit_, help_};
-    for (size_t i = 0; i + 1 < std::size(tab_order); ++i) setTabOrder(tab_order[i], tab_order[i + 1]);
+    QList<QWidget*> tab_order = {list_,         remove_frame_, clear_all_, add_frames_,
+                                 sort_by_name_, undo_,         redo_,      remove_unusable_};
+    tab_order += options_->DelayControls();
+    tab_order += {make_gif_, preview_, web_};
+    tab_order += options_->AnimationControls();
+    tab_order += help_;
+    for (int i = 0; i + 1 < tab_order.size(); ++i) setTabOrder(tab_order[i], tab_order[i + 1]);
     // The status line has nothing to focus.
     status_line_->setFocusPolicy(Qt::NoFocus);
 }
 
 void MainWindow::RestoreSettings() {
-    bool is_number = false;
-    const int delay = settings_.value(QLatin1String(kDelayKey)).toString().trimmed().toInt(&is_number);
-    delay_->setValue(is_number && delay >= 0 && delay <= kMostDelay ? delay : kDefaultDelay);
-
-    PlanOptions options;
-    const QVariant plays = settings_.value(QLatin1String(kPlaysKey));
-    if (plays.isValid()) {
-        options.plays = std::min<uint32_t>(plays.toUInt(), kMostPlays);
-    } else if (!settings_.value(QLatin1String(kLoopKey), true).toBool()) {
-        options.plays = 1;
-    }
-    options.center = settings_.value(QLatin1String(kCenterKey), false).toBool();
-    // The options a window starts with are no step to undo.
-    {
-        const QSignalBlocker quiet(&frames_);
-        frames_.SetOptions(options);
-        frames_.UndoStack()->clear();
-    }
-    ShowOptions();
-
-    const int limit = size_limit_->findData(settings_.value(QLatin1String(kLimitKey), 0).toInt());
-    custom_limit_->setValue(settings_.value(QLatin1String(kCustomLimitKey), kDefaultCustomLimit).toDouble());
-    size_limit_->setCurrentIndex(std::max(limit, 0));
-    custom_limit_->setEnabled(size_limit_->currentData().toInt() < 0);
+    options_->Restore(settings_);
     restored_geometry_ = restoreGeometry(settings_.value(QLatin1String(kGeometryKey)).toByteArray());
 }
 
 void MainWindow::SaveSettings() {
-    settings_.setValue(QLatin1String(kDelayKey), delay_->value());
-    settings_.setValue(QLatin1String(kPlaysKey), frames_.Options().plays);
-    settings_.setValue(QLatin1String(kLoopKey), frames_.Options().plays == kPlayForever);
-    settings_.setValue(QLatin1String(kCenterKey), frames_.Options().center);
-    settings_.setValue(QLatin1String(kLimitKey), size_limit_->currentData().toInt());
-    settings_.setValue(QLatin1String(kCustomLimitKey), custom_limit_->value());
+    options_->Save(settings_);
     settings_.setValue(QLatin1String(kGeometryKey), saveGeometry());
     settings_.sync();
 }
 
-void MainWindow::AddFramePaths(const QList<QByteArray>& paths) {
-    delay_->interpretText();
-    frames_.Append(paths, delay_->value());
-}
+void MainWindow::AddFramePaths(const QList<QByteArray>& paths) { frames_.Append(paths, options_->NewFrameDelay()); }
 
 void MainWindow::AddFramesFromDialog() {
     const QStringList chosen =
@@ -667,6 +405,11 @@ void MainWindow::RemoveSelectedFrames() {
     frames_.Remove(rows);
 }
 
+void MainWindow::RemoveUnusableFrames() {
+    list_->selectionModel()->clear();
+    frames_.RemoveUnusable();
+}
+
 void MainWindow::ClearAllFrames() {
     list_->selectionModel()->clear();
     frames_.Clear();
@@ -678,7 +421,7 @@ void MainWindow::ListChanged() {
     preview_->setEnabled(any);
     clear_all_->setEnabled(any);
     sort_by_name_->setEnabled(frames_.Count() > 1);
-    status_line_->clearMessage();
+    remove_unusable_->setEnabled(!frames_.UnusableRows().isEmpty());
     ShowSummary();
     SelectionChanged();
 }
@@ -694,7 +437,7 @@ void MainWindow::SelectionChanged() {
         all_own = all_own && entry.KeepsOwnDelays();
     }
     remove_frame_->setEnabled(!rows.isEmpty());
-    set_delay_->setEnabled(!rows.isEmpty());
+    options_->SetSelectionPresent(!rows.isEmpty());
     set_delay_action_->setEnabled(!rows.isEmpty());
     first_image_only_->setEnabled(animated);
     first_image_only_->setChecked(animated && all_first);
@@ -703,94 +446,101 @@ void MainWindow::SelectionChanged() {
     InspectSelectedFrame(false);
 }
 
-void MainWindow::ShowOptions() {
-    const PlanOptions& options = frames_.Options();
-    {
-        const QSignalBlocker quiet_loop(loop_), quiet_plays(plays_), quiet_order(play_order_), quiet_center(center_);
-        loop_->setCurrentIndex(options.plays == kPlayForever ? 0 : 1);
-        if (options.plays != kPlayForever) plays_->setValue(static_cast<int>(options.plays));
-        plays_->setEnabled(options.plays != kPlayForever);
-        play_order_->setCurrentIndex(static_cast<int>(options.order));
-        center_->setChecked(options.center);
-    }
-    ShowPlaysMeaning();
+BuildPlan MainWindow::CurrentPlan(const std::string& output) const {
+    BuildPlan plan = frames_.Plan(output);
+    if (options_->Smallest()) plan.encoding = FrameEncoding::kSmallest;
+    if (options_->FitLimit()) plan.max_bytes = options_->SizeLimit();
+    return plan;
 }
 
-void MainWindow::TakeOptions() {
-    PlanOptions options;
-    options.plays = loop_->currentIndex() == 0 ? kPlayForever : static_cast<uint32_t>(plays_->value());
-    options.order = static_cast<FrameOrder>(std::clamp(play_order_->currentIndex(), 0, 2));
-    options.center = center_->isChecked();
-    plays_->setEnabled(options.plays != kPlayForever);
-    frames_.SetOptions(options);
+BuildResult MainWindow::MeasureRecords() const {
+    BuildPlan plan = CurrentPlan(std::string());
+    plan.encoding = FrameEncoding::kCopy;
+    plan.max_bytes = kNoSizeLimit;
+    return MeasurePlan(plan);
 }
 
-void MainWindow::ShowPlaysMeaning() {
-    const uint32_t plays = frames_.Options().plays;
-    if (plays == kPlayForever)
-        plays_meaning_->setText(QString::fromUtf8(ZORVANE_QT_TEXT_PLAYS_FOREVER));
-    else if (plays == 1)
-        plays_meaning_->setText(QString::fromUtf8(ZORVANE_QT_TEXT_PLAYS_ONCE));
-    else
-        plays_meaning_->setText(QString::fromUtf8(ZORVANE_QT_TEXT_PLAYS_TIMES).arg(plays));
-}
-
-void MainWindow::ShowDelayHint() { delay_hint_->setVisible(delay_->value() <= 1); }
-
-uint64_t MainWindow::SizeLimit() const {
-    const int megabytes = size_limit_->currentData().toInt();
-    if (megabytes > 0) return static_cast<uint64_t>(megabytes) * kBytesPerMegabyte;
-    if (megabytes < 0) return static_cast<uint64_t>(custom_limit_->value() * kBytesPerMegabyte + 0.5);
-    return 0;
-}
-
-QString MainWindow::SizeLimitText() const {
-    if (size_limit_->currentData().toInt() < 0)
-        return QLocale(QLocale::English).toString(custom_limit_->value(), 'g', 7) +
-               QStringLiteral(" " ZORVANE_QT_TEXT_LIMIT_UNIT);
-    return size_limit_->currentText();
+void MainWindow::ShowStatus(const QString& text, bool alarming, const QString& tip) {
+    // Whatever was being measured is no longer wanted.
+    ++shown_generation_;
+    has_pending_ = false;
+    QPalette palette = plan_summary_->palette();
+    palette.setColor(QPalette::WindowText, alarming ? kOverLimitColour : this->palette().color(QPalette::WindowText));
+    plan_summary_->setPalette(palette);
+    plan_summary_->setText(text);
+    plan_summary_->setToolTip(tip.isEmpty() ? text : text + QLatin1Char('\n') + tip);
 }
 
 void MainWindow::ShowSummary() {
-    custom_limit_->setEnabled(size_limit_->currentData().toInt() < 0);
-    QPalette palette = plan_summary_->palette();
-    palette.setColor(QPalette::WindowText, this->palette().color(QPalette::WindowText));
     if (frames_.Count() == 0) {
-        plan_summary_->setPalette(palette);
-        plan_summary_->setText(QString::fromUtf8(ZORVANE_QT_STATUS_EMPTY));
+        ShowStatus(QString::fromUtf8(ZORVANE_QT_STATUS_EMPTY), false, QString());
         return;
     }
-    // Measured from the files' records alone: quick, and exactly what a
-    // build would write now.
-    const BuildResult result = MeasurePlan(frames_.Plan(std::string()));
-    QString text;
-    bool alarming = false;
-    if (!result.ok) {
-        text = FailureText(result);
-        alarming = true;
-        if (result.entry != kNoEntry) frames_.MarkFailed(static_cast<int>(result.entry));
-    } else {
-        const PlanSummary& summary = result.summary;
-        text = QString::fromUtf8(summary.frames == 1 ? ZORVANE_QT_STATUS_ONE_FRAME : ZORVANE_QT_STATUS_SUMMARY)
-                   .arg(QString::number(summary.frames), DurationText(summary.duration), QString::number(summary.width),
-                        QString::number(summary.height), ByteCount(summary.bytes));
-        const uint64_t limit = SizeLimit();
-        if (limit > 0 && summary.bytes > limit) {
-            text += QString::fromUtf8(ZORVANE_QT_STATUS_OVER_LIMIT).arg(SizeLimitText());
-            alarming = true;
-        }
+    // The files' records alone tell the frames, the duration, the screen and
+    // any refusal at once; the size of frames written again takes the
+    // optimiser, which runs away from the window.
+    const BuildResult records = MeasureRecords();
+    const BuildPlan plan = CurrentPlan(std::string());
+    if (!records.ok || (plan.encoding == FrameEncoding::kCopy && plan.max_bytes == kNoSizeLimit)) {
+        ShowMeasured(records);
+        return;
     }
-    if (alarming) palette.setColor(QPalette::WindowText, kOverLimitColour);
-    plan_summary_->setPalette(palette);
-    plan_summary_->setText(text);
+    const PlanSummary& summary = records.summary;
+    ShowStatus(QString::fromUtf8(ZORVANE_QT_STATUS_MEASURING)
+                   .arg(QString::fromStdString(FormatFrameCount(summary.frames, summary.clearing_frames)),
+                        DurationText(summary.duration + frames_.BrowserExtraTime()), QString::number(summary.width),
+                        QString::number(summary.height)),
+               false, QString::fromUtf8(ZORVANE_QT_TIP_DURATION).arg(DurationText(summary.duration)));
+    pending_plan_ = plan;
+    has_pending_ = true;
+    if (!measurer_) MeasureInTheBackground();
+}
+
+void MainWindow::MeasureInTheBackground() {
+    has_pending_ = false;
+    const unsigned generation = shown_generation_;
+    auto result = std::make_shared<BuildResult>();
+    measurer_ = QThread::create([plan = pending_plan_, result] { *result = MeasurePlan(plan); });
+    connect(measurer_, &QThread::finished, this, [this, result, generation] {
+        measurer_->deleteLater();
+        measurer_ = nullptr;
+        // A newer edit waits: its measurement supersedes this one.
+        if (has_pending_)
+            MeasureInTheBackground();
+        else if (generation == shown_generation_)
+            ShowMeasured(*result);
+    });
+    measurer_->start(QThread::LowPriority);
+}
+
+bool MainWindow::Measuring() const { return measurer_ != nullptr || has_pending_; }
+
+void MainWindow::ShowMeasured(const BuildResult& result) {
+    const int unusable = frames_.UnusableRows().size();
+    if (!result.ok) {
+        QString text = FailureText(result);
+        if (unusable == 1)
+            text.prepend(QString::fromUtf8(ZORVANE_QT_STATUS_ONE_UNUSABLE));
+        else if (unusable > 1)
+            text.prepend(QString::fromUtf8(ZORVANE_QT_STATUS_UNUSABLE).arg(unusable));
+        ShowStatus(text, true, QString());
+        if (result.entry != kNoEntry) frames_.MarkFailed(static_cast<int>(result.entry));
+        return;
+    }
+    const PlanSummary& summary = result.summary;
+    QString text = QString::fromUtf8(ZORVANE_QT_STATUS_SUMMARY)
+                       .arg(QString::fromStdString(FormatFrameCount(summary.frames, summary.clearing_frames)),
+                            DurationText(summary.duration + frames_.BrowserExtraTime()), QString::number(summary.width),
+                            QString::number(summary.height), ByteCount(summary.bytes));
+    const uint64_t limit = options_->SizeLimit();
+    const bool over = limit > 0 && summary.bytes > limit;
+    if (over) text += QString::fromUtf8(ZORVANE_QT_STATUS_OVER_LIMIT).arg(options_->SizeLimitText());
+    ShowStatus(text, over, QString::fromUtf8(ZORVANE_QT_TIP_DURATION).arg(DurationText(summary.duration)));
 }
 
 void MainWindow::ClearInfoPanel() {
     shown_ = QPersistentModelIndex();
-    frame_name_->clear();
-    frame_info_->clear();
-    frame_images_->clear();
-    frame_picture_->clear();
+    info_->Clear();
 }
 
 void MainWindow::InspectSelectedFrame(bool again) {
@@ -804,39 +554,10 @@ void MainWindow::InspectSelectedFrame(bool again) {
     // The same entry still shown: looked at again only when clicked again
     // (its file may have changed meanwhile).
     if (shown_.isValid() && shown_.row() == row && !again) return;
-    ClearInfoPanel();
     shown_ = frames_.index(row);
     const FrameEntry& entry = frames_.Entry(row);
-    frame_name_->setText(QFile::decodeName(DisplayNameOf(entry.path)));
-    const FileSummary summary = InspectFile(entry.path.constData(), InspectDepth::kFirstImage);
-    if (summary.message) {
-        // The panel says nothing about a file it could not read.
-        if (!showing_failure_)
-            prompts_.ShowMessage(this, QStringLiteral(ZORVANE_ERROR_CAPTION), FromCore(summary.message),
-                                 MessageIcon::kWarning);
-        return;
-    }
-    char text[64];
-    FormatFrameSummary(summary.width, summary.height, summary.palette_kind, summary.bits_per_pixel, text, sizeof text);
-    frame_info_->setText(FromCore(text));
-    if (entry.Animated())
-        frame_images_->setText(
-            QString::fromUtf8(ZORVANE_QT_INFO_IMAGES).arg(entry.images).arg(DurationText(entry.own_duration)));
-    else if (entry.images == 1)
-        frame_images_->setText(QString::number(entry.images));
-    ShowFramePicture(entry.path);
-}
-
-void MainWindow::ShowFramePicture(const QByteArray& path) {
-    const QImage image = FirstImageOf(path);
-    if (image.isNull()) return;
-    const QSize room = frame_picture_->contentsRect().size();
-    const QSize fitted = image.size().scaled(room, Qt::KeepAspectRatio);
-    // Small frames are enlarged with their pixels kept sharp; large ones
-    // shrunk smoothly.
-    const Qt::TransformationMode mode =
-        fitted.width() > image.width() ? Qt::FastTransformation : Qt::SmoothTransformation;
-    frame_picture_->setPixmap(QPixmap::fromImage(image.scaled(fitted, Qt::KeepAspectRatio, mode)));
+    // A file that cannot be used says why in the panel.
+    info_->ShowEntry(entry);
 }
 
 void MainWindow::ShowContextMenu(const QPoint& at) {
@@ -851,6 +572,8 @@ void MainWindow::ShowContextMenu(const QPoint& at) {
     remove->setEnabled(remove_frame_->isEnabled());
     menu.addAction(QString::fromUtf8(ZORVANE_QT_TEXT_SORT_BY_NAME), &frames_, &FrameListModel::SortByName)
         ->setEnabled(sort_by_name_->isEnabled());
+    menu.addAction(QString::fromUtf8(ZORVANE_QT_TEXT_REMOVE_UNUSABLE), this, &MainWindow::RemoveUnusableFrames)
+        ->setEnabled(remove_unusable_->isEnabled());
     menu.addSeparator();
     menu.addAction(undo_action_);
     menu.addAction(redo_action_);
@@ -870,33 +593,49 @@ void MainWindow::ShowFailure(const BuildResult& result) {
     const QString text = FailureText(result);
     if (result.entry != kNoEntry && result.entry < static_cast<size_t>(frames_.Count())) {
         const QModelIndex index = frames_.index(static_cast<int>(result.entry));
-        showing_failure_ = true;
         list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         list_->scrollTo(index);
-        showing_failure_ = false;
         frames_.MarkFailed(index.row());
     }
-    status_line_->showMessage(text);
+    ShowStatus(text, true, QString());
     prompts_.ShowMessage(this, QStringLiteral(ZORVANE_ERROR_CAPTION), text, result.icon);
 }
 
+bool MainWindow::CheckPlan() {
+    const BuildResult result = MeasureRecords();
+    if (!result.ok) ShowFailure(result);
+    return result.ok;
+}
+
+QString MainWindow::SuggestedName() const {
+    if (!last_saved_name_.isEmpty()) return last_saved_name_;
+    if (frames_.Count() == 0) return QString();
+    return QFileInfo(QFile::decodeName(DisplayNameOf(frames_.Entry(0).path))).completeBaseName() +
+           QLatin1String(kSuggestedSuffix);
+}
+
 void MainWindow::MakeAnimation() {
-    const QString output =
-        prompts_.AskSavePath(this, ExistingFolder(settings_.value(QLatin1String(kSaveFolderKey)).toString()));
+    // A plan the core refuses is shown before a name is asked for.
+    if (!CheckPlan()) return;
+    const QString output = prompts_.AskSavePath(
+        this, ExistingFolder(settings_.value(QLatin1String(kSaveFolderKey)).toString()), SuggestedName());
     if (output.isEmpty()) return;
     settings_.setValue(QLatin1String(kSaveFolderKey), QFileInfo(output).absolutePath());
+    last_saved_name_ = QFileInfo(output).fileName();
     // Written beside the chosen file and put in its place only when done: a
     // failed build leaves a file that was there as it was.
-    const BuildResult result = BuildAnimation(frames_.Plan(QFile::encodeName(output).toStdString()));
+    const BuildResult result = BuildAnimation(CurrentPlan(QFile::encodeName(output).toStdString()));
     if (!result.ok) {
         ShowFailure(result);
         return;
     }
-    status_line_->showMessage(QString::fromUtf8(ZORVANE_QT_STATUS_SAVED)
-                                  .arg(QDir::toNativeSeparators(output), ByteCount(result.summary.bytes)));
+    ShowStatus(QString::fromUtf8(ZORVANE_QT_STATUS_SAVED)
+                   .arg(QDir::toNativeSeparators(output), ByteCount(result.summary.bytes)),
+               false, QString());
 }
 
 void MainWindow::PreviewAnimation() {
+    if (!CheckPlan()) return;
     // Private to the user (mode 0700), and removed with all it holds when
     // the preview ends.
     QTemporaryDir folder(QDir(QDir::tempPath()).filePath(QLatin1String(kPreviewFolderTemplate)));
@@ -906,7 +645,7 @@ void MainWindow::PreviewAnimation() {
         return;
     }
     const QString path = folder.filePath(QLatin1String(kPreviewFile));
-    const BuildResult result = BuildAnimation(frames_.Plan(QFile::encodeName(path).toStdString()));
+    const BuildResult result = BuildAnimation(CurrentPlan(QFile::encodeName(path).toStdString()));
     if (!result.ok) {
         ShowFailure(result);
         return;
@@ -957,6 +696,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         press_on_selected_ = entry.isValid() && list_->selectionModel()->isSelected(entry);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+MainWindow::~MainWindow() {
+    has_pending_ = false;
+    if (measurer_) {
+        measurer_->wait();
+        delete measurer_;
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -4,10 +4,11 @@
 // change undoable), the info panel with the selected frame's name, summary
 // and picture, the timing and play options, the status line that tells what
 // "Make Animated GIF" will write, and the build, preview, help and home-page
-// buttons. The list and the plan around it live in a FrameListModel; the
-// window shows them and turns the user's actions into its edits. What the
-// user chose last (folders, delay, plays, centring, size limit, the window's
-// size) is remembered between runs.
+// buttons. The list and the plan around it live in a FrameListModel, shown
+// by a FrameListView; the InfoPanel and the OptionsPanel are files of their
+// own. The window wires them together and turns the user's actions into the
+// model's edits. The folders last used and the window's size are remembered
+// between runs (the options panel remembers its own preferences).
 #ifndef ZORVANE_QT_MAIN_WINDOW_H
 #define ZORVANE_QT_MAIN_WINDOW_H
 
@@ -24,10 +25,7 @@
 
 class QAction;
 class QByteArray;
-class QCheckBox;
 class QCloseEvent;
-class QComboBox;
-class QDoubleSpinBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QGroupBox;
@@ -35,9 +33,10 @@ class QLabel;
 class QListView;
 class QPushButton;
 class QSettings;
-class QSpinBox;
 class QStatusBar;
-class DelaySpinBox;
+class QThread;
+class InfoPanel;
+class OptionsPanel;
 class UserPrompts;
 
 // The program's icon in all its sizes.
@@ -61,6 +60,7 @@ public:
     // `help_path` is the help page that the help button opens; `settings`
     // holds what is remembered between runs, and must outlive the window.
     MainWindow(UserPrompts& prompts, const QString& help_path, QSettings& settings, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Appends one entry per path (8-bit, as the file system names it), in
     // the order given, as a drop does: one step to undo, nothing selected or
@@ -69,6 +69,9 @@ public:
 
     // The window took its size and place from the settings.
     bool RestoredGeometry() const { return restored_geometry_; }
+
+    // The size of the file is being worked out away from the window.
+    bool Measuring() const;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -79,8 +82,6 @@ protected:
 
 private:
     QGroupBox* CreateFramesGroup();
-    QGroupBox* CreateInfoGroup();
-    QGroupBox* CreateOptionsGroup();
     QLayout* CreateButtonRow();
     void CreateActions();
     void SetTabOrder();
@@ -95,30 +96,37 @@ private:
     QList<int> SelectedRows() const;
     void RemoveSelectedFrames();
     void ClearAllFrames();
+    void RemoveUnusableFrames();
     // After every change of the list or its options.
     void ListChanged();
     void SelectionChanged();
-    // Shows the options of the list in their controls.
-    void ShowOptions();
-    // Makes the controls' choice the list's options.
-    void TakeOptions();
-    void ShowPlaysMeaning();
-    void ShowDelayHint();
-    // The status line from what the core measures of the plan.
+    // The plan of the list and the options, written to `output`.
+    BuildPlan CurrentPlan(const std::string& output) const;
+    // The plan measured from the files' records alone, its frames copied as
+    // they are: quick, with every refusal a build would give.
+    BuildResult MeasureRecords() const;
+    // The status line from what the core measures of the plan; the size of
+    // a file written smallest, or fitted to the limit, is measured in the
+    // background, a newer edit superseding an older measurement.
     void ShowSummary();
-    uint64_t SizeLimit() const;
-    QString SizeLimitText() const;
+    void MeasureInTheBackground();
+    void ShowMeasured(const BuildResult& result);
+    // One text in the status line, red when `alarming`; `tip` follows it in
+    // the tooltip.
+    void ShowStatus(const QString& text, bool alarming, const QString& tip);
+    // Shows the refusal of the plan, if any, as a failed build would.
+    bool CheckPlan();
+    // The name the save dialog suggests: the one used last, else one made
+    // from the first entry's.
+    QString SuggestedName() const;
     void InspectSelectedFrame(bool again);
     void ClearInfoPanel();
-    // Shows the first image of the frame file at `path`, scaled to fit, or
-    // nothing when Qt cannot read it.
-    void ShowFramePicture(const QByteArray& path);
     void ShowContextMenu(const QPoint& at);
     // A failed build or measure, in the words the user sees: the message,
     // with the file and place of the entry it is about.
     QString FailureText(const BuildResult& result) const;
     // A failed build: the entry it is about selected and marked, the
-    // message in a box and in the status line.
+    // message in a box and, once, in the status line.
     void ShowFailure(const BuildResult& result);
     void MakeAnimation();
     // Builds the animation into a private temporary folder and plays it.
@@ -138,23 +146,9 @@ private:
     QPushButton* sort_by_name_ = nullptr;
     QPushButton* undo_ = nullptr;
     QPushButton* redo_ = nullptr;
-    QLabel* frame_name_ = nullptr;
-    QLabel* frame_info_ = nullptr;
-    QLabel* frame_images_ = nullptr;
-    QLabel* frame_picture_ = nullptr;
-    DelaySpinBox* delay_ = nullptr;
-    QLabel* delay_hint_ = nullptr;
-    QPushButton* set_delay_ = nullptr;
-    QPushButton* set_all_delays_ = nullptr;
-    QSpinBox* scale_percent_ = nullptr;
-    QPushButton* scale_delays_ = nullptr;
-    QComboBox* loop_ = nullptr;
-    QSpinBox* plays_ = nullptr;
-    QLabel* plays_meaning_ = nullptr;
-    QComboBox* play_order_ = nullptr;
-    QCheckBox* center_ = nullptr;
-    QComboBox* size_limit_ = nullptr;
-    QDoubleSpinBox* custom_limit_ = nullptr;
+    QPushButton* remove_unusable_ = nullptr;
+    InfoPanel* info_ = nullptr;
+    OptionsPanel* options_ = nullptr;
     QPushButton* make_gif_ = nullptr;
     QPushButton* preview_ = nullptr;
     QPushButton* web_ = nullptr;
@@ -170,8 +164,14 @@ private:
     // The entry the info panel shows, followed through moves; invalid for
     // none.
     QPersistentModelIndex shown_;
-    // A failure is being shown: selecting its entry adds no second box.
-    bool showing_failure_ = false;
+    // What the status line shows, counted; a measurement started for an
+    // older one is not shown.
+    unsigned shown_generation_ = 0;
+    QThread* measurer_ = nullptr;
+    // The plan of the newest edit, waiting for the running measurement.
+    BuildPlan pending_plan_;
+    bool has_pending_ = false;
+    QString last_saved_name_;
     // The last press in the list fell on an entry already selected.
     bool press_on_selected_ = false;
     bool restored_geometry_ = false;

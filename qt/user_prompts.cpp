@@ -3,7 +3,6 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QMovie>
 #include <QStringList>
 
 #include "qt/preview_dialog.h"
@@ -18,13 +17,14 @@ QFileDialog* CreateOpenDialog(QWidget* owner, const QString& folder) {
     return dialog;
 }
 
-QFileDialog* CreateSaveDialog(QWidget* owner, const QString& folder) {
+QFileDialog* CreateSaveDialog(QWidget* owner, const QString& folder, const QString& name) {
     auto* dialog = new QFileDialog(owner, QStringLiteral(ZORVANE_SAVE_AS_TITLE), folder);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters(QStringList{QStringLiteral(ZORVANE_GIF_FILTER_NAME)});
     dialog->setDefaultSuffix(QStringLiteral(ZORVANE_GIF_EXTENSION));
     dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (!name.isEmpty()) dialog->selectFile(name);
     return dialog;
 }
 
@@ -43,8 +43,8 @@ QStringList DesktopPrompts::AskOpenPaths(QWidget* owner, const QString& folder) 
     return paths;
 }
 
-QString DesktopPrompts::AskSavePath(QWidget* owner, const QString& folder) {
-    QFileDialog* dialog = CreateSaveDialog(owner, folder);
+QString DesktopPrompts::AskSavePath(QWidget* owner, const QString& folder, const QString& name) {
+    QFileDialog* dialog = CreateSaveDialog(owner, folder, name);
     QString path;
     if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
         path = dialog->selectedFiles().first();
@@ -63,7 +63,7 @@ bool DesktopPrompts::OpenExternal(const QUrl& url) { return QDesktopServices::op
 
 void DesktopPrompts::ShowPreview(QWidget* owner, const QString& path) {
     auto* dialog = new PreviewDialog(path, owner);
-    if (dialog->Movie()->isValid()) {
+    if (dialog->IsValid()) {
         dialog->exec();
     } else {
         ShowMessage(owner, QStringLiteral(ZORVANE_ERROR_CAPTION), QString::fromUtf8(ZORVANE_QT_MSG_PREVIEW_UNREADABLE),

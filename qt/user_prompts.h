@@ -24,8 +24,9 @@ public:
     virtual QStringList AskOpenPaths(QWidget* owner, const QString& folder) = 0;
 
     // Asks for the file to write the animation to, starting in `folder` (the
-    // dialog's own choice when empty). Empty when cancelled.
-    virtual QString AskSavePath(QWidget* owner, const QString& folder) = 0;
+    // dialog's own choice when empty) with `name` suggested. Empty when
+    // cancelled.
+    virtual QString AskSavePath(QWidget* owner, const QString& folder, const QString& name) = 0;
 
     // Shows `text` in a message box with one OK button and waits for it.
     virtual void ShowMessage(QWidget* owner, const QString& title, const QString& text, MessageIcon icon) = 0;
@@ -42,7 +43,7 @@ public:
 class DesktopPrompts final : public UserPrompts {
 public:
     QStringList AskOpenPaths(QWidget* owner, const QString& folder) override;
-    QString AskSavePath(QWidget* owner, const QString& folder) override;
+    QString AskSavePath(QWidget* owner, const QString& folder, const QString& name) override;
     void ShowMessage(QWidget* owner, const QString& title, const QString& text, MessageIcon icon) override;
     bool OpenExternal(const QUrl& url) override;
     void ShowPreview(QWidget* owner, const QString& path) override;
@@ -54,8 +55,9 @@ QFileDialog* CreateOpenDialog(QWidget* owner, const QString& folder);
 
 // The save dialog as AskSavePath shows it: titled "Make Animated GIF", GIF
 // files only, suffix "gif" added when none is typed, asking before an
-// existing file is replaced. The caller owns the dialog.
-QFileDialog* CreateSaveDialog(QWidget* owner, const QString& folder);
+// existing file is replaced, `name` (if any) suggested. The caller owns the
+// dialog.
+QFileDialog* CreateSaveDialog(QWidget* owner, const QString& folder, const QString& name);
 
 // The message box as ShowMessage shows it. The caller owns the box.
 QMessageBox* CreateMessageBox(QWidget* owner, const QString& title, const QString& text, MessageIcon icon);

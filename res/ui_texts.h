@@ -111,6 +111,10 @@
 #define ZORVANE_QT_TEXT_LIMIT_NONE "None"
 #define ZORVANE_QT_TEXT_LIMIT_CUSTOM "Custom"
 #define ZORVANE_QT_TEXT_LIMIT_UNIT "MB"
+#define ZORVANE_QT_TEXT_NEW_DELAY_LABEL "Ne&w frames get:"
+#define ZORVANE_QT_TEXT_SMALLEST "S&mallest file (same pixels)"
+#define ZORVANE_QT_TEXT_FIT_LIMIT "&Fit the size limit"
+#define ZORVANE_QT_TEXT_REMOVE_UNUSABLE "Remove Unusable Files"
 #define ZORVANE_QT_TEXT_IMAGES_LABEL "Images:"
 #define ZORVANE_QT_TEXT_DELAY_HINT "Browsers play 0 and 1 as 10 cs"
 
@@ -132,9 +136,16 @@
 // The info panel's line of images. %1: their number; %2: their duration.
 #define ZORVANE_QT_INFO_IMAGES "%1, %2"
 
-// The status line. %1 frames, %2 duration, %3 x %4 screen, %5 bytes.
-#define ZORVANE_QT_STATUS_SUMMARY "%1 frames \u00b7 %2 \u00b7 %3 x %4 \u00b7 %5 bytes"
-#define ZORVANE_QT_STATUS_ONE_FRAME "%1 frame \u00b7 %2 \u00b7 %3 x %4 \u00b7 %5 bytes"
+// The status line. %1 the frames ("12 frames", with those added to clear
+// the canvas), %2 the duration as browsers play it, %3 x %4 screen, %5 bytes.
+#define ZORVANE_QT_STATUS_SUMMARY "%1 \u00b7 %2 \u00b7 %3 x %4 \u00b7 %5 bytes"
+// The same while the size is still being worked out.
+#define ZORVANE_QT_STATUS_MEASURING "%1 \u00b7 %2 \u00b7 %3 x %4 \u00b7 Measuring\u2026"
+// The status line's tooltip. %1: the duration as written.
+#define ZORVANE_QT_TIP_DURATION "Written: %1 (browsers play a delay of 0 or 1 as 10 cs)"
+// Before a failure, when files in the list cannot be used. %1: how many.
+#define ZORVANE_QT_STATUS_UNUSABLE "%1 unusable files \u00b7 "
+#define ZORVANE_QT_STATUS_ONE_UNUSABLE "1 unusable file \u00b7 "
 #define ZORVANE_QT_STATUS_EMPTY "No frames yet"
 // %1: the limit ("5 MB").
 #define ZORVANE_QT_STATUS_OVER_LIMIT " \u2014 over the %1 limit"
@@ -155,8 +166,15 @@
 #define ZORVANE_QT_TIP_UNDO "Undo the last change to the list or its settings (Ctrl+Z)"
 #define ZORVANE_QT_TIP_REDO "Redo what was undone (Ctrl+Shift+Z)"
 #define ZORVANE_QT_TIP_DELAY                                                                         \
-    "Delay in hundredths of a second (cs), 0 to 65535; 100 is one second. New frames get it; Enter " \
-    "gives it to the selected entries"
+    "Delay in hundredths of a second (cs), 0 to 65535; 100 is one second. Enter gives it to the " \
+    "selected entries"
+#define ZORVANE_QT_TIP_NEW_DELAY \
+    "Delay in hundredths of a second (cs) that frames added from now on get; animations keep their own"
+#define ZORVANE_QT_TIP_SMALLEST \
+    "Write every frame again in as few bytes as possible; every pixel and delay stays the same"
+#define ZORVANE_QT_TIP_FIT_LIMIT \
+    "Stay within the size limit: written smallest and, when that is not enough, frames dropped evenly"
+#define ZORVANE_QT_TIP_REMOVE_UNUSABLE "Remove every file of the list that cannot be used (marked)"
 #define ZORVANE_QT_TIP_SET_DELAY "Give the selected entries this delay (Enter in the delay field)"
 #define ZORVANE_QT_TIP_SET_ALL_DELAYS "Give every entry this delay, animated ones too"
 #define ZORVANE_QT_TIP_SCALE "Percent of the delays now given; entries that keep their own delays are not changed"
@@ -186,6 +204,7 @@
 #define ZORVANE_QT_UNDO_ADD "Add Frames"
 #define ZORVANE_QT_UNDO_REMOVE "Remove Frame"
 #define ZORVANE_QT_UNDO_CLEAR "Clear All"
+#define ZORVANE_QT_UNDO_REMOVE_UNUSABLE ZORVANE_QT_TEXT_REMOVE_UNUSABLE
 #define ZORVANE_QT_UNDO_MOVE "Move"
 #define ZORVANE_QT_UNDO_SORT "Sort by Name"
 #define ZORVANE_QT_UNDO_DELAY "Set Delay"

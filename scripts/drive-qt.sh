@@ -21,7 +21,7 @@
 #
 #   scripts/drive-qt.sh [BUILD_DIR]   (default: build)
 #
-# Needs xvfb-run (xvfb, xauth), xdotool, ImageMagick, giflib-tools, gifsicle,
+# Needs Xvfb (xvfb), xdotool, ImageMagick, giflib-tools, gifsicle,
 # dbus (dbus-run-session), at-spi2-core, gir1.2-atspi-2.0 and python3-pil.
 # The program's settings go to a temporary folder, never to the user's.
 set -eu
@@ -36,7 +36,7 @@ if [ "${1:-}" != --inside ]; then
         echo "drive-qt: $build/qt/zorvane is missing; build the project first" >&2
         exit 1
     fi
-    for tool in xvfb-run xdotool identify gifbuild gifsicle dbus-run-session "$bus_launcher"; do
+    for tool in Xvfb xdotool identify gifbuild gifsicle dbus-run-session "$bus_launcher"; do
         if ! command -v "$tool" >/dev/null 2>&1; then
             echo "drive-qt: $tool not found (scripts/install-deps.sh test)" >&2
             exit 1
@@ -46,7 +46,8 @@ if [ "${1:-}" != --inside ]; then
         echo "drive-qt: $python lacks Pillow or the AT-SPI bindings (scripts/install-deps.sh test)" >&2
         exit 1
     fi
-    exec env QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x900x24 -nolisten tcp" \
+    # The X server picks its own display: runs at the same moment never collide.
+    exec env QT_QPA_PLATFORM=xcb "$root/scripts/with-xvfb.sh" -s "-screen 0 1280x900x24" \
         dbus-run-session -- "$0" --inside "$build"
 fi
 

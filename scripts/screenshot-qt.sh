@@ -8,7 +8,7 @@
 #   scripts/screenshot-qt.sh [BUILD_DIR]   (default: build)
 #
 # Writes BUILD_DIR/zorvane-linux.png and BUILD_DIR/zorvane-linux-preview.png.
-# Needs xvfb-run (packages xvfb, xauth), gifsicle and a configured build with
+# Needs Xvfb (package xvfb), gifsicle and a configured build with
 # testing on (the default).
 set -eu
 
@@ -22,8 +22,8 @@ if [ ! -x "$tool" ]; then
     echo "screenshot-qt: $tool is missing; build the project first" >&2
     exit 1
 fi
-if ! command -v xvfb-run >/dev/null 2>&1; then
-    echo "screenshot-qt: xvfb-run not found (apt-get install xvfb xauth)" >&2
+if ! command -v Xvfb >/dev/null 2>&1; then
+    echo "screenshot-qt: Xvfb not found (apt-get install xvfb)" >&2
     exit 1
 fi
 
@@ -38,6 +38,7 @@ gifsicle -d 20 "$root/samples/03-yellow.gif" -d 30 "$root/samples/05-blue.gif" \
 cp "$root/samples/02-orange.gif" "$work/frame2.gif"
 cp "$root/samples/01-red.gif" "$work/frame1.gif"
 
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x900x24 -nolisten tcp" \
+# The X server picks its own display: runs at the same moment never collide.
+QT_QPA_PLATFORM=xcb "$root/scripts/with-xvfb.sh" -s "-screen 0 1280x900x24" \
     "$tool" "$output" "$preview" "$work/frame10.gif" "$work/frame2.gif" "$work/frame1.gif"
 echo "screenshot-qt: wrote $output and $preview"

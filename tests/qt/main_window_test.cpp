@@ -24,6 +24,7 @@
 #include <QMovie>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -38,9 +39,11 @@
 #include <vector>
 
 #include "gif/build_plan.h"
+#include "gif/gif_player.h"
 #include "gif_fixture.h"
 #include "giflib_check.h"
 #include "qt/frame_list_model.h"
+#include "qt/frame_list_view.h"
 #include "qt/preview_dialog.h"
 #include "qt/user_prompts.h"
 #include "zorvane_version.h"
@@ -138,8 +141,10 @@ struct Played {
     QList<int> delays_ms;
     int loops;
     QString frame_text;  // what the window says of the frame it shows
-    QImage first_frame;  // the first frame as Qt reads it
+    QImage first_frame;  // the first frame as the window draws it
     QImage shown;        // what the window shows of it
+    QList<QImage> frames_shown;
+    QList<QImage> composited;  // the compositor's frames of the file
 };
 
 // `shown` is `image` enlarged `factor` times, each pixel a sharp square.
@@ -160,30 +165,47 @@ public:
     QString save_answer;
     int save_requests = 0;
     QStringList save_folders;
+    QStringList save_names;  // the name each save dialog suggested
     QList<Shown> messages;
     bool open_succeeds = true;
     QList<QUrl> opened;
     QList<Played> previews;
     QString preview_path;
+    QByteArray preview_bytes;  // the file the last preview played
 
     QStringList AskOpenPaths(QWidget*, const QString& folder) override {
         open_folders.append(folder);
         return open_answer;
     }
-    QString AskSavePath(QWidget*, const QString& folder) override {
+    QString AskSavePath(QWidget*, const QString& folder, const QString& name) override {
         ++save_requests;
         save_folders.append(folder);
+        save_names.append(name);
         return save_answer;
     }
     void ShowPreview(QWidget* owner, const QString& path) override {
         preview_path = path;
+        preview_bytes = ReadAll(path);
         PreviewDialog dialog(path, owner);
-        QMovie* movie = dialog.Movie();
-        Played played{
-            movie->frameCount(),   {},
-            movie->loopCount(),    dialog.findChild<QLabel*>(QStringLiteral("previewFrame"))->text(),
-            movie->currentImage(), dialog.findChild<QLabel*>(QStringLiteral("previewScreen"))->pixmap().toImage()};
-        movie->stop();
+        Played played{dialog.FrameCount(),
+                      {},
+                      dialog.Plays() == kPlayForever ? -1 : static_cast<int>(dialog.Plays()) - 1,
+                      dialog.findChild<QLabel*>(QStringLiteral("previewFrame"))->text(),
+                      dialog.CurrentFrame(),
+                      dialog.findChild<QLabel*>(QStringLiteral("previewScreen"))->pixmap().toImage(),
+                      {},
+                      {}};
+        // Every frame of one play, as the window draws it and as the core's
+        // compositor draws the file.
+        for (int i = 0; i < played.frames; ++i) {
+            if (i > 0 && !dialog.Advance()) break;
+            played.frames_shown.append(dialog.CurrentFrame());
+        }
+        GifPlayer player;
+        PlayedFrame frame;
+        if (!player.Open(Local(path).c_str()))
+            while (player.Next(&frame))
+                played.composited.append(CanvasImage(frame.canvas, player.width(), player.height()));
         // The delays of the file the preview plays, read frame by frame
         // (the playing movie's own figure is a running timer's).
         QImageReader reader(path, "gif");
@@ -204,8 +226,12 @@ public:
 class RealBoxPrompts final : public UserPrompts {
 public:
     QString save_answer;
+    int save_requests = 0;
     QStringList AskOpenPaths(QWidget*, const QString&) override { return {}; }
-    QString AskSavePath(QWidget*, const QString&) override { return save_answer; }
+    QString AskSavePath(QWidget*, const QString&, const QString&) override {
+        ++save_requests;
+        return save_answer;
+    }
     void ShowPreview(QWidget*, const QString&) override {}
     void ShowMessage(QWidget* owner, const QString& title, const QString& text, MessageIcon icon) override {
         desktop_.ShowMessage(owner, title, text, icon);
@@ -246,7 +272,11 @@ private:
     QSpinBox* Delay() { return Control<QSpinBox>("delay"); }
     QString Text(const char* label) { return Control<QLabel>(label)->text(); }
     QString DelayText() { return Delay()->findChild<QLineEdit*>()->text(); }
-    QString Status() { return Text("planSummary"); }
+    // The status line once the size is measured.
+    QString Status() {
+        if (!QTest::qWaitFor([this] { return !window_->Measuring(); }, 10000)) qWarning("still measuring");
+        return Text("planSummary");
+    }
     bool BuildEnabled() { return Control("makeGif")->isEnabled(); }
     void ClickOn(const char* name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
     QString Path(const QString& name) const { return dir_.filePath(name); }
@@ -301,11 +331,13 @@ private:
         std::sort(rows.begin(), rows.end());
         return rows;
     }
-    void TypeDelay(const QString& text) {
-        Delay()->setFocus();
-        QTest::keyClick(Delay(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(Delay(), Qt::Key_Delete);
-        QTest::keyClicks(Delay(), text);
+    // Types into the delay of the selected entries, or into another field.
+    void TypeDelay(const QString& text, const char* field = "delay") {
+        auto* box = Control<QSpinBox>(field);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
     }
     // Plays: kPlayForever, or a number of times typed into its field.
     void ChoosePlays(uint32_t plays) {
@@ -409,11 +441,15 @@ private slots:
                 order.append(widget->objectName());
             widget = widget->nextInFocusChain();
         } while (widget != List());
-        QCOMPARE(order,
-                 QStringList({"frameList", "removeFrame", "clearAll",    "addFrames",    "sortByName",   "undo",
-                              "redo",      "delay",       "setDelay",    "setAllDelays", "scalePercent", "scaleDelays",
-                              "makeGif",   "preview",     "web",         "loop",         "plays",        "playOrder",
-                              "center",    "sizeLimit",   "customLimit", "help"}));
+        QCOMPARE(order, QStringList({"frameList",    "removeFrame", "clearAll",       "addFrames",   "sortByName",
+                                     "undo",         "redo",        "removeUnusable", "delay",       "setDelay",
+                                     "setAllDelays", "newDelay",    "scalePercent",   "scaleDelays", "makeGif",
+                                     "preview",      "web",         "loop",           "plays",       "playOrder",
+                                     "center",       "sizeLimit",   "customLimit",    "smallest",    "fitLimit",
+                                     "help"}));
+        // "Remove Unusable Files" waits for a file that cannot be used.
+        QVERIFY(!Control("removeUnusable")->isEnabled());
+        QVERIFY(Control<QCheckBox>("smallest")->isChecked() && !Control("fitLimit")->isEnabled());
 
         // It can be resized, and the list takes the room it gains.
         QVERIFY(window_->minimumSize() != window_->maximumSize());
@@ -437,25 +473,56 @@ private slots:
         QVERIFY(!Drop({QUrl(QStringLiteral("https://example.org/y.gif"))}, List()));
         QCOMPARE(Entries(), QStringList({"wide.gif", "local frame.gif", "wide.gif", "notes.txt", "gone.gif"}));
         QVERIFY(List()->selectionModel()->selectedIndexes().isEmpty() && Text("frameName").isEmpty());
-        // The first file the core cannot take is named and marked.
-        QCOMPARE(Status(), QStringLiteral("notes.txt (entry 4 of 5): ") + kNotAGif);
-        QVERIFY(!Model()->index(3, 0).data(Qt::DecorationRole).isNull());
+        // The unusable files are counted, the first the core cannot take
+        // named, each marked with its reason in its tooltip.
+        QCOMPARE(Status(), QString::fromUtf8("2 unusable files \u00b7 notes.txt (entry 4 of 5): ") + kNotAGif);
+        const QString unusable = QStringLiteral("This file cannot be used: ");
+        for (int row : {3, 4}) QVERIFY(!Model()->index(row, 0).data(Qt::DecorationRole).isNull());
+        QVERIFY(Model()->index(3, 0).data(Qt::ToolTipRole).toString().endsWith(unusable + kNotAGif));
+        QVERIFY(Model()->index(4, 0).data(Qt::ToolTipRole).toString().endsWith(unusable + "Could not open file."));
+        QVERIFY(Model()->index(0, 0).data(Qt::DecorationRole).isNull());
+        // A text too long for the list is cut at its end, the whole of it in
+        // the tooltip.
+        const QString long_name = Path(QStringLiteral("an-animation-whose-name-is-longer-than-the-list-is-wide.gif"));
+        QVERIFY(QFile::copy(wide_, long_name));
+        QVERIFY(DropFiles({long_name}));
+        const QModelIndex last = Model()->index(5, 0);
+        QCOMPARE(List()->textElideMode(), Qt::ElideRight);
+        QVERIFY(List()->visualRect(last).right() < List()->viewport()->width());
+        QVERIFY(List()->fontMetrics().horizontalAdvance(last.data().toString()) > List()->viewport()->width());
+        QVERIFY(last.data(Qt::ToolTipRole).toString().startsWith(last.data().toString()));
+        ClickOn("undo");
+        QVERIFY(QFile::remove(long_name));
 
-        // A file that fails leaves nothing of the file shown before.
+        // Clicked, arrowed onto or shift-selected across, a file that cannot
+        // be used says why in the panel, with no box, and leaves nothing of
+        // the file shown before.
         const struct {
+            const char* how;
             int row;
             const char* name;
             const char* summary;
-        } selections[] = {{1, "local frame.gif", kLocalSummary},
-                          {0, "wide.gif", kWideSummary},
-                          {3, "notes.txt", ""},
-                          {0, "wide.gif", kWideSummary},
-                          {4, "gone.gif", ""},
-                          {4, "gone.gif", ""}};  // the selected entry, clicked: inspected again
+            const char* problem;
+        } selections[] = {{"click", 1, "local frame.gif", kLocalSummary, ""},
+                          {"click", 0, "wide.gif", kWideSummary, ""},
+                          {"click", 3, "notes.txt", "", kNotAGif},
+                          {"click", 0, "wide.gif", kWideSummary, ""},
+                          {"click", 4, "gone.gif", "", "Could not open file."},
+                          {"click", 4, "gone.gif", "", "Could not open file."},  // clicked again: inspected again
+                          {"up", 3, "notes.txt", "", kNotAGif},
+                          {"shift+up", 2, "wide.gif", kWideSummary, ""},
+                          {"click", 2, "wide.gif", kWideSummary, ""},
+                          {"shift+down", 3, "notes.txt", "", kNotAGif}};
         for (const auto& selection : selections) {
-            ClickEntry(selection.row);
+            const QString how = QString::fromLatin1(selection.how);
+            if (how == QLatin1String("click"))
+                ClickEntry(selection.row);
+            else
+                Key(how.endsWith(QLatin1String("up")) ? Qt::Key_Up : Qt::Key_Down,
+                    how.startsWith(QLatin1String("shift")) ? Qt::ShiftModifier : Qt::NoModifier);
             QCOMPARE(Text("frameName"), QString::fromLatin1(selection.name));
             QCOMPARE(Text("frameInfo"), QString::fromLatin1(selection.summary));
+            QCOMPARE(Text("frameProblem"), *selection.problem ? unusable + selection.problem : QString());
             QCOMPARE(Picture().isNull(), !*selection.summary);
         }
         // A double click on it inspects it once, as its first click does.
@@ -464,8 +531,17 @@ private slots:
         QTest::mousePress(List()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(List()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseRelease(List()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        const Shown gone = {QStringLiteral("Could not open file."), MessageIcon::kWarning};
-        ExpectMessages({{kNotAGif, MessageIcon::kWarning}, gone, gone, gone});
+        QVERIFY(prompts_.messages.isEmpty());
+
+        // Both unusable files go at once, as one step.
+        QVERIFY(Control("removeUnusable")->isEnabled());
+        ClickOn("removeUnusable");
+        QCOMPARE(Entries(), QStringList({"wide.gif", "local frame.gif", "wide.gif"}));
+        QVERIFY(!Control("removeUnusable")->isEnabled() && Text("frameName").isEmpty());
+        QVERIFY2(Status().startsWith(QString::fromUtf8("3 frames \u00b7 ")), qPrintable(Status()));
+        ClickOn("undo");
+        QCOMPARE(Entries(), QStringList({"wide.gif", "local frame.gif", "wide.gif", "notes.txt", "gone.gif"}));
+        ClickEntry(4);
 
         ClickOn("removeFrame");  // the selected "gone.gif": no neighbour is selected, the panel is empty
         QVERIFY(Selected().isEmpty() && Text("frameName").isEmpty());
@@ -481,7 +557,7 @@ private slots:
         QCOMPARE(Model()->rowCount(), 0);
         QVERIFY(Text("frameName").isEmpty() && !BuildEnabled());
         QCOMPARE(Status(), QStringLiteral("No frames yet"));
-        ExpectMessages({{kNotAGif, MessageIcon::kWarning}});  // "notes.txt", selected on the way
+        QVERIFY(prompts_.messages.isEmpty());  // "notes.txt", selected on the way, says why in the panel
 
         Key(Qt::Key_Z, Qt::ControlModifier);  // Clear All, undone
         QCOMPARE(Entries(), QStringList({"local frame.gif", "notes.txt"}));
@@ -535,12 +611,14 @@ private slots:
             uint32_t plays;
             FrameOrder order;
             bool first_only;  // the animated entry
+            bool center;
             int loop_count;
             QList<Shot> shots;
         } cases[] = {
             {10,
              kPlayForever,
              FrameOrder::kForward,
+             false,
              false,
              0,
              {{reds, 0, 10},
@@ -554,11 +632,13 @@ private slots:
              1,
              FrameOrder::kForward,
              true,
+             false,
              kNoLoopingBlock,
              {{reds, 0, 0}, {table, 0, 0}, {speed, 0, 0}, {interlace, 0, 0}}},
             {65535,
              3,
              FrameOrder::kReverse,
+             true,
              true,
              2,
              {{interlace, 0, 65535}, {speed, 0, 65535}, {table, 0, 65535}, {reds, 0, 65535}}},
@@ -566,22 +646,41 @@ private slots:
              65536,
              FrameOrder::kBounce,
              true,
+             true,
              65535,
              {{reds, 0, 7}, {table, 0, 7}, {speed, 0, 7}, {interlace, 0, 7}, {speed, 0, 7}, {table, 0, 7}}},
+            // All images again: the single image selected with it is still
+            // its one image, as a first image.
+            {10,
+             kPlayForever,
+             FrameOrder::kForward,
+             false,
+             false,
+             0,
+             {{reds, 0, 10},
+              {table, 0, 10},
+              {speed, 0, 25},
+              {speed, 1, 50},
+              {speed, 2, 100},
+              {speed, 3, 200},
+              {interlace, 0, 10}}},
         };
         int n = 0;
         for (const auto& c : cases) {
             TypeDelay(QString::number(c.delay));
             ClickOn("setAllDelays");
             // The animated entry: all its images with their own delays, or
-            // its first image only.
-            ClickEntry(2);
+            // its first image only, chosen with a single image selected too
+            // (which stays as it is).
+            ClickEntry(1);
+            ClickEntry(2, Qt::ShiftModifier);
             auto* own = window_->findChild<QAction*>(QStringLiteral("ownDelays"));
             if (!c.first_only && !own->isChecked()) own->trigger();
             if (window_->findChild<QAction*>(QStringLiteral("firstImageOnly"))->isChecked() != c.first_only)
                 Key(Qt::Key_1, Qt::ControlModifier);
             ChoosePlays(c.plays);
             ChooseOrder(c.order);
+            if (Control<QCheckBox>("center")->isChecked() != c.center) ClickOn("center");
             const QString saved = Save(QStringLiteral("built%1.gif").arg(n++));
             QVERIFY2(!saved.isEmpty(), qPrintable(Status()));
             ExpectAnimation(saved, c.shots, c.loop_count);
@@ -591,6 +690,7 @@ private slots:
             plan.output = Local(Path(QStringLiteral("reference.gif")));
             plan.plays = c.plays;
             plan.order = c.order;
+            plan.center = c.center;
             for (const QString& file : {reds, table, speed, interlace}) {
                 PlanEntry entry;
                 entry.path = Local(file);
@@ -602,9 +702,12 @@ private slots:
             }
             QVERIFY(BuildAnimation(plan).ok);
             QCOMPARE(ReadAll(saved), ReadAll(Path(QStringLiteral("reference.gif"))));
-            QCOMPARE(Control<QStatusBar>("statusLine")->currentMessage(),
-                     QStringLiteral("Saved %1 (%2 bytes)")
-                         .arg(saved, QLocale(QLocale::English).toString(QFileInfo(saved).size())));
+            // The preview plays the same file.
+            ClickOn("preview");
+            QCOMPARE(prompts_.preview_bytes, ReadAll(saved));
+            prompts_.previews.clear();
+            QCOMPARE(Status(), QStringLiteral("Saved %1 (%2 bytes)")
+                                   .arg(saved, QLocale(QLocale::English).toString(QFileInfo(saved).size())));
         }
         QVERIFY(prompts_.messages.isEmpty());
         QCOMPARE(Model()->rowCount(), 4);
@@ -646,6 +749,15 @@ private slots:
         ExpectAnimation(saved,
                         {{one, 0, 10}, {two, 0, 50}, {walk, 0, 25}, {walk, 1, 50}, {walk, 2, 100}, {walk, 3, 200}}, 2);
         QVERIFY(prompts_.messages.isEmpty());
+        // Different options in a row are steps of their own.
+        ChoosePlays(5);
+        snapshots.append(Snapshot());
+        ChooseOrder(FrameOrder::kBounce);
+        snapshots.append(Snapshot());
+        ClickOn("center");
+        snapshots.append(Snapshot());
+        ChoosePlays(2);
+        snapshots.append(Snapshot());
 
         for (int step = snapshots.size() - 2; step >= 0; --step) {
             Key(Qt::Key_Z, Qt::ControlModifier);
@@ -668,20 +780,31 @@ private slots:
         auto* first_only = window_->findChild<QAction*>(QStringLiteral("firstImageOnly"));
         auto* own = window_->findChild<QAction*>(QStringLiteral("ownDelays"));
         QVERIFY(first_only->isEnabled() && !first_only->isChecked() && own->isChecked());
+        // The duration as browsers play it (0 and 1 as 10), the one written
+        // in the status line's tooltip.
         const struct {
             const char* step;
             const char* lines;
             const char* duration;
+            const char* written;  // when it differs
         } steps[] = {
-            {"ctrl+1", "animation-speed.gif|first of 4 images|own delay, 25 cs\nall-reds.gif|10 cs", "0.35 s"},
-            {"menu first", "animation-speed.gif|4 images|own delays, 3.75 s\nall-reds.gif|10 cs", "3.85 s"},
-            {"delay 1", "animation-speed.gif|4 images|1 cs each|plays as 10 cs\nall-reds.gif|10 cs", "0.14 s"},
-            {"ctrl+1", "animation-speed.gif|first of 4 images|1 cs|plays as 10 cs\nall-reds.gif|10 cs", "0.11 s"},
-            {"menu own", "animation-speed.gif|first of 4 images|own delay, 25 cs\nall-reds.gif|10 cs", "0.35 s"},
-            {"scale 250", "animation-speed.gif|first of 4 images|own delay, 25 cs\nall-reds.gif|25 cs", "0.50 s"},
-            {"set all 3", "animation-speed.gif|first of 4 images|3 cs\nall-reds.gif|3 cs", "0.06 s"},
+            {"ctrl+1", "animation-speed.gif|first of 4 images|own delay, 25 cs\nall-reds.gif|10 cs", "0.35 s", nullptr},
+            {"menu first", "animation-speed.gif|4 images|own delays, 3.75 s\nall-reds.gif|10 cs", "3.85 s", nullptr},
+            {"delay 1", "animation-speed.gif|4 images|1 cs each|plays as 10 cs\nall-reds.gif|10 cs", "0.50 s",
+             "0.14 s"},
+            {"ctrl+1", "animation-speed.gif|first of 4 images|1 cs|plays as 10 cs\nall-reds.gif|10 cs", "0.20 s",
+             "0.11 s"},
+            {"menu own", "animation-speed.gif|first of 4 images|own delay, 25 cs\nall-reds.gif|10 cs", "0.35 s",
+             nullptr},
+            {"scale 250", "animation-speed.gif|first of 4 images|own delay, 25 cs\nall-reds.gif|25 cs", "0.50 s",
+             nullptr},
+            {"set all 3", "animation-speed.gif|first of 4 images|3 cs\nall-reds.gif|3 cs", "0.06 s", nullptr},
+            {"set all 15", "animation-speed.gif|first of 4 images|15 cs\nall-reds.gif|15 cs", "0.30 s", nullptr},
+            {"scale 110", "animation-speed.gif|first of 4 images|17 cs\nall-reds.gif|17 cs", "0.34 s",
+             nullptr},  // 16.5 rounded
+            {"set all 3", "animation-speed.gif|first of 4 images|3 cs\nall-reds.gif|3 cs", "0.06 s", nullptr},
             {"scale 1", "animation-speed.gif|first of 4 images|0 cs|plays as 10 cs\nall-reds.gif|0 cs|plays as 10 cs",
-             "0.00 s"},
+             "0.20 s", "0.00 s"},
         };
         QStringList before = {Lines().join('\n')};
         for (const auto& step : steps) {
@@ -708,6 +831,10 @@ private slots:
             QCOMPARE(Lines().join('\n'), QString::fromLatin1(step.lines));
             QVERIFY2(Status().contains(QString::fromUtf8(kSeparator) + step.duration + QString::fromUtf8(kSeparator)),
                      qPrintable(Status()));
+            QVERIFY2(Control("planSummary")
+                         ->toolTip()
+                         .contains(QStringLiteral("Written: ") + (step.written ? step.written : step.duration)),
+                     qPrintable(Control("planSummary")->toolTip()));
             before.append(Lines().join('\n'));
         }
         // Each was one step.
@@ -734,15 +861,16 @@ private slots:
             all.append(QStringLiteral(ZORVANE_SAMPLES_DIR "/") + sample);
             ClickOn("clearAll");
             QVERIFY(DropFiles({all.last()}));
+            QVERIFY2(Status().startsWith(QString::fromUtf8("1 frame \u00b7 ")), qPrintable(Status()));
             QVERIFY2(!Save(QStringLiteral("sample%1.gif").arg(n++)).isEmpty(), qPrintable(sample));
         }
         ClickOn("clearAll");
         QVERIFY(DropFiles(all));
         ClickOn("center");
         ChooseOrder(FrameOrder::kBounce);
+        QVERIFY(Status().startsWith(QStringLiteral("%1 frames").arg(2 * all.size() - 2)));
         const QString saved = Save(QStringLiteral("samples.gif"));
         QVERIFY2(!saved.isEmpty(), qPrintable(Status()));
-        QVERIFY(Status().startsWith(QStringLiteral("%1 frames").arg(2 * all.size() - 2)));
 
         const QColor plain = Control<QLabel>("planSummary")->palette().color(QPalette::WindowText);
         auto* limit = Control<QComboBox>("sizeLimit");
@@ -761,6 +889,25 @@ private slots:
         QCOMPARE(Control<QLabel>("planSummary")->palette().color(QPalette::WindowText), QColor(Qt::red));
         custom->setValue(static_cast<double>((bytes + 999) / 1000) / 1000);
         QVERIFY(!Status().contains(QStringLiteral("limit")));
+        QCOMPARE(Control<QLabel>("planSummary")->palette().color(QPalette::WindowText), plain);
+        // Exactly the limit is within it.
+        custom->setValue(static_cast<double>(bytes) / 1e6);
+        QVERIFY2(!Status().contains(QStringLiteral("limit")), qPrintable(Status()));
+        custom->setValue(static_cast<double>(bytes - 1) / 1e6);
+        QVERIFY2(Status().contains(QStringLiteral("over the")), qPrintable(Status()));
+        // Written smallest, the size is worked out away from the window;
+        // copied as they are, the frames' size is known at once.
+        ClickOn("smallest");
+        QVERIFY2(
+            Text("planSummary").endsWith(QStringLiteral(" bytes \u2014 over the %1 MB limit").arg(custom->value())),
+            qPrintable(Text("planSummary")));
+        ClickOn("smallest");
+        QVERIFY2(Text("planSummary").endsWith(QString::fromUtf8("\u00b7 Measuring\u2026")),
+                 qPrintable(Text("planSummary")));
+        QVERIFY2(Status().contains(QStringLiteral(" bytes")), qPrintable(Status()));
+        // An emptied list says so in the plain colour.
+        ClickOn("clearAll");
+        QCOMPARE(Status(), QStringLiteral("No frames yet"));
         QCOMPARE(Control<QLabel>("planSummary")->palette().color(QPalette::WindowText), plain);
     }
 
@@ -781,7 +928,12 @@ private slots:
         ClickOn("makeGif");
         QCOMPARE(prompts_.save_folders, QStringList({QString(), QString(), dir_.path(), dir_.path()}));
 
-        std::unique_ptr<QFileDialog> dialog(CreateSaveDialog(window_.get(), QString()));
+        // The name suggested: the first entry's, then the one used last.
+        QCOMPARE(prompts_.save_names,
+                 QStringList({"wide-animated.gif", "wide-animated.gif", "saved.gif", "saved.gif"}));
+        std::unique_ptr<QFileDialog> dialog(
+            CreateSaveDialog(window_.get(), dir_.path(), QStringLiteral("wide-animated.gif")));
+        QCOMPARE(dialog->selectedFiles(), QStringList({Path(QStringLiteral("wide-animated.gif"))}));
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Make Animated GIF"));
         QCOMPARE(dialog->nameFilters(), QStringList({"GIF Files (*.gif)"}));
         QCOMPARE(dialog->defaultSuffix(), QStringLiteral("gif"));
@@ -815,7 +967,9 @@ private slots:
         QCOMPARE(Selected(), QList<int>({1}));
         QCOMPARE(Text("frameName"), QStringLiteral("gone.gif"));
         QCOMPARE(Model()->index(1, 0).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
-        QCOMPARE(Control<QStatusBar>("statusLine")->currentMessage(), gone_text);
+        QCOMPARE(Status(), gone_text);  // once, in red
+        QCOMPARE(Control<QLabel>("planSummary")->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QVERIFY(Control<QStatusBar>("statusLine")->currentMessage().isEmpty());
         QCOMPARE(ReadAll(kept), QByteArray("what was there"));
         QCOMPARE(QDir(dir_.path()).entryList({"*kept*"}, QDir::Files | QDir::Hidden), QStringList({"kept.gif"}));
 
@@ -828,8 +982,7 @@ private slots:
         ClickEntry(1);
         ClickOn("removeFrame");
         ClickOn("makeGif");
-        QCOMPARE(Control<QStatusBar>("statusLine")->currentMessage(),
-                 QStringLiteral("Saved %1 (%2 bytes)").arg(kept).arg(QFileInfo(kept).size()));
+        QCOMPARE(Status(), QStringLiteral("Saved %1 (%2 bytes)").arg(kept).arg(QFileInfo(kept).size()));
         QVERIFY(ReadAll(kept).startsWith("GIF89a"));
 
         // An animation whose second image is drawn over its first cannot be
@@ -849,24 +1002,42 @@ private slots:
                                                  .Trailer()
                                                  .bytes()));
         QVERIFY(DropFiles({drawn}));
+        const int width = window_->width();
         ChooseOrder(FrameOrder::kReverse);
         const QString backwards = QStringLiteral(
             "drawn over.gif (entry 2 of 2): Its images are drawn over one another, "
             "so they cannot be played backwards without re-encoding them.");
         QCOMPARE(Status(), backwards);
+        QCoreApplication::sendPostedEvents();  // the layout's requests
+        QCOMPARE(window_->width(), width);     // a long message never widens the window
         QVERIFY(!Model()->index(1, 0).data(Qt::DecorationRole).isNull());
+        // The refusal is shown, its entry selected, before any dialog opens.
+        const int asked = real.save_requests;
         ClickOn("makeGif");
+        QCOMPARE(real.save_requests, asked);
         QCOMPARE(Selected(), QList<int>({1}));
         window_->activateWindow();  // as the desktop does when the box closes
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         Key(Qt::Key_1, Qt::ControlModifier);  // its first image alone can
         QVERIFY2(Status().startsWith(QString::fromUtf8("2 frames \u00b7 ")), qPrintable(Status()));
         QVERIFY(Model()->index(1, 0).data(Qt::DecorationRole).isNull());
+        // Played forwards with all its images and another frame after it, its
+        // leftovers are cleared by a frame the status line explains.
+        ChooseOrder(FrameOrder::kForward);
+        Key(Qt::Key_1, Qt::ControlModifier);
+        QVERIFY(DropFiles({wide_}));
+        QVERIFY2(Status().startsWith(QString::fromUtf8(
+                     "5 frames (1 added to clear the canvas between animations) \u00b7 0.40 s \u00b7 100 x 50")),
+                 qPrintable(Status()));
+        real.save_answer = Path(QStringLiteral("cleared.gif"));
+        ClickOn("makeGif");
+        DecodedGif cleared;
+        QVERIFY(SlurpGif(Local(real.save_answer), &cleared));
+        QCOMPARE(cleared.images.size(), size_t{5});
         const QList<QPair<QString, QMessageBox::Icon>> expected = {
             {gone_text, QMessageBox::NoIcon},
             {QStringLiteral("notes.txt (entry 2 of 2): ") + kNotAGif, QMessageBox::Warning},
             {QString::fromLatin1(kHelpMissing).arg(dir_.path()), QMessageBox::Warning},
-            {kNotAGif, QMessageBox::Warning},  // "notes.txt", selected
             {backwards, QMessageBox::Warning}};
         QCOMPARE(seen, expected);
     }
@@ -1113,8 +1284,17 @@ private slots:
         QCOMPARE(QColor(shown.pixel(3 * q, q)), QColor(0, 255, 0));
         QCOMPARE(QColor(shown.pixel(q, 3 * q)), QColor(0, 0, 255));
         QCOMPARE(QColor(shown.pixel(3 * q, 3 * q)), QColor(255, 255, 255));
+        // Each entry of the list shows its first frame in small, when it has one.
+        auto* view = qobject_cast<FrameListView*>(List());
+        QVERIFY(view);
+        const QImage small = view->EntryPicture(QFile::encodeName(CorpusPath("four-colors.gif"))).toImage();
+        QVERIFY(!small.isNull() && small.height() <= List()->iconSize().height());
+        const QColor top_left(small.pixel(small.width() / 4, small.height() / 4));  // red, smoothed
+        QVERIFY2(top_left.red() > 200 && top_left.green() < 60 && top_left.blue() < 60, qPrintable(top_left.name()));
+        QVERIFY(view->EntryPicture(QFile::encodeName(text_file_)).isNull());
         ClickEntry(1);
-        ExpectMessages({{kNotAGif, MessageIcon::kWarning}});
+        QVERIFY(prompts_.messages.isEmpty());
+        QCOMPARE(Text("frameProblem"), QStringLiteral("This file cannot be used: ") + kNotAGif);
         QVERIFY(Picture().isNull());
         ClickEntry(2);
         QCOMPARE(Picture().size(),
@@ -1172,7 +1352,66 @@ private slots:
         QCOMPARE(prompts_.previews.size(), 1);
         QCOMPARE(prompts_.previews[0].first_frame.size(), QSize(7, 9));
         QCOMPARE(prompts_.previews[0].shown.size(), QSize(126, 162));
-        QVERIFY(EnlargedSharply(prompts_.previews[0].shown, prompts_.previews[0].first_frame, 18));
+        QVERIFY(EnlargedSharply(prompts_.previews[0].shown, OverCheckerboard(prompts_.previews[0].first_frame, 8), 18));
+        prompts_.previews.clear();
+
+        // One side past the room is enough to scale down: a very wide, short
+        // animation keeps its shape within three quarters of the screen.
+        {
+            QTemporaryDir elsewhere;
+            auto write_gif = [&elsewhere](const char* name, int width, int height) {
+                const QString path = elsewhere.filePath(QString::fromLatin1(name));
+                const auto w = static_cast<uint16_t>(width), h = static_cast<uint16_t>(height);
+                return WriteFileBytes(Local(path), GifBuilder()
+                                                       .Header()
+                                                       .Screen(w, h, 0xF1)
+                                                       .TableFor(0xF1)
+                                                       .GraphicControl(0, 10, 0)
+                                                       .ImageDescriptor(0, 0, w, h, 0)
+                                                       .SimpleImageData(w, h)
+                                                       .GraphicControl(0, 20, 0)
+                                                       .ImageDescriptor(0, 0, w, h, 0)
+                                                       .SimpleImageData(w, h)
+                                                       .Trailer()
+                                                       .bytes())
+                           ? path
+                           : QString();
+            };
+            ClickOn("clearAll");
+            prompts_.open_answer = {write_gif("strip.gif", 4000, 12)};
+            ClickOn("addFrames");
+            ClickOn("preview");
+            QCOMPARE(prompts_.previews.size(), 1);
+            const QSize room = window_->screen()->availableGeometry().size() * 3 / 4;
+            QCOMPARE(prompts_.previews[0].shown.size(), QSize(4000, 12).scaled(room, Qt::KeepAspectRatio));
+            prompts_.previews.clear();
+
+            // A 30 x 20 animation joined with a 320 x 240 one plays as the
+            // compositor plays the file, and where the small one leaves the
+            // canvas transparent a checkerboard shows, not black.
+            ClickOn("clearAll");
+            prompts_.open_answer = {write_gif("1-small.gif", 30, 20), write_gif("2-large.gif", 320, 240)};
+            ClickOn("addFrames");
+            ClickOn("preview");
+            QCOMPARE(prompts_.previews.size(), 1);
+            const Played& joined = prompts_.previews[0];
+            QCOMPARE(joined.frames_shown.size(), joined.frames);
+            QVERIFY(joined.frames >= 4);
+            QCOMPARE(joined.frames_shown, joined.composited);
+            QCOMPARE(joined.shown.size(), QSize(320, 240));
+            for (const QPoint at : {QPoint(300, 200), QPoint(31, 21), QPoint(0, 239)}) {
+                const QColor uncovered(joined.shown.pixel(at));
+                QVERIFY2(
+                    uncovered != QColor(Qt::black) && uncovered.red() == uncovered.green() && uncovered.red() > 100,
+                    qPrintable(uncovered.name()));
+            }
+            QCOMPARE(QColor(joined.shown.pixel(29, 19)), QColor(joined.first_frame.pixel(29, 19)));
+            prompts_.previews.clear();
+        }
+        ClickOn("clearAll");
+        prompts_.open_answer = {CorpusPath("four-colors.gif"), local_};
+        ClickOn("addFrames");
+
         prompts_.previews.clear();
 
         prompts_.open_answer = {Path(QStringLiteral("gone.gif"))};
@@ -1190,9 +1429,9 @@ private slots:
             qputenv("TMPDIR", old_tmpdir);
     }
 
-    // The folders last used for adding and saving, the delay, the plays,
-    // the centring, the size limit and the window's size come back in the
-    // next window.
+    // The folders last used for adding and saving, the delay, the size
+    // limit and the window's size come back in the next window; the plays,
+    // the order and the centring, which belong to one animation, start fresh.
     void settingsComeBackInTheNextWindow() {
         const QString saved = Path(QStringLiteral("saved"));
         QVERIFY(QDir().mkpath(saved));
@@ -1200,9 +1439,15 @@ private slots:
         Key(Qt::Key_O, Qt::ControlModifier);
         prompts_.save_answer = saved + QStringLiteral("/out.gif");
         Key(Qt::Key_S, Qt::ControlModifier);
-        TypeDelay(QStringLiteral("25"));
+        // The delay of new frames is another than that of the selected ones.
+        TypeDelay(QStringLiteral("25"), "newDelay");
+        TypeDelay(QStringLiteral("40"));
+        Key(Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(Lines(), QStringList({"all-reds.gif|10 cs", "all-reds.gif|25 cs"}));
+        ClickOn("smallest");
         ChoosePlays(4);
         ClickOn("center");
+        ChooseOrder(FrameOrder::kBounce);
         Control<QComboBox>("sizeLimit")->setCurrentIndex(4);
         Control<QDoubleSpinBox>("customLimit")->setValue(3.5);
         const QSize size = window_->size() + QSize(120, 80);
@@ -1213,9 +1458,12 @@ private slots:
         settings_ = std::make_unique<QSettings>(settings_->fileName(), QSettings::IniFormat);
 
         OpenWindow(prompts_, QString());
-        QCOMPARE(DelayText(), QStringLiteral("25"));
-        QCOMPARE(Text("playsMeaning"), QStringLiteral("plays 4 times, then stays on its last frame"));
-        QVERIFY(Control<QCheckBox>("center")->isChecked());
+        QCOMPARE(Control<QSpinBox>("newDelay")->value(), 25);
+        QCOMPARE(DelayText(), QStringLiteral("10"));
+        QVERIFY(!Control<QCheckBox>("smallest")->isChecked());
+        QCOMPARE(Text("playsMeaning"), QStringLiteral("plays again and again, without end"));
+        QVERIFY(!Control<QCheckBox>("center")->isChecked());
+        QCOMPARE(Control<QComboBox>("playOrder")->currentIndex(), 0);
         QCOMPARE(Control<QComboBox>("sizeLimit")->currentIndex(), 4);
         QCOMPARE(Control<QDoubleSpinBox>("customLimit")->value(), 3.5);
         QCOMPARE(window_->size(), size);
@@ -1230,14 +1478,15 @@ private slots:
         QCOMPARE(prompts_.save_folders.last(), QString());
 
         // Settings of an older version: the delay as typed text, looping as
-        // a flag.
+        // a flag, which no longer carries over.
         window_.reset();
         settings_->clear();
         settings_->setValue(QStringLiteral("build/delay"), QStringLiteral("soon 25"));
         settings_->setValue(QStringLiteral("build/loop"), false);
         OpenWindow(prompts_, QString());
-        QCOMPARE(DelayText(), QStringLiteral("10"));
-        QCOMPARE(Text("playsMeaning"), QStringLiteral("plays once, then stays on its last frame"));
+        QCOMPARE(Control<QSpinBox>("newDelay")->value(), 10);
+        QVERIFY(Control<QCheckBox>("smallest")->isChecked());
+        QCOMPARE(Text("playsMeaning"), QStringLiteral("plays again and again, without end"));
     }
 };
 
