@@ -295,7 +295,8 @@ bool AllowedRefusal(const BuildPlan& plan, const BuildResult& result, size_t fil
     }
     if (result.icon != MessageIcon::kWarning || result.entry >= files) return false;
     const char* message = result.message;
-    return message == kMsgNotAGif || message == kMsgPrematureEnd ||
+    return message == kMsgNotAGif || message == kMsgPrematureEnd || message == kMsgImageWithoutArea ||
+           message == kMsgImageBeyondScreen ||
            ((message == kMsgCannotPlayBackwards || message == kMsgCouldNotWriteScratch ||
              message == kMsgCanvasTooLarge) &&
             plan.order != FrameOrder::kForward) ||
