@@ -4,7 +4,9 @@
 # against the `cat` floor on a fifth of 100,000 frames, a join of corpus c's
 # animations with all their frames (`make --all-frames`) against gifsicle and
 # the `cat` floor, and `zorvane-cli info` against `gifsicle --info` and
-# `identify` on corpus a. Writes
+# `identify` on corpus a, and `make --optimize` against `gifsicle -O3` on
+# whole-frame exports, a join of animations and optimised animations (sets
+# ow, oj, oo; peak memory written smallest with c's 1,000 frames: set om). Writes
 # bench/results/latest.md and prints it. Not a test: nothing here fails on a
 # slow figure; the targets are reported as met or missed.
 #
@@ -19,7 +21,8 @@
 #                         for the 1-minute load average to drop below this
 #   BENCH_CLI=PATH        measure this zorvane-cli instead of building one
 #   BENCH_RESULTS=FILE    write the report there (default bench/results/latest.md)
-#   BENCH_SETS="a j"      measure these sets only (default: a b c d e j info);
+#   BENCH_SETS="a j"      measure these sets only (default: a b c d e j info
+#                         ow oj oo om);
 #                         the report then covers what was measured
 set -euo pipefail
 
@@ -51,7 +54,18 @@ else
     cmake --build "$build" --target zorvane-cli >/dev/null
     zorvane="$build/zorvane-cli"
 fi
-"$root/bench/make_corpus.sh" "$bench"
+# Only the corpora the sets measured need.
+corpora=""
+for set in ${BENCH_SETS:-a b c d e j info ow oj oo om}; do
+    case $set in
+        a | b | c | d | e) corpora+=" $set" ;;
+        j | om) corpora+=" c" ;;
+        info) corpora+=" a" ;;
+    esac
+done
+# shellcheck disable=SC2086 # one word per corpus
+[ -n "$corpora" ] && "$root/bench/make_corpus.sh" "$bench" $corpora
+"$root/bench/optimize_corpus.sh" "$bench" "$zorvane"
 
 rm -rf "$out"
 mkdir -p "$out"
@@ -115,6 +129,31 @@ write_join_commands() {
     } >"$out/j.cmds"
 }
 
+# Sets ow, oj, oo: the same frames written smallest by Zorvane (from the
+# inputs: the default output is built, then optimised) and by gifsicle -O3
+# (from that default output, which bench/optimize_corpus.sh wrote).
+write_smallest_commands() {
+    local set=$1 inputs
+    case $set in
+        ow) inputs="o/whole.gif" ;;
+        oj) inputs="o/whole.gif o/sprite.gif o/layered.gif" ;;
+        oo) inputs="o/optimised.gif o/layered.gif" ;;
+    esac
+    {
+        printf 'zorvane-cli make\t%s make --optimize --all-frames -o out/zorvane-%s.gif %s\tout/zorvane-%s.gif\n' \
+            "$(q "$zorvane")" "$set" "$inputs" "$set"
+        printf 'gifsicle -O3\tgifsicle -O3 o/%s-default.gif -o out/gifsicle-%s.gif\tout/gifsicle-%s.gif\n' "$set" "$set" "$set"
+    } >"$out/$set.cmds"
+}
+
+# Set om: memory written smallest, with corpus c's 1,000 frames of 640x480.
+write_memory_commands() {
+    local files
+    files=$(printf ' %q' c/*.gif)
+    printf 'zorvane-cli make\t%s make --optimize --all-frames -o out/zorvane-om.gif%s\tout/zorvane-om.gif\n' \
+        "$(q "$zorvane")" "$files" >"$out/om.cmds"
+}
+
 write_info_commands() {
     local files
     files=$(printf ' %q' a/*.gif)
@@ -159,8 +198,8 @@ measure() { # measure SET RUNS: hyperfine rounds, then peak RSS (median of 3 run
     echo "list_e $(wc -c <e.list) $(wc -l <e.list)"
 } >"$out/env.txt"
 
-runs_for() { case $1 in a | d) echo 10 ;; b | e) echo 3 ;; c | j) echo 5 ;; info) echo 10 ;; esac; }
-sets=${BENCH_SETS:-a b c d e j info}
+runs_for() { case $1 in a | d) echo 10 ;; b | e) echo 3 ;; c | j | ow | oj | oo) echo 5 ;; om) echo 1 ;; info) echo 10 ;; esac; }
+sets=${BENCH_SETS:-a b c d e j info ow oj oo om}
 measured=()
 for set in $sets; do
     case $set in
@@ -168,6 +207,8 @@ for set in $sets; do
         e) write_list_commands e ;;
         j) write_join_commands ;;
         info) write_info_commands ;;
+        ow | oj | oo) write_smallest_commands "$set" ;;
+        om) write_memory_commands ;;
         *) echo "bench: unknown set $set" >&2 && exit 2 ;;
     esac
     measure "$set" "$(runs_for "$set")"
@@ -210,6 +251,15 @@ for c in a b c d e j; do
         printf '%s\t%s\t%s\t%s\n' "$c" "$tool" "$size" "$check"
     done <"$out/$c.cmds"
 done >"$out/checks.tsv"
+# Written smallest: the size of each output, and whether it plays as the
+# default output (pictures and durations, by the core's player through the
+# test tool play_frames when a tree with tests has it).
+for c in ow oj oo om; do
+    measured_has "$c" || continue
+    while IFS=$'\t' read -r tool _ file; do
+        printf '%s\t%s\t%s\t%s\n' "$c" "$tool" "$(stat -c %s "$file")" "$(gifsicle --info "$file" | sed -n '1s/^\* [^ ]* \([0-9]*\) images\{0,1\}$/\1/p') frames"
+    done <"$out/$c.cmds"
+done >>"$out/checks.tsv"
 if measured_has info; then
     while IFS=$'\t' read -r tool cmd _; do
         listed=$(eval "$cmd" 2>/dev/null | grep -c -- '^\(\* \)\{0,1\}a/a[0-9]*\.gif[: ]') || true

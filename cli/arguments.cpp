@@ -39,6 +39,32 @@ bool ParseWholeNumber(const char* text, unsigned long largest, unsigned long* va
     return true;
 }
 
+// A size in bytes: digits, optionally followed by k (thousands) or M
+// (millions), as the editor's size limit counts. At least 1 byte.
+bool ParseByteCount(const char* text, uint64_t* bytes) {
+    constexpr uint64_t kLargest = uint64_t{1} << 62;
+    constexpr uint64_t kKilo = 1000;
+    constexpr uint64_t kMega = 1000 * 1000;
+    uint64_t number = 0;
+    const char* p = text;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        number = number * 10 + static_cast<uint64_t>(*p - '0');
+        if (number > kLargest) return false;
+    }
+    if (p == text) return false;
+    uint64_t unit = 1;
+    if (*p == 'k' || *p == 'K') {
+        unit = kKilo;
+        ++p;
+    } else if (*p == 'M') {
+        unit = kMega;
+        ++p;
+    }
+    if (*p != '\0' || number == 0 || number > kLargest / unit) return false;
+    *bytes = number * unit;
+    return true;
+}
+
 // Walks the arguments of one command, taking "-x VALUE", "--long VALUE" and
 // "--long=VALUE".
 class ArgumentWalk {
@@ -149,6 +175,13 @@ ParseResult ParseMake(int argc, const char* const* argv, Arguments* arguments) {
             plan.center = true;
         } else if (std::strcmp(arg, "--dry-run") == 0) {
             arguments->dry_run = true;
+        } else if (std::strcmp(arg, "--optimize") == 0 || std::strcmp(arg, "-O") == 0) {
+            plan.encoding = FrameEncoding::kSmallest;
+        } else if (walk.Option(arg, nullptr, "--max-size", &value)) {
+            if (!value) return Usage("option " + Quoted(arg) + " needs a value");
+            if (!ParseByteCount(value, &plan.max_bytes)) {
+                return Usage("invalid size " + Quoted(value) + " (bytes, or with k or M: 2M is 2,000,000 bytes)");
+            }
         } else if (walk.Option(arg, "-o", "--output", &value)) {
             if (!value) return Usage("option " + Quoted(arg) + " needs a value");
             plan.output = value;

@@ -11,6 +11,7 @@
 #include "gif/build_plan.h"
 #include "gif/delay_text.h"
 #include "gif/file_summary.h"
+#include "gif/optimized_build.h"
 #include "platform/file_io.h"
 #include "zorvane_version.h"
 
@@ -28,7 +29,8 @@ const char kUsage[] =
     "       zorvane-cli --help | --version\n"
     "\n"
     "make   writes OUTPUT, an animated GIF of the frame files in the order given.\n"
-    "       Image data is copied as it is, never re-encoded.\n"
+    "       Image data is copied as it is, never re-encoded (unless -O or\n"
+    "       --max-size is given).\n"
     "         -o, --output OUTPUT  file to write; an existing file is replaced only\n"
     "                              once the new one is whole\n"
     "         -d, --delay DELAY    delay in hundredths of a second (0 to 65535) of the\n"
@@ -56,6 +58,12 @@ const char kUsage[] =
     "                              frames are not repeated)\n"
     "         --center             centre frames whose screen is smaller than the\n"
     "                              output's\n"
+    "         -O, --optimize       decode the frames and write the same pixels and\n"
+    "                              delays in as few bytes as possible\n"
+    "         --max-size SIZE      at most SIZE bytes (k: 1,000, M: 1,000,000): written\n"
+    "                              as with --optimize and, only if that is too large,\n"
+    "                              with frames left out evenly, their time given to\n"
+    "                              the frame before\n"
     "         --dry-run            print frames, duration, screen and the exact size\n"
     "                              of OUTPUT, and write nothing\n"
     "       A FRAME named '-' is the file of that name in the current folder. After\n"
@@ -88,13 +96,18 @@ std::string Seconds(uint64_t hundredths) {
     return text;
 }
 
-// Tells of each entry whose further images are left out.
+// Tells of each entry whose further images are left out, and of each
+// re-encoded to play backwards.
 class MakeNotes final : public BuildObserver {
 public:
     explicit MakeNotes(const BuildPlan& plan) : plan_(plan) {}
     void ImagesLeftOut(size_t index) override {
         std::fprintf(stderr,
                      "%s: note: %s holds more than one image; only its first is taken (--all-frames takes all)\n",
+                     kProgram, plan_.entries[index].path.c_str());
+    }
+    void EntryReencoded(size_t index) override {
+        std::fprintf(stderr, "%s: note: %s: its images are drawn over one another; re-encoded to play backwards\n",
                      kProgram, plan_.entries[index].path.c_str());
     }
 
@@ -118,6 +131,8 @@ int RunMake(const Arguments& arguments) {
         }
         return kExitMessage;
     }
+    const std::string dropped = FormatDroppedFrames(result.summary, plan.max_bytes);
+    if (!dropped.empty()) std::fprintf(stderr, "%s: note: %s\n", kProgram, dropped.c_str());
     if (arguments.dry_run) {
         const PlanSummary& s = result.summary;
         std::printf("%s: %s, %s, %u x %u, %" PRIu64 " bytes\n", plan.output.c_str(),

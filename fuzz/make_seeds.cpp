@@ -76,7 +76,8 @@ std::vector<std::pair<std::string, Bytes>> Cases() {
 }
 
 // Plan bytes of the plan target: order, centre, older output and all images
-// per entry; given delays, plays; plays - 1; the given delay.
+// per entry; given delays, plays, written smallest, a budget; plays - 1 (or
+// the budget); the given delay.
 const Bytes kPlans[] = {
     {0x00, 0x10, 0, 0, 0, 0},        // first images, forward, forever
     {0xF0, 0x10, 0, 0, 0, 0},        // all images, forward, forever
@@ -85,6 +86,9 @@ const Bytes kPlans[] = {
     {0xF4, 0x00, 0xFF, 0xFF, 0, 0},  // all images, centred, 65536 plays
     {0x58, 0x05, 1, 0, 3, 0},        // old output kept, first entry all images, two plays
     {0xA6, 0x20, 0, 0, 0xFF, 0xFF},  // bounced, centred, some entries all images, one play
+    {0xF0, 0x50, 0, 0, 0, 0},        // all images, written smallest, forever
+    {0xF1, 0xC0, 0x40, 0, 0, 0},     // all images, reversed, smallest within 520 bytes, 65 plays
+    {0x30, 0x90, 0x10, 0, 0, 0},     // first two entries all images, within 136 bytes, forever
 };
 constexpr size_t kPlanCount = sizeof kPlans / sizeof kPlans[0];
 

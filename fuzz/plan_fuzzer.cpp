@@ -8,7 +8,9 @@
 //           bits 4-7 entry k takes all its images (else its first);
 //   byte 1: bits 0-3 entry k has the given delay (else its images' own),
 //           bit 4 plays forever (else bytes 2-3 + 1 plays, 1..65536), bit 5
-//           the count written for forever is 65535 (else 0);
+//           the count written for forever is 65535 (else 0), bit 6 written
+//           smallest (FrameEncoding::kSmallest), bit 7 to a size budget of
+//           8 * (bytes 2-3 + 1) bytes;
 //   bytes 2-3: plays - 1, little-endian; bytes 4-5: the given delay.
 // The output is written beside the inputs in a folder of its own, replaced
 // when done (the mode that keeps the old file on failure).
@@ -20,16 +22,19 @@
 //   or both refuse with the same message, icon and entry; the one exception
 //   is a build whose measured size is over the file-size cap of the run,
 //   which must fail to write;
-// - a refusal is one an input can cause (not a GIF, cut short, drawn over
-//   one another when played out of order, beyond the largest position when
-//   centred), reported once to the observer; every entry reported started or
-//   cut to its first image is in range, the latter taking its first image;
+// - a refusal is one an input can cause (not a GIF, cut short; played out
+//   of order, a frame of over 256 colours, a canvas too large to decode or
+//   no room for a scratch file; beyond the largest position when centred), reported once to the observer; every entry
+//   reported started or cut to its first image is in range, the latter taking its first image;
+// - an entry drawn over one another and played out of order is re-encoded
+//   in both runs alike, and no scratch file stays in the temporary folder;
 // - on a refusal the output folder holds what it held before (nothing, or
 //   the older output unchanged): no output, no temporary file;
 // - on success the output folder holds the output alone, its size is the
 //   measured one and summary.bytes, and stays within the bound below;
 //   giflib's record walk (image data passed over, refused code sizes noted)
-//   reads all of it to the trailer, with no global table, the summary's
+//   reads all of it to the trailer, with a global table only where frames
+//   share one (TableRule::kShared), the summary's
 //   screen (the largest of the inputs), summary.frames images each after one
 //   graphic control (the first after the looping block the plays ask for),
 //   the sum of their delays summary.duration, every frame disposed of to
@@ -41,6 +46,13 @@
 //   trailer over the same records as ours (ControlsReadAlike); reversed the
 //   count stays, bounced n images give 2n - 2 frames (n when n <= 2).
 //
+// Written smallest or to a budget (screens of up to 2^20 pixels), instead of
+// the records above: giflib
+// reads the output to the trailer; the measured size is the size written;
+// a budget is never exceeded; unless frames were left out, the output plays
+// as the default output of the same plan (composited by the core's player:
+// every picture and its time), and is never larger.
+//
 // Output bound. Beyond what build_fuzzer.cpp derives for one frame per file
 // (33 bytes once; per frame 8 + 10 + 768 + 256 besides the image data), a
 // bounce copies each file's images up to twice, and a clearing frame holds
@@ -51,13 +63,18 @@
 // where the runs of one code table (4,090 codes) grow 1, 2, 3, ... and so
 // cover over 8,000,000 pixels. Two bytes a code cover its bits and its share
 // of the sub-block length bytes (12 bits + 12/255 of a byte < 16 bits).
-// Hence output <= 33 + passes * sum of input sizes + frames * 1042
+// Hence output <= 33 + 768 (a shared global table) + passes * sum of input sizes + frames * 1042
 //                + clearing frames * (1042 + 4 + 2 * (4096 * (area / 8e6 + 1) + 2)).
+// An entry re-encoded to play out of order adds, per frame of each pass, its
+// canvas written whole: codes of at most 12 bits, at most one a pixel, a
+// clear code every 4,090, the first and the end code; under two bytes each
+// with the sub-block length bytes, so 2 * (area + area / 4090 + 3) < 4 * area + 8.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -65,7 +82,10 @@
 
 #include "fuzz_support.h"
 #include "gif/build_plan.h"
+#include "gif/flatten.h"
+#include "gif/gif_player.h"
 #include "gif/gif_records.h"
+#include "gif/optimized_build.h"
 #include "giflib_check.h"
 #include "test_support.h"
 
@@ -77,6 +97,12 @@ constexpr uint64_t kFrameOverheadBytes = 8 + 10 + 768 + 256;
 constexpr uint64_t kCodesPerTable = 4096;
 constexpr uint64_t kPixelsPerTable = 8000000;
 constexpr size_t kLoopingSubBlockSize = 3;
+constexpr uint8_t kSmallestBit = 0x40, kBudgetBit = 0x80;
+constexpr uint64_t kBudgetUnit = 8;
+// Written smallest, every frame is composited on canvases of the screen, a
+// few times over: beyond this many pixels a run outlasts the fuzzer's
+// timeout, so larger screens are built by copying only.
+constexpr uint64_t kMostSmallestPixels = uint64_t{1} << 20;
 const Bytes kOldOutput = {'G', 'I', 'F', '8', '9', 'a', 'o', 'l', 'd'};
 
 struct FuzzPlan {
@@ -96,6 +122,8 @@ FuzzPlan ReadPlan(const uint8_t* bytes, const std::string& output) {
     plan.plays = (bytes[1] & 0x10) ? kPlayForever : uint32_t{DecodeLe16(bytes + 2)} + 1;
     plan.forever_count = (bytes[1] & 0x20) ? 0xFFFF : 0;
     plan.mode = OutputMode::kReplaceWhenDone;
+    if (bytes[1] & kSmallestBit) plan.encoding = FrameEncoding::kSmallest;
+    if (bytes[1] & kBudgetBit) plan.max_bytes = kBudgetUnit * (uint64_t{DecodeLe16(bytes + 2)} + 1);
     for (size_t k = 0; k < kMaxFuzzFiles; ++k) {
         PlanEntry entry;
         entry.images = (bytes[0] >> (4 + k)) & 1 ? ImageChoice::kAll : ImageChoice::kFirst;
@@ -109,6 +137,15 @@ FuzzPlan ReadPlan(const uint8_t* bytes, const std::string& output) {
 bool SameSummary(const PlanSummary& a, const PlanSummary& b) {
     return a.frames == b.frames && a.duration == b.duration && a.width == b.width && a.height == b.height &&
            a.bytes == b.bytes && a.clearing_frames == b.clearing_frames;
+}
+
+uint64_t ReencodedFramesBound(const std::string& path) {
+    GifPlayer player;
+    if (player.Open(path.c_str()) != nullptr) return 0;
+    PlayedFrame frame;
+    while (player.Next(&frame)) {
+    }
+    return player.frames() * (4 * uint64_t{player.width()} * player.height() + 8);
 }
 
 uint64_t ClearingFrameBound(uint64_t area) {
@@ -138,18 +175,37 @@ size_t FramesInOrder(FrameOrder order, size_t images) {
 
 // The output of a successful plan, read by giflib.
 void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const PlanSummary& summary,
-                 const Bytes& output) {
+                 const std::vector<size_t>& reencoded, const Bytes& output) {
     const BuildPlan& plan = fuzz.plan;
     GifReadOptions records;
     records.pass_refused_code_size = true;
     DecodedGif walk;
     FUZZ_CHECK(ReadGifBytes(output, records, &walk));
-    FUZZ_CHECK(walk.opened && walk.global_bits == 0 && walk.consumed == output.size());
+    // A global table only where frames share one.
+    FUZZ_CHECK(walk.opened && walk.consumed == output.size());
+    FUZZ_CHECK(walk.global_bits == 0 || plan.tables == TableRule::kShared);
     unsigned width = 0, height = 0;
     for (const Bytes& input : inputs) {
         FUZZ_CHECK(HasAcceptedHeader(input));
         width = std::max(width, Le16At(input, kScreenWidthOffset));
         height = std::max(height, Le16At(input, kScreenHeightOffset));
+    }
+    // A re-encoded entry's screen holds its first image wherever it lies, as
+    // a browser's canvas does: as giflib finds that image, else as the
+    // compositor does.
+    for (const size_t k : reencoded) {
+        GifReadOptions first_image;
+        first_image.first_image_only = first_image.pass_refused_code_size = true;
+        DecodedGif read;
+        GifPlayer player;
+        if (ReadGifBytes(inputs[k], first_image, &read) && !read.images.empty()) {
+            const DecodedImage& image = read.images[0];
+            width = std::max(width, static_cast<unsigned>(image.left + image.width));
+            height = std::max(height, static_cast<unsigned>(image.top + image.height));
+        } else if (player.Open(plan.entries[k].path.c_str()) == nullptr) {
+            width = std::max(width, player.width());
+            height = std::max(height, player.height());
+        }
     }
     FUZZ_CHECK(summary.width == width && summary.height == height);
     FUZZ_CHECK(static_cast<unsigned>(walk.width) == width && static_cast<unsigned>(walk.height) == height);
@@ -170,7 +226,7 @@ void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const P
     uint64_t duration = 0;
     for (size_t i = 0; i < walk.images.size(); ++i) {
         const DecodedImage& frame = walk.images[i];
-        FUZZ_CHECK(BlocksBefore(frame) == (i == 0 ? first : other) && frame.local_bits > 0);
+        FUZZ_CHECK(BlocksBefore(frame) == (i == 0 ? first : other) && (frame.local_bits > 0 || walk.global_bits > 0));
         const Bytes& control = frame.extensions.back().bytes;
         duration += DecodeLe16(control.data() + 1);
         if (plan.order != FrameOrder::kForward) {
@@ -195,17 +251,55 @@ void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const P
     for (const DecodedImage& frame : walk.images) {
         largest_area = std::max(largest_area, uint64_t(frame.width) * uint64_t(frame.height));
     }
-    uint64_t bound = kOutputFixedBytes + summary.frames * kFrameOverheadBytes +
+    uint64_t bound = kOutputFixedBytes + kMaxColorTableBytes + summary.frames * kFrameOverheadBytes +
                      summary.clearing_frames * ClearingFrameBound(largest_area);
-    for (const Bytes& input : inputs) bound += input.size() * (plan.order == FrameOrder::kBounce ? 2 : 1);
+    const unsigned passes = plan.order == FrameOrder::kBounce ? 2 : 1;
+    for (const Bytes& input : inputs) bound += input.size() * passes;
+    for (const size_t k : reencoded) bound += passes * ReencodedFramesBound(plan.entries[k].path);
     FUZZ_CHECK(output.size() <= bound);
 }
 
+// The output of a plan written smallest or to a budget, against the default
+// output of the same plan.
+void CheckSmallest(const BuildPlan& plan, const PlanSummary& summary, const Bytes& output) {
+    GifReadOptions records;
+    records.pass_refused_code_size = true;
+    DecodedGif walk;
+    FUZZ_CHECK(ReadGifBytes(output, records, &walk));
+    FUZZ_CHECK(walk.consumed == output.size() && walk.images.size() == summary.frames);
+    if (plan.max_bytes != kNoSizeLimit) FUZZ_CHECK(output.size() <= plan.max_bytes);
+    if (summary.dropped_frames > 0) return;
+    BuildPlan copy = plan;
+    copy.output = ScratchDir() + "/default.gif";
+    copy.encoding = FrameEncoding::kCopy;
+    copy.max_bytes = kNoSizeLimit;
+    const BuildResult copied = BuildAnimation(copy);
+    if (!copied.ok) return;  // beyond the cap of the run
+    FUZZ_CHECK(output.size() <= copied.summary.bytes);
+    if (output == ReadFileBytes(copy.output)) return;
+    // Written again: giflib decodes every image.
+    DecodedGif decoded;
+    FUZZ_CHECK(SlurpGifBytes(output, &decoded));
+    const std::string smallest = ScratchDir() + "/smallest.gif";
+    WriteWholeFile(smallest, output);
+    FUZZ_CHECK(SameTimeline(PlayedTimeline(copy.output), PlayedTimeline(smallest)));
+}
+
 bool AllowedRefusal(const BuildPlan& plan, const BuildResult& result, size_t files) {
+    // Written smallest, the default output goes to a scratch file first: it
+    // may be beyond the cap of the run; a budget may be too small.
+    if (WritesSmallest(plan) && result.entry == kNoEntry &&
+        (result.message == kMsgCouldNotWriteOutput ||
+         (result.message == kMsgBudgetTooSmall && plan.max_bytes != kNoSizeLimit))) {
+        return true;
+    }
     if (result.icon != MessageIcon::kWarning || result.entry >= files) return false;
     const char* message = result.message;
-    return message == kMsgNotAGif || message == kMsgPrematureEnd ||
-           (message == kMsgCannotPlayBackwards && plan.order != FrameOrder::kForward) ||
+    return message == kMsgNotAGif || message == kMsgPrematureEnd || message == kMsgImageWithoutArea ||
+           message == kMsgImageBeyondScreen ||
+           ((message == kMsgCannotPlayBackwards || message == kMsgCouldNotWriteScratch ||
+             message == kMsgCanvasTooLarge) &&
+            plan.order != FrameOrder::kForward) ||
            (message == kMsgTooLarge && plan.center);
 }
 
@@ -234,6 +328,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string output_path = folder + "/output.gif";
     FuzzPlan fuzz = ReadPlan(plan_bytes, output_path);
     fuzz.plan.entries.resize(inputs.size());
+    uint64_t width = 0, height = 0;
+    for (const Bytes& input : inputs) {
+        width = std::max<uint64_t>(width, Le16At(input, kScreenWidthOffset));
+        height = std::max<uint64_t>(height, Le16At(input, kScreenHeightOffset));
+    }
+    if (width * height > kMostSmallestPixels) {
+        fuzz.plan.encoding = FrameEncoding::kCopy;
+        fuzz.plan.max_bytes = kNoSizeLimit;
+    }
     for (size_t i = 0; i < inputs.size(); ++i) {
         fuzz.plan.entries[i].path = ScratchDir() + "/entry" + std::to_string(i) + ".gif";
         WriteWholeFile(fuzz.plan.entries[i].path, inputs[i]);
@@ -243,6 +346,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (fuzz.old_output) WriteWholeFile(output_path, kOldOutput);
     const std::vector<std::string> folder_before = FolderNames(folder);
 
+    const char* temporary_folder = std::getenv("TMPDIR");
+    const std::string scratch_folder = temporary_folder && *temporary_folder ? temporary_folder : "/tmp";
+    const std::vector<std::string> scratch_before = FolderNames(scratch_folder);
     const int descriptors_before = OpenDescriptorCount();
     const BuildRun measured = RunPlan(fuzz.plan, true);
     FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
@@ -250,6 +356,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const BuildRun built = RunPlan(fuzz.plan);
     FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
     for (size_t i = 0; i < inputs.size(); ++i) FUZZ_CHECK(ReadFileBytes(fuzz.plan.entries[i].path) == inputs[i]);
+    FUZZ_CHECK(FolderNames(scratch_folder) == scratch_before);  // no scratch file left
+    FUZZ_CHECK(measured.entries_reencoded == built.entries_reencoded || !built.result.ok);
     CheckReports(fuzz, measured, inputs.size());
     CheckReports(fuzz, built, inputs.size());
 
@@ -275,6 +383,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(FolderNames(folder) == std::vector<std::string>{"output.gif"});
     const Bytes output = ReadFileBytes(output_path);
     FUZZ_CHECK(output.size() == result.summary.bytes);
-    CheckOutput(fuzz, inputs, result.summary, output);
+    if (WritesSmallest(fuzz.plan)) {
+        CheckSmallest(fuzz.plan, result.summary, output);
+    } else {
+        CheckOutput(fuzz, inputs, result.summary, built.entries_reencoded, output);
+    }
     return 0;
 }

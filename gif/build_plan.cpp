@@ -7,8 +7,10 @@
 #include "gif/canvas_trace.h"
 #include "gif/delay_text.h"
 #include "gif/entry_reader.h"
+#include "gif/flatten.h"
 #include "gif/gif_records.h"
 #include "gif/lzw_writer.h"
+#include "gif/optimized_build.h"
 #include "gif/output_sink.h"
 #include "platform/file_io.h"
 
@@ -16,8 +18,6 @@ const char kMsgBuildCouldNotOpen[] = "Could not open file. GIF creation aborted.
 const char kMsgOutputIsFrame[] = "The output file is one of the frames. GIF creation aborted.";
 const char kMsgCouldNotCreateOutput[] = "Could not create output file.";
 const char kMsgCouldNotWriteOutput[] = "Could not write output file. GIF creation aborted.";
-const char kMsgCannotPlayBackwards[] =
-    "Its images are drawn over one another, so they cannot be played backwards without re-encoding them.";
 const char kMsgTooLarge[] = "Centred on the larger screen, an image would lie beyond the largest position a GIF has.";
 const char kMsgImageWithoutArea[] = "It holds an image of zero width or height, which other programs refuse.";
 const char kMsgImageBeyondScreen[] =
@@ -69,7 +69,12 @@ struct FrameRef {
 class Build {
 public:
     Build(const BuildPlan& plan, BuildObserver* observer, FileHandle* output)
-        : plan_(plan), observer_(observer), sink_(output) {}
+        : plan_(plan), observer_(observer), sink_(output), reencoded_(plan.entries.size(), kNotReencoded) {}
+    ~Build() {
+        for (TemporaryFile& scratch : scratch_) FileDiscard(&scratch);
+    }
+    Build(const Build&) = delete;
+    Build& operator=(const Build&) = delete;
 
     OutputSink& sink() { return sink_; }
 
@@ -143,7 +148,9 @@ private:
     // its frames are written).
     bool OpenEntry(size_t index, bool report = true) {
         if (observer_ && report) observer_->EntryStarted(index, plan_.entries.size());
-        const char* message = reader_.Open(plan_.entries[index].path.c_str());
+        const size_t scratch = reencoded_[index];
+        const char* message =
+            reader_.Open(scratch == kNotReencoded ? plan_.entries[index].path.c_str() : scratch_[scratch].path);
         if (!message) return true;
         if (message == kMsgFileEmpty && plan_.mode == OutputMode::kWriteInPlace) message = kMsgNotAGif;
         return Fail(message, message == kMsgBuildCouldNotOpen ? MessageIcon::kPlain : MessageIcon::kWarning, index);
@@ -181,8 +188,9 @@ private:
     // Counts the table the image just read gives its frame: its local one,
     // else its input's global one, else a grey ramp. The reader is left
     // after the local table. The table to share is the one most frames
-    // carry, the first to reach that count where several do.
-    void CountTable(const GifImageDescriptor& image) {
+    // carry, the first to reach that count where several do. Returns the
+    // key of the table's tally.
+    uint64_t CountTable(const GifImageDescriptor& image) {
         const uint8_t screen_packed = reader_.screen().packed;
         uint8_t size_field = screen_packed & kColorTableSizeMask;
         const uint8_t* bytes = palette_;
@@ -194,11 +202,13 @@ private:
         } else {
             FillGreyRamp(palette_, ColorTableBytes[size_field]);
         }
-        TableTally& tally = tallies_[HashTable(size_field, bytes)];
+        const uint64_t key = HashTable(size_field, bytes);
+        TableTally& tally = tallies_[key];
         tally.size_field = size_field;
-        if (++tally.count <= shared_.count) return;
+        if (++tally.count <= shared_.count) return key;
         shared_ = tally;
         std::memcpy(shared_table_, bytes, ColorTableBytes[size_field]);
+        return key;
     }
 
     void TakeScreen(const GifScreenDescriptor& screen) {
@@ -377,40 +387,20 @@ private:
         return true;
     }
 
-    // Finds every image to write, in the files' order, and checks that each
-    // can be shown on a clear canvas: played in another order, each frame is
-    // drawn on a clear canvas and cleared after it is shown.
+    // Finds every image to write, in the files' order. Played in another
+    // order, each frame is drawn on a clear canvas and cleared after it is
+    // shown: an entry whose images are drawn over one another is re-encoded
+    // first (each frame whole) and its frames taken from that copy.
     bool CollectFrames() {
         for (size_t k = 0; k < plan_.entries.size(); ++k) {
-            const PlanEntry& entry = plan_.entries[k];
-            if (!OpenEntry(k, false)) return false;
-            TakeScreen(reader_.screen());
-            CanvasTrace trace;
-            GifGraphicControl control;
-            GifImageDescriptor image;
-            BlockScanResult found = reader_.NextImage(&control, &image);
-            if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, k);
-            while (found == BlockScanResult::kFound) {
-                if (!CheckImage(image, k)) return false;
-                const Rect rect = RectOf(image);
-                if (!trace.StandsAlone(rect, control.packed & kTransparentFlag)) {
-                    return Fail(kMsgCannotPlayBackwards, MessageIcon::kWarning, k);
-                }
-                trace.Dispose(rect, DisposalOf(control.packed));
-                frames_.push_back({static_cast<uint32_t>(k), reader_.image_offset(), control});
-                if (plan_.tables == TableRule::kShared) {
-                    CountTable(image);
-                    reader_.SkipImage(WithoutTable(image));
-                } else {
-                    reader_.SkipImage(image);
-                }
-                if (entry.images == ImageChoice::kFirst) {
-                    NoteImagesLeftOut(k);
-                    break;
-                }
-                found = reader_.NextImage(&control, &image);
-            }
-            reader_.Close();
+            const size_t first = frames_.size();
+            bool alone = true;
+            if (!CollectEntry(k, &alone)) return false;
+            if (alone) continue;
+            frames_.resize(first);
+            if (!Reencode(k)) return false;
+            if (!CollectEntry(k, &alone)) return false;
+            if (!alone) return Fail(kMsgCannotPlayBackwards, MessageIcon::kWarning, k);
         }
         const size_t count = frames_.size();
         if (plan_.order == FrameOrder::kReverse) {
@@ -419,6 +409,65 @@ private:
             frames_.reserve(2 * count - 2);
             for (size_t i = count - 2; i >= 1; --i) frames_.push_back(frames_[i]);
         }
+        return true;
+    }
+
+    // The images of entry `k`, each checked to look the same on a clear
+    // canvas (`alone` false at the first that does not, and the tables of
+    // those before it uncounted).
+    bool CollectEntry(size_t k, bool* alone) {
+        *alone = true;
+        const PlanEntry& entry = plan_.entries[k];
+        const TableTally shared_before = shared_;
+        uint8_t table_before[kMaxColorTableBytes];
+        std::memcpy(table_before, shared_table_, sizeof table_before);
+        std::vector<uint64_t> counted;
+        if (!OpenEntry(k, false)) return false;
+        TakeScreen(reader_.screen());
+        CanvasTrace trace;
+        GifGraphicControl control;
+        GifImageDescriptor image;
+        BlockScanResult found = reader_.NextImage(&control, &image);
+        if (found == BlockScanResult::kPrematureEnd) return Fail(kMsgPrematureEnd, MessageIcon::kWarning, k);
+        while (found == BlockScanResult::kFound) {
+            if (!CheckImage(image, k)) return false;
+            const Rect rect = RectOf(image);
+            if (!trace.StandsAlone(rect, control.packed & kTransparentFlag)) {
+                *alone = false;
+                for (const uint64_t key : counted) --tallies_[key].count;
+                shared_ = shared_before;
+                std::memcpy(shared_table_, table_before, sizeof table_before);
+                break;
+            }
+            trace.Dispose(rect, DisposalOf(control.packed));
+            frames_.push_back({static_cast<uint32_t>(k), reader_.image_offset(), control});
+            if (plan_.tables == TableRule::kShared) {
+                counted.push_back(CountTable(image));
+                reader_.SkipImage(WithoutTable(image));
+            } else {
+                reader_.SkipImage(image);
+            }
+            if (entry.images == ImageChoice::kFirst) {
+                NoteImagesLeftOut(k);
+                break;
+            }
+            found = reader_.NextImage(&control, &image);
+        }
+        reader_.Close();
+        return true;
+    }
+
+    // Writes entry `k` again, each frame whole, into a scratch file that
+    // stands in for its file from then on.
+    bool Reencode(size_t k) {
+        scratch_.emplace_back();
+        const char* message = FlattenAnimation(plan_.entries[k].path.c_str(), &scratch_.back());
+        if (message) {
+            scratch_.pop_back();
+            return Fail(message, MessageIcon::kWarning, k);
+        }
+        reencoded_[k] = scratch_.size() - 1;
+        if (observer_) observer_->EntryReencoded(k);
         return true;
     }
 
@@ -458,6 +507,10 @@ private:
     std::unordered_map<uint64_t, TableTally> tallies_;  // by the hash of the table
     TableTally shared_;                                 // count 0: none
     uint8_t shared_table_[kMaxColorTableBytes] = {};
+    // Entries re-encoded to play in another order: their scratch files.
+    static constexpr size_t kNotReencoded = static_cast<size_t>(-1);
+    std::vector<size_t> reencoded_;  // per entry, an index into scratch_ or kNotReencoded
+    std::vector<TemporaryFile> scratch_;
 };
 
 // True when `output` names the same file as one of the entries, so that
@@ -486,6 +539,7 @@ BuildResult Refuse(const char* message, BuildObserver* observer) {
 }  // namespace
 
 BuildResult MeasurePlan(const BuildPlan& plan, BuildObserver* observer) {
+    if (WritesSmallest(plan)) return MeasureSmallest(plan, observer);
     Build build(plan, observer, nullptr);
     if (build.Prepare()) build.Write();
     return build.result();
@@ -493,6 +547,7 @@ BuildResult MeasurePlan(const BuildPlan& plan, BuildObserver* observer) {
 
 BuildResult BuildAnimation(const BuildPlan& plan, BuildObserver* observer) {
     if (OutputIsAnEntry(plan)) return Refuse(kMsgOutputIsFrame, observer);
+    if (WritesSmallest(plan)) return BuildSmallest(plan, observer);
 
     if (plan.mode == OutputMode::kWriteInPlace) {
         FileHandle output;

@@ -103,6 +103,9 @@ struct PlanSummary {
     uint16_t height = 0;
     uint64_t bytes = 0;          // exact size of the output file
     size_t clearing_frames = 0;  // frames added between entries to clear the canvas
+    // Frames left out to fit the size budget, of how many there were.
+    size_t dropped_frames = 0;
+    size_t frames_before_dropping = 0;
 };
 
 constexpr size_t kNoEntry = static_cast<size_t>(-1);
@@ -125,6 +128,9 @@ public:
     // Entry `index` is taken as its first image only, and its file holds
     // more images than that.
     virtual void ImagesLeftOut(size_t /*index*/) {}
+    // Entry `index`, whose images are drawn over one another, was composited
+    // and written again, each frame whole, so that it plays in another order.
+    virtual void EntryReencoded(size_t /*index*/) {}
 
 protected:
     ~BuildObserver() = default;

@@ -9,35 +9,47 @@ constexpr unsigned kLzwMaxCodeWidth = 12;
 constexpr unsigned kLzwTableSize = 1u << kLzwMaxCodeWidth;  // codes 0..4095
 
 // The string table of the encoder: (prefix code, next index) -> code, open
-// addressing with linear probing, at most half full.
+// addressing with linear probing, at most half full. Each slot holds its key
+// with the generation it was written in; a clear starts a new generation,
+// so that emptying the table costs nothing but once in 4095 clears.
 class LzwStringTable {
 public:
-    LzwStringTable() { Clear(); }
-    void Clear() { std::memset(keys_, 0xFF, sizeof keys_); }
+    LzwStringTable() { Empty(); }
+    void Clear() {
+        if (++generation_ == kNoGeneration) Empty();
+    }
     // The code of the string, or kNone; `slot` is where it goes when absent.
     unsigned Find(uint32_t key, unsigned* slot) const {
+        const uint32_t stamped = key | (generation_ << kKeyBits);
         unsigned at = Hash(key);
-        while (keys_[at] != kEmpty) {
-            if (keys_[at] == key) return codes_[at];
+        while ((keys_[at] >> kKeyBits) == generation_) {
+            if (keys_[at] == stamped) return codes_[at];
             at = (at + 1) & kSlotMask;
         }
         *slot = at;
         return kNone;
     }
     void Insert(unsigned slot, uint32_t key, unsigned code) {
-        keys_[slot] = key;
+        keys_[slot] = key | (generation_ << kKeyBits);
         codes_[slot] = static_cast<uint16_t>(code);
     }
     static uint32_t KeyOf(unsigned prefix, uint8_t index) { return (static_cast<uint32_t>(prefix) << 8) | index; }
     static constexpr unsigned kNone = 0xFFFF;
 
 private:
-    static constexpr unsigned kSlotBits = 13;  // twice the codes a table holds
+    static constexpr unsigned kKeyBits = 20;          // a 12-bit prefix code and an 8-bit index
+    static constexpr uint32_t kNoGeneration = 0xFFF;  // the 12 bits above the key, all set
+    static constexpr unsigned kSlotBits = 13;         // twice the codes a table holds
     static constexpr unsigned kSlots = 1u << kSlotBits;
     static constexpr unsigned kSlotMask = kSlots - 1;
-    static constexpr uint32_t kEmpty = 0xFFFFFFFF;            // no key has all bits set (keys take 20 bits)
     static constexpr uint32_t kHashMultiplier = 2654435761u;  // Knuth's multiplicative hash
     static unsigned Hash(uint32_t key) { return (key * kHashMultiplier) >> (32 - kSlotBits); }
+    // Every slot of no generation in use.
+    void Empty() {
+        std::memset(keys_, 0xFF, sizeof keys_);
+        generation_ = 0;
+    }
+    uint32_t generation_ = 0;
     uint32_t keys_[kSlots];
     uint16_t codes_[kSlots];
 };

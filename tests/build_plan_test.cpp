@@ -263,7 +263,8 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
         JoinCase::Played("RestoringThePreviousReverses", {restoring}, {{0, 1, 6}, {0, 0, 5}}, kReverse),
         JoinCase::Played("AnImageCutInItsDescriptorReversedInItsPlace", {cut_in_descriptor},
                          {{kClearCanvas, 0, 3}, {0, 0, 5}}, kReverse),
-        JoinCase::Played("TransparentOverACoveredCanvasIsNotReversed", {transparent_over}, {}, kReverse, false, true),
+        JoinCase::Played("TransparentOverACoveredCanvasIsReencodedToBeReversed", {transparent_over},
+                         {{0, 1, 6}, {0, 0, 5}}, kReverse),
         {"ClearingFrameAfterOptimised",
          {optimised, standalone},
          {{1, 5, -1}, {1, 6, 1}, {1, 7, 2}, {2, 2, 0}, {2, 7, 0}, {2, 3, 3}, {3, 4, -1}},
@@ -416,38 +417,75 @@ TEST(BuildPlanTest, PlaysWriteTheRepeatsAfterTheFirst) {
     }
 }
 
-// Played in another order, each image must look the same on a clear canvas
-// as it did over the one before it; else nothing is written.
+// Played in another order, each frame looks as it did played forwards. An
+// animation whose images stand alone on a clear canvas is copied; one whose
+// images are drawn over one another is composited and written again, each
+// frame whole, unless a frame then shows more than 256 colours: that is
+// refused, and nothing is written.
 TEST(BuildPlanTest, ReverseAndBounceOrRefuse) {
     TempDir dir;
     const std::string standalone = WriteAnimation(dir, "alone.gif", 8, 8, kStandalone, 2);
     const std::string single = WriteAnimation(dir, "one.gif", 8, 8, {{0, 0, 8, 8, kKeep, -1, 50}}, 6);
+    const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
     DecodedGif source;
     ASSERT_TRUE(SlurpGif(standalone, &source));
+    const std::vector<std::string> inputs = {standalone, single, optimised};
     struct OrderCase {
         FrameOrder order;
-        std::vector<int> images;  // of alone.gif, then 3 for one.gif
-    } cases[] = {{FrameOrder::kReverse, {3, 2, 1, 0}}, {FrameOrder::kBounce, {0, 1, 2, 3, 2, 1}}};
+        std::vector<PlanEntry> entries;
+        std::vector<int> images;  // of alone.gif (0..2), then 3 for one.gif, 10 + i for image i of opt.gif
+        std::vector<size_t> reencoded;
+    } cases[] = {
+        {FrameOrder::kReverse, {All(standalone), All(single)}, {3, 2, 1, 0}, {}},
+        {FrameOrder::kBounce, {All(standalone), All(single)}, {0, 1, 2, 3, 2, 1}, {}},
+        {FrameOrder::kReverse, {All(standalone), All(optimised)}, {12, 11, 10, 2, 1, 0}, {1}},
+        {FrameOrder::kBounce, {All(optimised), All(standalone)}, {10, 11, 12, 0, 1, 2, 1, 0, 12, 11}, {0}},
+        {FrameOrder::kReverse, {First(optimised), All(standalone)}, {2, 1, 0, 10}, {}},
+    };
     for (const OrderCase& c : cases) {
-        BuildPlan plan = PlanOf(dir.File("out.gif"), {All(standalone), All(single)});
+        SCOPED_TRACE(::testing::PrintToString(c.images));
+        BuildPlan plan = PlanOf(dir.File("out.gif"), c.entries);
         plan.order = c.order;
         const DecodedGif output = BuildAndDecode(plan);
+        EXPECT_EQ(RunPlan(plan, true).entries_reencoded, c.reencoded);
         ASSERT_EQ(output.images.size(), c.images.size());
+        std::vector<Shows> shows;
         for (size_t k = 0; k < c.images.size(); ++k) {
             const int i = c.images[k];
             EXPECT_EQ(ControlOf(output.images[k]).disposal, kBackground) << k;
             if (i < 3) {
                 EXPECT_EQ(output.images[k].raster, source.images[static_cast<size_t>(i)].raster) << k;
-                EXPECT_EQ(ControlOf(output.images[k]).delay, kStandalone[static_cast<size_t>(i)].delay) << k;
+                shows.push_back({0, i, kStandalone[static_cast<size_t>(i)].delay});
+            } else if (i == 3) {
+                shows.push_back({1, 0, 50});
             } else {
-                EXPECT_EQ(ControlOf(output.images[k]).delay, 50) << k;
+                shows.push_back({2, i - 10, kOptimised[static_cast<size_t>(i - 10)].delay});
             }
         }
+        ExpectPlays(plan.output, inputs, false, shows);
     }
-    const std::string optimised = WriteAnimation(dir, "opt.gif", 20, 10, kOptimised, 1);
+    // Drawn over one another, the two images show 257 colours at once.
+    const Bytes many_colours = [] {
+        Bytes indices(256);
+        for (size_t k = 0; k < indices.size(); ++k) indices[k] = static_cast<uint8_t>(k);
+        return GifBuilder()
+            .Header()
+            .Screen(17, 16, 0)
+            .GraphicControl(kKeep << 2, 10, 0)
+            .ImageDescriptor(0, 0, 16, 16, 0x87)
+            .ColorTable(256)
+            .Pixels(indices, 8)
+            .GraphicControl(kKeep << 2, 10, 0)
+            .ImageDescriptor(16, 0, 1, 1, 0x80)
+            .ColorTable(2, 100)
+            .Pixels({0})
+            .Trailer()
+            .bytes();
+    }();
+    const std::string colourful = dir.Write("colourful.gif", many_colours);
     const std::string output = dir.Write("kept.gif", Bytes(100, 7));
     for (const FrameOrder order : {FrameOrder::kReverse, FrameOrder::kBounce}) {
-        BuildPlan plan = PlanOf(output, {All(standalone), All(optimised)});
+        BuildPlan plan = PlanOf(output, {All(standalone), All(colourful)});
         plan.order = order;
         const std::set<std::string> before = Listing(dir.path());
         const BuildRun run = RunPlan(plan);
@@ -457,7 +495,7 @@ TEST(BuildPlanTest, ReverseAndBounceOrRefuse) {
         EXPECT_EQ(ReadFileBytes(output), Bytes(100, 7));
         EXPECT_EQ(Listing(dir.path()), before);
         // Its first image alone can be played backwards.
-        plan.entries[1] = First(optimised);
+        plan.entries[1] = First(colourful);
         EXPECT_TRUE(RunPlan(plan, true).result.ok);
     }
 }

@@ -44,6 +44,8 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
         uint32_t plays = kPlayForever;
         FrameOrder order = FrameOrder::kForward;
         bool center = false, dry_run = false;
+        FrameEncoding encoding = FrameEncoding::kCopy;
+        uint64_t max_bytes = kNoSizeLimit;
     } cases[] = {
         {"OwnDelaysWithoutD", {"-o", "o.gif", "a.gif", "b.gif"}, {"a.gif:first:own", "b.gif:first:own"}},
         {"FirstDBacksUpLaterDRunsOn",
@@ -92,6 +94,36 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
         {"DashIsAFile", {"-o", "o.gif", "-"}, {"-:first:own"}},
         {"LaterPlaysCounts", {"--plays", "3", "-o", "o.gif", "--plays=4", "a.gif"}, {"a.gif:first:own"}, {}, 4},
         {"LargestValues", {"--plays=65536", "-d", "65535", "-o", "o.gif", "a.gif"}, {"a.gif:first:65535"}, {}, 65536},
+        {"OptimizeWithASizeInMegabytes",
+         {"-O", "--max-size", "2M", "-o", "o.gif", "a.gif"},
+         {"a.gif:first:own"},
+         {},
+         kPlayForever,
+         FrameOrder::kForward,
+         false,
+         false,
+         FrameEncoding::kSmallest,
+         2000000},
+        {"SizeInKilobytesAlone",
+         {"--max-size=1500k", "-o", "o.gif", "a.gif"},
+         {"a.gif:first:own"},
+         {},
+         kPlayForever,
+         FrameOrder::kForward,
+         false,
+         false,
+         FrameEncoding::kCopy,
+         1500000},
+        {"LongOptimizeSizeInBytes",
+         {"--optimize", "--max-size", "999", "-o", "o.gif", "a.gif"},
+         {"a.gif:first:own"},
+         {},
+         kPlayForever,
+         FrameOrder::kForward,
+         false,
+         false,
+         FrameEncoding::kSmallest,
+         999},
     };
     for (const PlanCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -110,6 +142,8 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
         EXPECT_EQ(parsed.arguments.notes, c.notes);
         EXPECT_EQ(plan.forever_count, 0u);
         EXPECT_EQ(plan.mode, OutputMode::kReplaceWhenDone);
+        EXPECT_EQ(plan.encoding, c.encoding);
+        EXPECT_EQ(plan.max_bytes, c.max_bytes);
     }
 }
 
@@ -117,6 +151,12 @@ TEST(CliArgumentsTest, MakeReadsAPlan) {
 TEST(CliArgumentsTest, RefusedValuesAreQuoted) {
     for (const char* value : {"1.5", "10ms", "-5", "70000", "", " 7", "0x10", "99999999999999999999"}) {
         const Parsed parsed = Parse({"make", "-o", "o.gif", "-d", value, "a.gif"});
+        EXPECT_EQ(parsed.result.status, ParseStatus::kUsageError) << value;
+        EXPECT_NE(parsed.result.problem.find(std::string("'") + value + "'"), std::string::npos)
+            << parsed.result.problem;
+    }
+    for (const char* value : {"0", "0k", "1.5M", "2G", "k", "20 k", "-1", "", "99999999999999999999M"}) {
+        const Parsed parsed = Parse({"make", "-o", "o.gif", "--max-size", value, "a.gif"});
         EXPECT_EQ(parsed.result.status, ParseStatus::kUsageError) << value;
         EXPECT_NE(parsed.result.problem.find(std::string("'") + value + "'"), std::string::npos)
             << parsed.result.problem;

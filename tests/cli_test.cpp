@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "gif/optimized_build.h"
 #include "giflib_support.h"
 #include "test_support.h"
 #include "zorvane_version.h"
@@ -217,7 +218,9 @@ const UsageCase kUsageCases[] = {
     {"PlaysZero", {"make", "-o", "out.gif", "--plays", "0", "a.gif"}},
     {"PlaysTooMany", {"make", "-o", "out.gif", "--plays=65537", "a.gif"}},
     {"PlaysAndNoLoopDisagree", {"make", "-o", "out.gif", "--plays", "3", "--no-loop", "a.gif"}},
-    {"ReverseAndBounce", {"make", "-o", "out.gif", "--reverse", "--bounce", "a.gif"}}};
+    {"ReverseAndBounce", {"make", "-o", "out.gif", "--reverse", "--bounce", "a.gif"}},
+    {"MaxSizeWithAnotherUnit", {"make", "-o", "out.gif", "--max-size", "2G", "a.gif"}},
+    {"MaxSizeWithoutValue", {"make", "-o", "out.gif", "a.gif", "--max-size"}}};
 
 INSTANTIATE_TEST_SUITE_P(Cli, CliUsageTest, ::testing::ValuesIn(kUsageCases), CaseName<UsageCase>);
 
@@ -238,7 +241,7 @@ TEST(CliTest, VersionAndHelpGoToStdout) {
     }
     for (const char* text :
          {"make -o OUTPUT", "--no-loop", "--frames-from LIST", "info [--frames] FILE", "--all-frames", "--plays N",
-          "--reverse", "--bounce", "--center", "--dry-run",
+          "--reverse", "--bounce", "--center", "--dry-run", "-O, --optimize", "--max-size SIZE",
           "Browsers show a delay of 0 or 1 as 10 hundredths; 2 is the fastest delay that plays as set."})
         EXPECT_NE(words.find(text), std::string::npos) << text;
 }
@@ -274,8 +277,9 @@ TEST(CliTest, InfoPrintsOneLinePerFileAndGoesOnAfterEachFailure) {
 }
 
 // Every image of an animation: the size printed by --dry-run is the size
-// then written, the first image alone gets a note, and info --frames lists
-// the images as giflib and the records have them.
+// then written, the first image alone gets a note (and so does the
+// animation re-encoded to play backwards), and info --frames lists the
+// images as giflib and the records have them.
 TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
     TempDir dir;
     GifBuilder anim;
@@ -339,11 +343,63 @@ TEST(CliTest, AllFramesDryRunNoteAndInfoFrames) {
     ASSERT_EQ(RunCli({"make", "-o", output, "-d", "105", single}).status, kExitOk);
     EXPECT_NE(RunCli({"info", "--frames", output}).out.find("  1 frame, 1.05 s, 4 x 3, plays forever\n"),
               std::string::npos);
+
+    // Its second image is drawn over the first: played backwards, it is re-encoded.
+    const CliRun reversed = RunCli({"make", "--reverse", "--all-frames", "-o", output, animated});
+    EXPECT_EQ(reversed.status, kExitOk);
+    EXPECT_EQ(reversed.err, "zorvane-cli: note: " + animated +
+                                ": its images are drawn over one another; re-encoded to play backwards\n");
+}
+
+// Written smallest, --dry-run gives the size then written; to a budget the
+// frames left out are noted, and a budget that one frame of each file does
+// not meet is refused, the old output kept.
+TEST(CliTest, OptimizeAndMaxSize) {
+    TempDir dir;
+    GifBuilder anim;  // whole frames, each with a table of its own colours
+    anim.Header().Screen(16, 16, 0x00);
+    for (uint8_t i = 0; i < 6; ++i) {
+        anim.GraphicControl(0x04, 10, 0).ImageDescriptor(0, 0, 16, 16, 0x81).ColorTable(4, i);
+        anim.SimpleImageData(16, 16);
+    }
+    const std::string animated = dir.Write("anim.gif", anim.Trailer().bytes());
+    const std::string output = dir.File("out.gif");
+    const CliRun dry = RunCli({"make", "-O", "--dry-run", "--all-frames", "-o", output, animated});
+    EXPECT_EQ(dry.status, kExitOk) << dry.err;
+    unsigned long long bytes = 0;
+    ASSERT_EQ(std::sscanf(dry.out.c_str(), (output + ": 6 frames, 0.60 s, 16 x 16, %llu bytes").c_str(), &bytes), 1)
+        << dry.out;
+    const CliRun made = RunCli({"make", "--optimize", "--all-frames", "-o", output, animated});
+    EXPECT_EQ(made.status, kExitOk) << made.err;
+    EXPECT_EQ(made.err, "");
+    EXPECT_EQ(ReadFileBytes(output).size(), bytes);
+
+    const std::string budget = std::to_string(bytes - 1);
+    const CliRun fitted = RunCli({"make", "--max-size", budget, "--all-frames", "-o", output, animated});
+    EXPECT_EQ(fitted.status, kExitOk) << fitted.err;
+    unsigned dropped = 0;
+    char fit[32] = {};
+    ASSERT_EQ(std::sscanf(fitted.err.c_str(), "zorvane-cli: note: dropped %u of 6 frames to fit %31[0-9,] bytes\n",
+                          &dropped, fit),
+              2)
+        << fitted.err;
+    EXPECT_GT(dropped, 0u);
+    EXPECT_LE(ReadFileBytes(output).size(), bytes - 1);
+    DecodedGif decoded;
+    ASSERT_TRUE(SlurpGif(output, &decoded)) << GiflibErrorText(decoded.error);
+    EXPECT_EQ(decoded.images.size(), 6u - dropped);
+
+    const Bytes kept = ReadFileBytes(output);
+    const CliRun refused = RunCli({"make", "--max-size", "50", "--all-frames", "-o", output, animated});
+    EXPECT_EQ(refused.status, kExitMessage);
+    EXPECT_EQ(refused.err, "zorvane-cli: " + output + ": " + kMsgBudgetTooSmall + "\n");
+    EXPECT_EQ(ReadFileBytes(output), kept);
 }
 
 // A pipe cannot be seeked on: the output written to one is the same as to a
-// file, its screen and joins included. The output is larger than the pipe
-// holds and the reader starts late: the program waits for it, never fails.
+// file, its screen and joins included, and so is the smallest output. The
+// output is larger than the pipe holds and the reader starts late: the
+// program waits for it, never fails.
 TEST(CliTest, OutputToAPipeIsTheSameAsToAFile) {
     TempDir dir;
     GifBuilder anim;  // an image drawn over a larger one: the join needs a clearing frame
@@ -353,35 +409,41 @@ TEST(CliTest, OutputToAPipeIsTheSameAsToAFile) {
     const std::string animated = dir.Write("anim.gif", anim.Trailer().bytes());
     const std::string frame = WriteFrame(dir, "a.gif", 9, 2), big = WriteFrame(dir, "big.gif", 600, 600);
     const std::string file = dir.File("file.gif"), fifo = dir.File("pipe");
-    ASSERT_EQ(RunCli({"make", "--all-frames", "-o", file, animated, frame, big}).status, kExitOk);
     constexpr size_t kPipeCapacity = 64 * 1024;  // Linux's default
-    ASSERT_GT(ReadFileBytes(file).size(), 2 * kPipeCapacity);
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    // Held open for reading from the start, so that the program's open finds
-    // a reader; read only after a while, and until the program is done.
-    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(reader, 0);
-    ASSERT_EQ(fcntl(reader, F_SETFL, fcntl(reader, F_GETFL) & ~O_NONBLOCK), 0);
-    std::atomic<bool> done{false};
-    Bytes piped;
-    std::thread drain([&] {
-        usleep(300 * 1000);
-        uint8_t buffer[4096];
-        for (;;) {
-            const ssize_t n = read(reader, buffer, sizeof buffer);  // 0: no writer (yet, or any more)
-            if (n > 0) piped.insert(piped.end(), buffer, buffer + n);
-            if (n == 0 && done) break;
-            if (n == 0) usleep(10 * 1000);
+    for (const char* encoding : {"--all-frames", "--optimize"}) {
+        SCOPED_TRACE(encoding);
+        ASSERT_EQ(RunCli({"make", "--all-frames", encoding, "-o", file, animated, frame, big}).status, kExitOk);
+        // (Written smallest, the output fits in the pipe.)
+        if (std::string(encoding) == "--all-frames") {
+            ASSERT_GT(ReadFileBytes(file).size(), 2 * kPipeCapacity);
         }
-    });
-    const CliRun run = RunCli({"make", "--all-frames", "-o", fifo, animated, frame, big});
-    done = true;
-    drain.join();
-    close(reader);
-    EXPECT_EQ(run.status, kExitOk) << run.err;
-    struct stat info;
-    EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) << "the pipe was replaced";
-    EXPECT_EQ(piped, ReadFileBytes(file));
+        // Held open for reading from the start, so that the program's open finds
+        // a reader; read only after a while, and until the program is done.
+        const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(reader, 0);
+        ASSERT_EQ(fcntl(reader, F_SETFL, fcntl(reader, F_GETFL) & ~O_NONBLOCK), 0);
+        std::atomic<bool> done{false};
+        Bytes piped;
+        std::thread drain([&] {
+            usleep(300 * 1000);
+            uint8_t buffer[4096];
+            for (;;) {
+                const ssize_t n = read(reader, buffer, sizeof buffer);  // 0: no writer (yet, or any more)
+                if (n > 0) piped.insert(piped.end(), buffer, buffer + n);
+                if (n == 0 && done) break;
+                if (n == 0) usleep(10 * 1000);
+            }
+        });
+        const CliRun run = RunCli({"make", "--all-frames", encoding, "-o", fifo, animated, frame, big});
+        done = true;
+        drain.join();
+        close(reader);
+        EXPECT_EQ(run.status, kExitOk) << run.err;
+        struct stat info;
+        EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) << "the pipe was replaced";
+        EXPECT_EQ(piped, ReadFileBytes(file));
+    }
 }
 
 // The third of five frames fails, or the run is interrupted (Ctrl+C, a

@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "gif/gif_player.h"
+
 namespace {
 
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
@@ -47,6 +49,7 @@ struct RecordingObserver final : BuildObserver {
     void EntryStarted(size_t index, size_t) override { run->entries_started.push_back(index); }
     void Failed(const BuildResult& result) override { run->messages.emplace_back(result.message, result.icon); }
     void ImagesLeftOut(size_t index) override { run->images_left_out.push_back(index); }
+    void EntryReencoded(size_t index) override { run->entries_reencoded.push_back(index); }
 };
 
 }  // namespace
@@ -65,6 +68,34 @@ BuildRun RunPlan(const BuildPlan& plan, bool measure_only) {
     RecordingObserver observer(&run);
     run.result = measure_only ? MeasurePlan(plan, &observer) : BuildAnimation(plan, &observer);
     return run;
+}
+
+std::vector<ShownPicture> PlayedTimeline(const std::string& path) {
+    constexpr uint16_t kFastestPlayed = 2;
+    constexpr uint32_t kShortDelayPlayed = 10;
+    std::vector<ShownPicture> shown;
+    GifPlayer player;
+    if (player.Open(path.c_str())) return shown;
+    const size_t pixels = static_cast<size_t>(player.width()) * player.height();
+    PlayedFrame frame;
+    while (player.Next(&frame)) {
+        const uint32_t played = frame.delay < kFastestPlayed ? kShortDelayPlayed : frame.delay;
+        const Rgba* canvas = frame.canvas;
+        if (!shown.empty() && std::equal(canvas, canvas + pixels, shown.back().canvas.begin())) {
+            shown.back().hundredths += played;
+        } else {
+            shown.push_back({std::vector<Rgba>(canvas, canvas + pixels), played});
+        }
+    }
+    return shown;
+}
+
+bool SameTimeline(const std::vector<ShownPicture>& a, const std::vector<ShownPicture>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].hundredths != b[i].hundredths || a[i].canvas != b[i].canvas) return false;
+    }
+    return true;
 }
 
 BuildRun RunBuild(const std::string& output, const std::vector<std::string>& frames, unsigned delay, bool loop) {

@@ -14,6 +14,7 @@
 
 #include "dialog_plan.h"
 #include "gif/build_plan.h"
+#include "gif/canvas.h"
 #include "gif_fixture.h"
 
 // A fresh folder under $TMPDIR (or /tmp), removed with its contents when the
@@ -43,13 +44,25 @@ using Message = std::pair<std::string, MessageIcon>;
 // observer heard on the way.
 struct BuildRun {
     BuildResult result;
-    std::vector<Message> messages;        // each failure reported
-    std::vector<size_t> entries_started;  // in order
-    std::vector<size_t> images_left_out;  // entries taken as their first image that hold more
+    std::vector<Message> messages;          // each failure reported
+    std::vector<size_t> entries_started;    // in order
+    std::vector<size_t> images_left_out;    // entries taken as their first image that hold more
+    std::vector<size_t> entries_reencoded;  // entries written again to play in another order
 };
 
 // Runs `plan` through BuildAnimation (or MeasurePlan) with a recording observer.
 BuildRun RunPlan(const BuildPlan& plan, bool measure_only = false);
+
+// What a browser shows of a GIF file, composited by the core's player, and
+// for how long: consecutive equal pictures are one, their times added, a
+// delay of 0 or 1 counted as the 10 browsers play. Empty when the file does
+// not open.
+struct ShownPicture {
+    std::vector<Rgba> canvas;
+    uint32_t hundredths;
+};
+std::vector<ShownPicture> PlayedTimeline(const std::string& path);
+bool SameTimeline(const std::vector<ShownPicture>& a, const std::vector<ShownPicture>& b);
 
 // How a child process is watched: stopped (SIGKILL) after `guard_seconds`,
 // so that a run that never ends fails instead of hanging the suite; and
