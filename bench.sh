@@ -198,11 +198,12 @@ for c in a b c d e j; do
             if [ "$frames" = "$expect" ]; then check="$frames/$expect ✓"; else check="${frames:-?}/$expect ✗"; fi
             if [ "$tool" = "zorvane-cli make" ] && [ "$c" != j ]; then
                 # Header 6 + screen 7 + loop block 19 + trailer 1, and an
-                # 8-byte graphic control block per frame around the copies.
-                if [ "$size" -eq $((floor_bytes + 33 + 8 * n)) ]; then
-                    check+=", = floor + 8/frame + 33 B ✓"
+                # 8-byte graphic control block per frame around the copies;
+                # less where frames share one table, written once.
+                if [ "$size" -le $((floor_bytes + 33 + 8 * n)) ]; then
+                    check+=", ≤ floor + 8/frame + 33 B ✓"
                 else
-                    check+=", ≠ floor + 8/frame + 33 B ✗"
+                    check+=", > floor + 8/frame + 33 B ✗"
                 fi
             fi
         fi

@@ -169,8 +169,8 @@ def main():
   not fit on one command line); gifsicle and ImageMagick are left out (no frame list; they would hold
   every image in memory).
 - Output checks: `gifsicle --info` counts one image per input in every GIF written; Zorvane's output must
-  also be exactly the floor plus 33 bytes (header, screen, loop block, trailer) plus an 8-byte graphic
-  control block per frame.""")
+  also be at most the floor plus 33 bytes (header, screen, loop block, trailer) plus an 8-byte graphic
+  control block per frame: exactly that unless frames share a colour table, which is then written once.""")
 
 
 if __name__ == "__main__":
