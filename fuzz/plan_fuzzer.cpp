@@ -22,10 +22,12 @@
 //   or both refuse with the same message, icon and entry; the one exception
 //   is a build whose measured size is over the file-size cap of the run,
 //   which must fail to write;
-// - a refusal is one an input can cause (not a GIF, cut short; played out
-//   of order, a frame of over 256 colours, a canvas too large to decode or
-//   no room for a scratch file; beyond the largest position when centred), reported once to the observer; every entry
-//   reported started or cut to its first image is in range, the latter taking its first image;
+// - a refusal is one an input can cause (not a GIF, empty, cut short, an
+//   image without area or beyond the largest screen; played out of order, a
+//   frame of over 256 colours, a canvas too large to decode or no room for a
+//   scratch file; beyond the largest position when centred), reported once
+//   to the observer; every entry reported started or cut to its first image
+//   is in range, the latter taking its first image;
 // - an entry drawn over one another and played out of order is re-encoded
 //   in both runs alike, and no scratch file stays in the temporary folder;
 // - on a refusal the output folder holds what it held before (nothing, or
@@ -295,8 +297,8 @@ bool AllowedRefusal(const BuildPlan& plan, const BuildResult& result, size_t fil
     }
     if (result.icon != MessageIcon::kWarning || result.entry >= files) return false;
     const char* message = result.message;
-    return message == kMsgNotAGif || message == kMsgPrematureEnd || message == kMsgImageWithoutArea ||
-           message == kMsgImageBeyondScreen ||
+    return message == kMsgNotAGif || message == kMsgPrematureEnd || message == kMsgFileEmpty ||
+           message == kMsgImageWithoutArea || message == kMsgImageBeyondScreen ||
            ((message == kMsgCannotPlayBackwards || message == kMsgCouldNotWriteScratch ||
              message == kMsgCanvasTooLarge) &&
             plan.order != FrameOrder::kForward) ||

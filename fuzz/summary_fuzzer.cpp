@@ -3,7 +3,8 @@
 // Every run must end with the name shown and then exactly one summary or one
 // warning, no descriptor left open, and a result that agrees with independent
 // readings of the bytes: the not-a-GIF warning exactly when the first six
-// bytes are not "GIF87a"/"GIF89a"; a summary whose size is the logical
+// bytes are not "GIF87a"/"GIF89a" (the empty-file one when there is no
+// byte); a summary whose size is the logical
 // screen's (zero where the file ends) and whose palette kind and depth agree
 // with giflib's record reader wherever giflib reaches the first image over
 // the same records (see ControlsReadAlike).
@@ -42,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     if (!HasAcceptedHeader(input)) {
-        FUZZ_CHECK(result == std::string("warning ") + kMsgNotAGif);
+        FUZZ_CHECK(result == std::string("warning ") + (input.empty() ? kMsgFileEmpty : kMsgNotAGif));
         return 0;
     }
     GifReadOptions first_image;

@@ -231,7 +231,10 @@ BuildResult RunSmallest(const BuildPlan& plan, BuildObserver* observer, bool wri
         summary.dropped_frames = all_frames - low;
         summary.frames_before_dropping = all_frames;
     }
-    if (!use_copy) summary.duration = optimizer.duration_written();
+    if (!use_copy) {
+        summary.duration = optimizer.duration_written();
+        summary.played_duration = optimizer.played_duration_written();
+    }
     if (write) {
         const char* message = CopyToOutput(use_copy ? copied.path() : smallest.path(), plan);
         if (message) return Refusal(message, observer);

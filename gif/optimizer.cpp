@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "gif/canvas_trace.h"
+#include "gif/delay_text.h"
 #include "gif/gif_player.h"
 #include "gif/gif_records.h"
 #include "gif/lzw_writer.h"
@@ -594,6 +595,7 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
     State& s = *state_;
     frames_written_ = 0;
     duration_written_ = 0;
+    played_duration_written_ = 0;
     const int w = s.width, h = s.height;
     const size_t pixels = static_cast<size_t>(w) * h;
     FileHandle input;
@@ -699,6 +701,7 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
         }
         ++frames_written_;
         duration_written_ += pending.delay;
+        played_duration_written_ += PlayedDelay(pending.delay);
         return true;
     };
 

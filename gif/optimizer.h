@@ -54,6 +54,8 @@ public:
     size_t frames_written() const { return frames_written_; }
     // The sum of the delays written, in hundredths.
     uint64_t duration_written() const { return duration_written_; }
+    // The same as browsers play it.
+    uint64_t played_duration_written() const { return played_duration_written_; }
 
     // The canvases and tables of a run, kept between the passes.
     struct State;
@@ -65,6 +67,7 @@ private:
     std::vector<uint16_t> frame_delays_;
     size_t frames_written_ = 0;
     uint64_t duration_written_ = 0;
+    uint64_t played_duration_written_ = 0;
 };
 
 #endif  // ZORVANE_GIF_OPTIMIZER_H

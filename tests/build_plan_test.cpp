@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/delay_text.h"
 #include "gif/gif_player.h"
 #include "gif/gif_records.h"
 #include "gif/natural_order.h"
@@ -333,9 +334,13 @@ TEST(BuildPlanTest, EveryImageOfAnInputWithCleanJoins) {
                 EXPECT_EQ(got.local_map.empty() ? output.global_map : got.local_map, source.global_map);
             }
         }
-        uint64_t duration = 0;
-        for (const Control& control : c.controls) duration += static_cast<uint64_t>(control.delay);
+        uint64_t duration = 0, played = 0;
+        for (const Control& control : c.controls) {
+            duration += static_cast<uint64_t>(control.delay);
+            played += PlayedDelay(static_cast<uint16_t>(control.delay));
+        }
         EXPECT_EQ(summary.duration, duration);
+        EXPECT_EQ(summary.played_duration, played) << "as browsers play it";
     }
 }
 

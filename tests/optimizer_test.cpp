@@ -203,6 +203,7 @@ TEST(OptimizerTest, PlaysAsTheDefaultOutputInFewerBytes) {
         const std::vector<ShownPicture> expected = PlayedTimeline(dir.File("default.gif"));
         ExpectSameTimeline(expected, PlayedTimeline(plan.output));
         EXPECT_EQ(built.result.summary.duration, copied.result.summary.duration);
+        EXPECT_EQ(built.result.summary.played_duration, copied.result.summary.played_duration);
     }
 }
 

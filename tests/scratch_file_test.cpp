@@ -11,68 +11,44 @@
 
 namespace {
 
-// Points $TMPDIR at a folder of the test's own while it lives.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        const char* old = std::getenv("TMPDIR");
-        had_old_ = old != nullptr;
-        if (had_old_) old_ = old;
-        setenv("TMPDIR", dir_.path().c_str(), 1);
-    }
-    ~ScratchFolder() {
-        if (had_old_) {
-            setenv("TMPDIR", old_.c_str(), 1);
-        } else {
-            unsetenv("TMPDIR");
-        }
-    }
-    size_t Files() const { return Listing(dir_.path()).size() - 2; }  // "." and ".."
-    const std::string& path() const { return dir_.path(); }
+TEST(ScratchFileTest, MadeInTheTemporaryFolderAndRemovedWhenDiscardedOrInterrupted) {
+    TempDir dir;
+    const char* old = std::getenv("TMPDIR");
+    const std::string restore = old ? old : "";
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    const auto files = [&] { return Listing(dir.path()).size() - 2; };  // "." and ".." left out
 
-private:
-    TempDir dir_;
-    bool had_old_ = false;
-    std::string old_;
-};
-
-TEST(ScratchFileTest, WrittenReadBackAndDiscarded) {
-    ScratchFolder folder;
-    TemporaryFile first, second;
-    ASSERT_TRUE(FileCreateScratch(&first));
-    ASSERT_TRUE(FileCreateScratch(&second));
-    EXPECT_EQ(std::string(first.path).rfind(folder.path() + "/", 0), 0u) << first.path;
-    EXPECT_STRNE(first.path, second.path);
-    EXPECT_EQ(folder.Files(), 2u);
+    TemporaryFile scratch;
+    ASSERT_TRUE(FileCreateScratch(&scratch));
+    EXPECT_EQ(std::string(scratch.path).rfind(dir.path() + "/", 0), 0u) << scratch.path;
     const char kText[] = "scratch";
-    ASSERT_TRUE(FileWrite(first.file, kText, sizeof kText));
-    ASSERT_TRUE(FileSeekTo(first.file, 0));
+    ASSERT_TRUE(FileWrite(scratch.file, kText, sizeof kText));
+    ASSERT_TRUE(FileSeekTo(scratch.file, 0));
     char back[sizeof kText] = {};
-    EXPECT_EQ(FileRead(first.file, back, sizeof back), sizeof kText);
+    EXPECT_EQ(FileRead(scratch.file, back, sizeof back), sizeof kText);
     EXPECT_STREQ(back, kText);
-    EXPECT_TRUE(FileClose(first.file));
-    EXPECT_EQ(ReadFileBytes(first.path).size(), sizeof kText);
-    FileDiscard(&first);
-    EXPECT_FALSE(FileExists(first.path));
-    EXPECT_EQ(folder.Files(), 1u);
-    FileClose(second.file);
-    FileDiscard(&second);
-    EXPECT_EQ(folder.Files(), 0u);
-}
+    EXPECT_TRUE(FileClose(scratch.file));
+    EXPECT_EQ(ReadFileBytes(scratch.path).size(), sizeof kText);
+    FileDiscard(&scratch);
+    EXPECT_EQ(files(), 0u);
 
-TEST(ScratchFileTest, RemovedWhenInterrupted) {
-    ScratchFolder folder;
+    // Interrupted, a process leaves none of its scratch files.
     const ChildOutcome outcome = RunChild([] {
         RemoveTemporaryFileOnInterrupt();
-        TemporaryFile kept, discarded;
-        if (!FileCreateScratch(&kept) || !FileCreateScratch(&discarded)) return 1;
-        FileClose(discarded.file);
-        FileDiscard(&discarded);
+        TemporaryFile kept, other;
+        if (!FileCreateScratch(&kept) || !FileCreateScratch(&other)) return 1;
+        FileClose(other.file);
+        FileDiscard(&other);
         raise(SIGINT);
         return 2;
     });
     EXPECT_EQ(outcome.status, 256 + SIGINT);
-    EXPECT_EQ(folder.Files(), 0u);
+    EXPECT_EQ(files(), 0u);
+    if (old) {
+        setenv("TMPDIR", restore.c_str(), 1);
+    } else {
+        unsetenv("TMPDIR");
+    }
 }
 
 }  // namespace
