@@ -280,6 +280,10 @@ private:
     }
     bool BuildEnabled() { return Control("makeGif")->isEnabled(); }
     void ClickOn(const char* name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
+    // Turns "Smallest file" off: each image is then copied as it is.
+    void CopyImagesAsTheyAre() {
+        if (Control<QCheckBox>("smallest")->isChecked()) ClickOn("smallest");
+    }
     QString Path(const QString& name) const { return dir_.filePath(name); }
 
     // Drops on the window at `at` the way a file manager's drag arrives: enter,
@@ -603,6 +607,7 @@ private slots:
     // same plan, at the size the status line told, and giflib reads its
     // frames, delays and looping count back.
     void buildsFollowThePlan() {
+        CopyImagesAsTheyAre();
         const QString reds = CorpusPath("all-reds.gif"), table = CorpusPath("local-color-table.gif"),
                       speed = CorpusPath("animation-speed.gif"), interlace = CorpusPath("interlace.gif");
         QVERIFY(DropFiles({reds, table, speed, interlace}));
@@ -718,6 +723,7 @@ private slots:
     // the second entry held longer, three plays, sorted by name; saved at
     // the size the status line told. Each step is undone, then redone.
     void aNewUsersAnimationAndItsUndo() {
+        CopyImagesAsTheyAre();
         const QString walk = Path(QStringLiteral("frame10.gif")), two = Path(QStringLiteral("frame2.gif")),
                       one = Path(QStringLiteral("frame1.gif"));
         for (const auto& [from, to] : {QPair<QString, QString>(CorpusPath("animation-speed.gif"), walk),
@@ -945,6 +951,7 @@ private slots:
     // A failure names the file and its place, selects and marks its entry,
     // and leaves the file that was there; the list stays usable.
     void failuresNameTheEntryAndKeepTheOldFile() {
+        CopyImagesAsTheyAre();
         RealBoxPrompts real;
         OpenWindow(real, Path(QStringLiteral("missing-help.html")));
         QList<QPair<QString, QMessageBox::Icon>> seen;
@@ -990,24 +997,28 @@ private slots:
         // played backwards as it is: the window says so before saving.
         const QString drawn = Path(QStringLiteral("drawn over.gif"));
         const uint8_t keep = 1 << 2;  // disposal "do not dispose", in the control's packed field
+        // Two images of 256 colours each, the second over half the first: the
+        // second frame shows more colours than one image can hold.
+        const uint8_t local_256 = 0x87;  // a local table of 256 entries
         QVERIFY(WriteFileBytes(Local(drawn), GifBuilder()
                                                  .Header()
-                                                 .Screen(4, 4, 0xF1)
-                                                 .TableFor(0xF1)
+                                                 .Screen(32, 32, 0)
                                                  .GraphicControl(keep, 10, 0)
-                                                 .ImageDescriptor(0, 0, 4, 4, 0)
-                                                 .SimpleImageData(4, 4)
+                                                 .ImageDescriptor(0, 0, 32, 32, local_256)
+                                                 .ColorTable(256, 0)
+                                                 .SimpleImageData(32, 32, 8, 256)
                                                  .GraphicControl(keep, 10, 0)
-                                                 .ImageDescriptor(1, 1, 1, 1, 0)
-                                                 .SimpleImageData(1, 1)
+                                                 .ImageDescriptor(16, 0, 16, 32, local_256)
+                                                 .ColorTable(256, 1)
+                                                 .SimpleImageData(16, 32, 8, 256)
                                                  .Trailer()
                                                  .bytes()));
         QVERIFY(DropFiles({drawn}));
         const int width = window_->width();
         ChooseOrder(FrameOrder::kReverse);
         const QString backwards = QStringLiteral(
-            "drawn over.gif (entry 2 of 2): Its images are drawn over one another, "
-            "so they cannot be played backwards without re-encoding them.");
+            "drawn over.gif (entry 2 of 2): A frame of it shows more than 256 colours at once, "
+            "so it cannot be played backwards.");
         QCOMPARE(Status(), backwards);
         QCoreApplication::sendPostedEvents();  // the layout's requests
         QCOMPARE(window_->width(), width);     // a long message never widens the window
@@ -1311,6 +1322,7 @@ private slots:
     // private temporary folder that is gone afterwards; a failing frame
     // shows the build's message and nothing is played or left behind.
     void previewPlaysWhatWouldBeSavedAndLeavesNothing() {
+        CopyImagesAsTheyAre();
         const QByteArray old_tmpdir = qgetenv("TMPDIR");
         const QString temporary = Path(QStringLiteral("tmp"));
         QVERIFY(QDir().mkpath(temporary));
