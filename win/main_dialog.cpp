@@ -9,6 +9,7 @@
 
 #include "gif/build_plan.h"
 #include "gif/file_summary.h"
+#include "gif/gif_records.h"
 #include "res/resource.h"
 #include "res/ui_texts.h"
 #include "win/app_state.h"
