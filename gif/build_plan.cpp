@@ -527,6 +527,8 @@ bool OutputIsAnEntry(const BuildPlan& plan) {
     return false;
 }
 
+}  // namespace
+
 BuildResult Refuse(const char* message, BuildObserver* observer) {
     BuildResult result;
     result.ok = false;
@@ -535,8 +537,6 @@ BuildResult Refuse(const char* message, BuildObserver* observer) {
     if (observer) observer->Failed(result);
     return result;
 }
-
-}  // namespace
 
 BuildResult MeasurePlan(const BuildPlan& plan, BuildObserver* observer) {
     if (WritesSmallest(plan)) return MeasureSmallest(plan, observer);

@@ -145,6 +145,10 @@ extern const char kMsgTooLarge[];
 extern const char kMsgImageWithoutArea[];
 extern const char kMsgImageBeyondScreen[];
 
+// A failed result about the whole plan (no entry), with the warning icon;
+// the observer, if any, hears of it first.
+BuildResult Refuse(const char* message, BuildObserver* observer);
+
 // Writes the plan's output. Every image keeps its compressed data and its
 // colour table; with TableRule::kShared the table most frames have is the
 // output's global one and only the others are local. Where an entry of all its

@@ -32,15 +32,6 @@ private:
     bool open_ = false;
 };
 
-BuildResult Refusal(const char* message, BuildObserver* observer) {
-    BuildResult result;
-    result.ok = false;
-    result.message = message;
-    result.icon = MessageIcon::kWarning;
-    if (observer) observer->Failed(result);
-    return result;
-}
-
 // The plan as the default output writes it, into `path`.
 BuildPlan DefaultPlan(const BuildPlan& plan, const char* path) {
     BuildPlan copy = plan;
@@ -166,25 +157,25 @@ const char* CopyToOutput(const char* from, const BuildPlan& plan) {
 
 BuildResult RunSmallest(const BuildPlan& plan, BuildObserver* observer, bool write) {
     Scratch copied;
-    if (!copied.Create()) return Refusal(kMsgCouldNotCreateOutput, observer);
+    if (!copied.Create()) return Refuse(kMsgCouldNotCreateOutput, observer);
     BuildResult result = BuildAnimation(DefaultPlan(plan, copied.path()), observer);
     if (!result.ok) return result;
     const PlanSummary copy_summary = result.summary;
     const uint64_t budget = plan.max_bytes == kNoSizeLimit ? UINT64_MAX : plan.max_bytes;
 
     Scratch smallest;
-    if (write && !smallest.Create()) return Refusal(kMsgCouldNotCreateOutput, observer);
+    if (write && !smallest.Create()) return Refuse(kMsgCouldNotCreateOutput, observer);
     GifOptimizer optimizer;
     bool optimized = optimizer.Analyse(copied.path()) == OptimizeOutcome::kWritten;
     // Every frame first, written where it may be kept.
     uint64_t bytes = 0;
     if (optimized) {
         FileHandle file = {};
-        if (write && !FileCreateWrite(smallest.path(), &file)) return Refusal(kMsgCouldNotCreateOutput, observer);
+        if (write && !FileCreateWrite(smallest.path(), &file)) return Refuse(kMsgCouldNotCreateOutput, observer);
         OutputSink sink(write ? &file : nullptr);
         optimized = optimizer.Write(sink, nullptr) == OptimizeOutcome::kWritten;
         bytes = sink.position();
-        if (write && (!FileClose(file) || !sink.ok())) return Refusal(kMsgCouldNotWriteOutput, observer);
+        if (write && (!FileClose(file) || !sink.ok())) return Refuse(kMsgCouldNotWriteOutput, observer);
     }
     const size_t all_frames = optimizer.frame_offsets().size();
     PlanSummary& summary = result.summary;
@@ -195,7 +186,7 @@ BuildResult RunSmallest(const BuildPlan& plan, BuildObserver* observer, bool wri
         summary.bytes = bytes;
     }
     if (summary.bytes > budget) {
-        if (!optimized) return Refusal(kMsgBudgetTooSmall, observer);
+        if (!optimized) return Refuse(kMsgBudgetTooSmall, observer);
         // As few frames left out as needed: the most frames that fit, found
         // by halving (each try writes nothing).
         const std::vector<size_t> entry_of = EntryOfFrames(plan, all_frames);
@@ -208,7 +199,7 @@ BuildResult RunSmallest(const BuildPlan& plan, BuildObserver* observer, bool wri
             return counter.position();
         };
         std::vector<uint8_t> drop;
-        if (runs >= all_frames || size_keeping(runs, &drop) > budget) return Refusal(kMsgBudgetTooSmall, observer);
+        if (runs >= all_frames || size_keeping(runs, &drop) > budget) return Refuse(kMsgBudgetTooSmall, observer);
         size_t low = runs, high = all_frames - 1;
         while (low < high) {
             const size_t middle = low + (high - low + 1) / 2;
@@ -220,10 +211,10 @@ BuildResult RunSmallest(const BuildPlan& plan, BuildObserver* observer, bool wri
         }
         drop = FramesToDrop(entry_of, low);
         FileHandle file = {};
-        if (write && !FileCreateWrite(smallest.path(), &file)) return Refusal(kMsgCouldNotCreateOutput, observer);
+        if (write && !FileCreateWrite(smallest.path(), &file)) return Refuse(kMsgCouldNotCreateOutput, observer);
         OutputSink sink(write ? &file : nullptr);
-        if (optimizer.Write(sink, &drop) != OptimizeOutcome::kWritten) return Refusal(kMsgBudgetTooSmall, observer);
-        if (write && (!FileClose(file) || !sink.ok())) return Refusal(kMsgCouldNotWriteOutput, observer);
+        if (optimizer.Write(sink, &drop) != OptimizeOutcome::kWritten) return Refuse(kMsgBudgetTooSmall, observer);
+        if (write && (!FileClose(file) || !sink.ok())) return Refuse(kMsgCouldNotWriteOutput, observer);
         use_copy = false;
         summary.frames = optimizer.frames_written();
         summary.clearing_frames = 0;
@@ -237,7 +228,7 @@ BuildResult RunSmallest(const BuildPlan& plan, BuildObserver* observer, bool wri
     }
     if (write) {
         const char* message = CopyToOutput(use_copy ? copied.path() : smallest.path(), plan);
-        if (message) return Refusal(message, observer);
+        if (message) return Refuse(message, observer);
     }
     return result;
 }
