@@ -82,3 +82,16 @@ void FuzzCheckFailed(const char* file, int line, const char* condition) {
     std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
     std::abort();
 }
+
+size_t GiflibImageCount(const Bytes& input) {
+    GifReadOptions records;
+    records.pass_refused_code_size = true;
+    DecodedGif walk;
+    if (!ReadGifBytes(input, records, &walk)) return 0;
+    for (const DecodedImage& image : walk.images) {
+        if (!ControlsReadAlike(image)) return 0;
+    }
+    DecodedImage after_last;  // the blocks before the trailer
+    after_last.extensions = walk.trailing_extensions;
+    return ControlsReadAlike(after_last) ? walk.images.size() : 0;
+}

@@ -45,4 +45,9 @@ bool HasAcceptedHeader(const Bytes& bytes);
 [[noreturn]] void FuzzCheckFailed(const char* file, int line, const char* condition);
 #define FUZZ_CHECK(condition) ((condition) ? static_cast<void>(0) : FuzzCheckFailed(__FILE__, __LINE__, #condition))
 
+// The images of a file as giflib's record walk counts them, when it reaches
+// the trailer over the same records as our walk (those after the last image
+// included); 0 when unknown.
+size_t GiflibImageCount(const Bytes& input);
+
 #endif  // ZORVANE_FUZZ_FUZZ_SUPPORT_H

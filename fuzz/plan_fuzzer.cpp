@@ -154,22 +154,6 @@ uint64_t ClearingFrameBound(uint64_t area) {
     return kFrameOverheadBytes + 4 + 2 * (kCodesPerTable * (area / kPixelsPerTable + 1) + 2);
 }
 
-// The images of an entry's file as giflib's record walk counts them, when it
-// reaches the trailer over the same records as our walk (those after the
-// last image included); 0 when unknown.
-size_t GiflibImageCount(const Bytes& input) {
-    GifReadOptions records;
-    records.pass_refused_code_size = true;
-    DecodedGif walk;
-    if (!ReadGifBytes(input, records, &walk)) return 0;
-    for (const DecodedImage& image : walk.images) {
-        if (!ControlsReadAlike(image)) return 0;
-    }
-    DecodedImage after_last;  // the blocks before the trailer
-    after_last.extensions = walk.trailing_extensions;
-    return ControlsReadAlike(after_last) ? walk.images.size() : 0;
-}
-
 // The frames an order makes of `images` images in the files' order.
 size_t FramesInOrder(FrameOrder order, size_t images) {
     return order == FrameOrder::kBounce && images > 2 ? 2 * images - 2 : images;
@@ -193,14 +177,15 @@ void CheckOutput(const FuzzPlan& fuzz, const std::vector<Bytes>& inputs, const P
         height = std::max(height, Le16At(input, kScreenHeightOffset));
     }
     // A re-encoded entry's screen holds its first image wherever it lies, as
-    // a browser's canvas does: as giflib finds that image, else as the
+    // a browser's canvas does: as giflib places that image, else as the
     // compositor does.
     for (const size_t k : reencoded) {
         GifReadOptions first_image;
         first_image.first_image_only = first_image.pass_refused_code_size = true;
         DecodedGif read;
         GifPlayer player;
-        if (ReadGifBytes(inputs[k], first_image, &read) && !read.images.empty()) {
+        // giflib hands no placement for an image whose code size it refuses.
+        if (ReadGifBytes(inputs[k], first_image, &read) && !read.images.empty() && !read.images[0].code_size_refused) {
             const DecodedImage& image = read.images[0];
             width = std::max(width, static_cast<unsigned>(image.left + image.width));
             height = std::max(height, static_cast<unsigned>(image.top + image.height));

@@ -3,8 +3,8 @@
 // Every run must end without a crash, a hang or a write beyond the canvas
 // (AddressSanitizer), with no descriptor left open; every frame's records
 // must lie in order within the file, each pixel be transparent or opaque, and
-// wherever giflib reads the whole file the player must give one frame per
-// image giflib found.
+// wherever giflib's record walk reaches the trailer over the same records as
+// ours the player must give one frame per image giflib found.
 #include <cstdint>
 #include <string>
 
@@ -43,7 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(OpenDescriptorCount() == descriptors_before);
 
-    DecodedGif decoded;
-    if (opened && SlurpGifBytes(input, &decoded)) FUZZ_CHECK(frames == decoded.images.size());
+    // Where giflib's walk meets the same records as ours (an extension whose
+    // first sub-block is empty ends there for us and for browsers; giflib's
+    // reading of the whole file goes on past it).
+    const size_t giflib_images = opened ? GiflibImageCount(input) : 0;
+    if (giflib_images > 0) FUZZ_CHECK(frames == giflib_images);
     return 0;
 }
