@@ -105,6 +105,10 @@ constexpr uint64_t kBudgetUnit = 8;
 // few times over: beyond this many pixels a run outlasts the fuzzer's
 // timeout, so larger screens are built by copying only.
 constexpr uint64_t kMostSmallestPixels = uint64_t{1} << 20;
+// Played backwards, an entry drawn over itself is composited whole, on a
+// screen that grows to hold its first image: beyond this many pixels a run
+// outlasts the timeout too, and the input is passed over.
+constexpr uint64_t kMostReencodedPixels = uint64_t{1} << 22;
 const Bytes kOldOutput = {'G', 'I', 'F', '8', '9', 'a', 'o', 'l', 'd'};
 
 struct FuzzPlan {
@@ -320,13 +324,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         width = std::max<uint64_t>(width, Le16At(input, kScreenWidthOffset));
         height = std::max<uint64_t>(height, Le16At(input, kScreenHeightOffset));
     }
-    if (width * height > kMostSmallestPixels) {
-        fuzz.plan.encoding = FrameEncoding::kCopy;
-        fuzz.plan.max_bytes = kNoSizeLimit;
-    }
     for (size_t i = 0; i < inputs.size(); ++i) {
         fuzz.plan.entries[i].path = ScratchDir() + "/entry" + std::to_string(i) + ".gif";
         WriteWholeFile(fuzz.plan.entries[i].path, inputs[i]);
+    }
+    // A re-encoded entry's screen grows to hold its first image, wherever it
+    // lies, as the compositor sizes its canvas. Screens composited whole are
+    // kept within what a run can do before the fuzzer's timeout.
+    uint64_t canvas_width = width, canvas_height = height;
+    for (const PlanEntry& entry : fuzz.plan.entries) {
+        GifPlayer sizing;
+        if (sizing.Open(entry.path.c_str()) == nullptr) {
+            canvas_width = std::max<uint64_t>(canvas_width, sizing.width());
+            canvas_height = std::max<uint64_t>(canvas_height, sizing.height());
+        }
+    }
+    const uint64_t largest_canvas = canvas_width * canvas_height;
+    if (fuzz.plan.order != FrameOrder::kForward && largest_canvas > kMostReencodedPixels) return 0;
+    if (largest_canvas > kMostSmallestPixels) {
+        fuzz.plan.encoding = FrameEncoding::kCopy;
+        fuzz.plan.max_bytes = kNoSizeLimit;
     }
     mkdir(folder.c_str(), 0700);
     for (const std::string& name : FolderNames(folder)) unlink((folder + "/" + name).c_str());
