@@ -8,52 +8,6 @@ namespace {
 constexpr unsigned kLzwMaxCodeWidth = 12;
 constexpr unsigned kLzwTableSize = 1u << kLzwMaxCodeWidth;  // codes 0..4095
 
-// The string table of the encoder: (prefix code, next index) -> code, open
-// addressing with linear probing, at most half full. Each slot holds its key
-// with the generation it was written in; a clear starts a new generation,
-// so that emptying the table costs nothing but once in 4095 clears.
-class LzwStringTable {
-public:
-    LzwStringTable() { Empty(); }
-    void Clear() {
-        if (++generation_ == kNoGeneration) Empty();
-    }
-    // The code of the string, or kNone; `slot` is where it goes when absent.
-    unsigned Find(uint32_t key, unsigned* slot) const {
-        const uint32_t stamped = key | (generation_ << kKeyBits);
-        unsigned at = Hash(key);
-        while ((keys_[at] >> kKeyBits) == generation_) {
-            if (keys_[at] == stamped) return codes_[at];
-            at = (at + 1) & kSlotMask;
-        }
-        *slot = at;
-        return kNone;
-    }
-    void Insert(unsigned slot, uint32_t key, unsigned code) {
-        keys_[slot] = key | (generation_ << kKeyBits);
-        codes_[slot] = static_cast<uint16_t>(code);
-    }
-    static uint32_t KeyOf(unsigned prefix, uint8_t index) { return (static_cast<uint32_t>(prefix) << 8) | index; }
-    static constexpr unsigned kNone = 0xFFFF;
-
-private:
-    static constexpr unsigned kKeyBits = 20;          // a 12-bit prefix code and an 8-bit index
-    static constexpr uint32_t kNoGeneration = 0xFFF;  // the 12 bits above the key, all set
-    static constexpr unsigned kSlotBits = 13;         // twice the codes a table holds
-    static constexpr unsigned kSlots = 1u << kSlotBits;
-    static constexpr unsigned kSlotMask = kSlots - 1;
-    static constexpr uint32_t kHashMultiplier = 2654435761u;  // Knuth's multiplicative hash
-    static unsigned Hash(uint32_t key) { return (key * kHashMultiplier) >> (32 - kSlotBits); }
-    // Every slot of no generation in use.
-    void Empty() {
-        std::memset(keys_, 0xFF, sizeof keys_);
-        generation_ = 0;
-    }
-    uint32_t generation_ = 0;
-    uint32_t keys_[kSlots];
-    uint16_t codes_[kSlots];
-};
-
 }  // namespace
 
 void WriteBlankImageData(OutputSink& sink, uint64_t pixels) {
@@ -102,37 +56,74 @@ void WriteBlankImageData(OutputSink& sink, uint64_t pixels) {
 }
 
 void WriteLzwImageData(OutputSink& sink, const uint8_t* indices, size_t count, uint8_t min_code_size) {
+    std::vector<uint8_t> data;
+    LzwEncoder().Encode(&data, indices, count, min_code_size);
+    sink.Write(data.data(), data.size());
+}
+
+bool LzwEncoder::Encode(std::vector<uint8_t>* out, const uint8_t* indices, size_t count, uint8_t min_code_size,
+                        const uint8_t* either, uint8_t alternative, uint64_t limit) {
     const unsigned code_size =
         std::min<unsigned>(std::max<unsigned>(min_code_size, kLzwMinEncodedCodeSize), kLzwMaxEncodedCodeSize);
     const unsigned clear_code = 1u << code_size;
     const unsigned end_code = clear_code + 1;
     const unsigned first_free = clear_code + 2;
     const uint8_t index_mask = static_cast<uint8_t>(clear_code - 1);
+    alternative &= index_mask;
+    // The table: a row per code, of the code that each index extends it to
+    // (0 for none: no string extends to a root code). A row is emptied when
+    // its code first gets an entry after a clear, found by its stamp.
+    const size_t stride = clear_code;
+    if (next_.size() < kLzwTableSize * stride) next_.resize(kLzwTableSize * stride);
+    row_stamp_.resize(kLzwTableSize);
+    uint16_t* const next = next_.data();
+    uint16_t* const row_stamp = row_stamp_.data();
+    auto clear_table = [&] {
+        if (++stamp_ == 0) {  // the stamps wrapped round: no row is current
+            std::fill(row_stamp_.begin(), row_stamp_.end(), 0);
+            stamp_ = 1;
+        }
+    };
+    auto find = [&](unsigned prefix, unsigned index) -> unsigned {
+        return row_stamp[prefix] == stamp_ ? next[prefix * stride + index] : 0;
+    };
+    ByteSink sink(out);
     sink.WriteByte(static_cast<uint8_t>(code_size));
-    CodeWriter writer(sink);
-    LzwStringTable table;
+    CodeWriter<ByteSink> writer(sink);
+    clear_table();
     unsigned width = code_size + 1;
     unsigned next_code = first_free;
     writer.Put(clear_code, width);
     if (count > 0) {
-        unsigned prefix = indices[0] & index_mask;
+        // The index written last; a pixel that may be either starts as the
+        // alternative.
+        uint8_t last = either && either[0] ? alternative : indices[0] & index_mask;
+        unsigned prefix = last;
         for (size_t i = 1; i < count; ++i) {
-            const uint8_t index = indices[i] & index_mask;
-            const uint32_t key = LzwStringTable::KeyOf(prefix, index);
-            unsigned slot = 0;
-            const unsigned found = table.Find(key, &slot);
-            if (found != LzwStringTable::kNone) {
+            uint8_t index = indices[i] & index_mask;
+            // Either index will do: the one that continues the run of the
+            // index written last.
+            if (either && either[i] && index != last) index = alternative;
+            last = index;
+            const unsigned found = find(prefix, index);
+            if (found != 0) {
                 prefix = found;
                 continue;
             }
             writer.Put(prefix, width);
+            if (1 + writer.written() > limit) return false;
             // A decoder adds this entry when it reads the next code, and
             // widens its codes once its table reaches 1 << width.
-            table.Insert(slot, key, next_code++);
+            uint16_t* row = next + prefix * stride;
+            if (row_stamp[prefix] != stamp_) {
+                std::memset(row, 0, stride * sizeof *row);
+                row_stamp[prefix] = stamp_;
+            }
+            row[index] = static_cast<uint16_t>(next_code++);
             if (next_code > (1u << width) && width < kLzwMaxCodeWidth) ++width;
             if (next_code == kLzwTableSize) {
                 writer.Put(clear_code, width);
-                table.Clear();
+                clear_table();
                 next_code = first_free;
                 width = code_size + 1;
             }
@@ -144,4 +135,5 @@ void WriteLzwImageData(OutputSink& sink, const uint8_t* indices, size_t count, u
     }
     writer.Put(end_code, width);
     writer.Finish();
+    return 1 + writer.written() <= limit;
 }

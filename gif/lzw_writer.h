@@ -4,13 +4,32 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "gif/output_sink.h"
 
-// Packs LZW codes into sub-blocks.
+// Bytes appended in memory; an image encoded there is measured and may be
+// written later without encoding it again.
+class ByteSink {
+public:
+    explicit ByteSink(std::vector<uint8_t>* out) : out_(out) {}
+    void Write(const void* data, size_t size) {
+        const uint8_t* bytes = static_cast<const uint8_t*>(data);
+        out_->insert(out_->end(), bytes, bytes + size);
+    }
+    void WriteByte(uint8_t byte) { out_->push_back(byte); }
+    size_t size() const { return out_->size(); }
+
+private:
+    std::vector<uint8_t>* out_;
+};
+
+// Packs LZW codes into sub-blocks written to a Sink (an OutputSink or a
+// ByteSink).
+template <class Sink>
 class CodeWriter {
 public:
-    explicit CodeWriter(OutputSink& sink) : sink_(sink) {}
+    explicit CodeWriter(Sink& sink) : sink_(sink) {}
     void Put(unsigned code, unsigned width) {
         bits_ |= static_cast<uint32_t>(code) << bit_count_;
         bit_count_ += width;
@@ -27,6 +46,8 @@ public:
         FlushBlock();
         sink_.WriteByte(kBlockTerminator);
     }
+    // The bytes written so far, the sizes of the sub-blocks included.
+    uint64_t written() const { return written_ + (block_size_ > 0 ? block_size_ + 1 : 0); }
 
 private:
     void PutByte(uint8_t byte) {
@@ -37,13 +58,15 @@ private:
         if (block_size_ == 0) return;
         sink_.WriteByte(static_cast<uint8_t>(block_size_));
         sink_.Write(block_, block_size_);
+        written_ += block_size_ + 1;
         block_size_ = 0;
     }
-    OutputSink& sink_;
+    Sink& sink_;
     uint32_t bits_ = 0;
     unsigned bit_count_ = 0;
     uint8_t block_[kMaxSubBlockSize];
     size_t block_size_ = 0;
+    uint64_t written_ = 0;
 };
 
 // Image data for `pixels` pixels of colour 0, with a minimum code size of 2,
@@ -62,5 +85,24 @@ constexpr uint8_t kLzwMaxEncodedCodeSize = 8;
 // the terminator. Greedy LZW, the table held in a hash, a clear code sent
 // when it is full. A code size outside 2..8 is taken as the nearest one.
 void WriteLzwImageData(OutputSink& sink, const uint8_t* indices, size_t count, uint8_t min_code_size);
+
+// The encoder behind WriteLzwImageData, kept by callers that write many
+// images so that its table is allocated once.
+class LzwEncoder {
+public:
+    // Image data appended to `out`. Where `either` is given, a pixel whose
+    // entry in it is set may be written as `alternative` instead of its
+    // index (a pixel the canvas already shows, written as it is or as the
+    // transparent index): the encoder takes whichever continues the run of
+    // the index written before it. Stops, returning false with `out` holding
+    // a part, once the image data would take more than `limit` bytes.
+    bool Encode(std::vector<uint8_t>* out, const uint8_t* indices, size_t count, uint8_t min_code_size,
+                const uint8_t* either = nullptr, uint8_t alternative = 0, uint64_t limit = UINT64_MAX);
+
+private:
+    std::vector<uint16_t> next_;       // 4096 rows of 1 << code size entries
+    std::vector<uint16_t> row_stamp_;  // the clear each row was emptied after
+    uint16_t stamp_ = 0;
+};
 
 #endif  // ZORVANE_GIF_LZW_WRITER_H

@@ -33,13 +33,14 @@ constexpr uint8_t kRgbMask = 0xFF;
 
 Rect Bounds(const Rgba* a, const Rgba* b, int width, int height) {
     Rect r;
+    const size_t row_bytes = static_cast<size_t>(width) * sizeof(Rgba);
     int left = width, right = -1, top = height, bottom = -1;
     for (int y = 0; y < height; ++y) {
         const Rgba* ra = a + static_cast<size_t>(y) * width;
         const Rgba* rb = b + static_cast<size_t>(y) * width;
+        if (std::memcmp(ra, rb, row_bytes) == 0) continue;  // most rows of most frames
         int x = 0;
-        while (x < width && ra[x] == rb[x]) ++x;
-        if (x == width) continue;
+        while (ra[x] == rb[x]) ++x;
         int last = width - 1;
         while (ra[last] == rb[last]) --last;
         left = std::min(left, x);
@@ -55,15 +56,25 @@ Rect Bounds(const Rgba* a, const Rgba* b, int width, int height) {
     return r;
 }
 
+// Whether a pixel of the row is clear in `next` and drawn in `left`; one
+// pass without branches, which the compiler can widen.
+bool RowUncleared(const Rgba* left, const Rgba* next, int width) {
+    bool any = false;
+    for (int x = 0; x < width; ++x) any |= (next[x] == kClear) & (left[x] != kClear);
+    return any;
+}
+
 // Pixels where `next` is clear and `left` is not: a frame drawn on `left`
 // could not show them.
 Rect Uncleared(const Rgba* left, const Rgba* next, int width, int height) {
     Rect r;
     for (int y = 0; y < height; ++y) {
         const size_t row = static_cast<size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
-            if (next[row + x] == kClear && left[row + x] != kClear) r.Add({x, y, x + 1, y + 1});
-        }
+        if (!RowUncleared(left + row, next + row, width)) continue;
+        int first = 0, last = width - 1;
+        while (!(next[row + first] == kClear && left[row + first] != kClear)) ++first;
+        while (!(next[row + last] == kClear && left[row + last] != kClear)) --last;
+        r.Add({first, y, last + 1, y + 1});
     }
     return r;
 }
@@ -146,6 +157,9 @@ private:
 };
 
 constexpr uint8_t kShow = 0, kHide = 1, kRun = 2;
+// What a pixel of a frame is to the canvas before it: drawn anew, the same
+// as the canvas shows, or clear.
+constexpr uint8_t kShown = 0, kSame = 1, kCleared = 2;
 
 // One way of writing a frame's image.
 struct Encoding {
@@ -344,6 +358,7 @@ public:
         const int offset = how.global || any_clear ? 1 : 0;
         if (colors + offset > kMostColors) return false;
         uint8_t* out = s_.indices.data();
+        uint8_t* either = either_.data();
         size_t n = 0;
         int largest = 0;
         bool transparent = false;
@@ -351,10 +366,10 @@ public:
             const size_t row = static_cast<size_t>(y) * w;
             Rgba last = kClear;
             int last_index = 0;
-            int previous = -1;  // the index written before
-            for (int x = rect.left; x < rect.right; ++x) {
+            for (int x = rect.left; x < rect.right; ++x, ++n) {
                 const Rgba c = s_.pending[row + x];
                 int index = 0;
+                either[n] = 0;
                 if (c != kClear) {
                     if (c != last) {
                         last = c;
@@ -362,15 +377,18 @@ public:
                         last_index = std::max(map.Find(c, false) + offset, 0);
                     }
                     index = last_index;
-                    if (hide && c == s_.base[row + x] && (how.unchanged == kHide || previous != index)) index = 0;
+                    if (hide && index != 0 && c == s_.base[row + x]) {
+                        if (how.unchanged == kHide) index = 0;
+                        else either[n] = 1;  // the encoder chooses
+                    }
                 }
-                transparent = transparent || index == 0;
-                largest = std::max(largest, index);
-                out[n++] = static_cast<uint8_t>(index);
-                previous = index;
+                transparent = transparent || index == 0 || either[n];
+                if (!either[n]) largest = std::max(largest, index);
+                out[n] = static_cast<uint8_t>(index);
             }
         }
         count_ = n;
+        if (how.unchanged == kRun) NarrowEither(largest, 0);
         transparent_ = offset == 1 && transparent;
         transparent_index_ = 0;
         code_size_ = CodeSizeFor(static_cast<size_t>(largest));
@@ -382,16 +400,13 @@ public:
         return true;
     }
 
-    // Fill with the global table, the first entry the frame does not show
-    // being its transparent index: kShow in one pass, noting which pixels the
-    // canvas already shows; kRun and kHide from what kShow noted (it must
-    // have come just before, for the same rectangle).
-    bool FillGlobal(const Rect& rect, uint8_t unchanged) {
-        constexpr uint8_t kShown = 0, kSame = 1, kCleared = 2;
-        uint8_t* out = s_.indices.data();
-        const size_t n = static_cast<size_t>(rect.right - rect.left) * static_cast<size_t>(rect.bottom - rect.top);
+    // The global index of each pixel of `rect` of the pending frame, and
+    // which pixels the canvas already shows; the first entry of the table
+    // the frame does not show becomes its transparent index. False when a
+    // colour is not in the table, or no entry is free where one is needed.
+    bool Survey(const Rect& rect) {
         const size_t entries = size_t{2} << SizeFieldFor(s_.global.count());
-        if (unchanged == kShow) {
+        {
             show_.resize(s_.indices.size());
             same_.resize(s_.indices.size());
             const int w = s_.width;
@@ -433,36 +448,66 @@ public:
                     break;
                 }
             }
-            if (any_clear && clear_index_ < 0) return false;
-        } else if (clear_index_ < 0) {
-            return false;
+            return !any_clear || clear_index_ >= 0;
         }
+    }
+
+    // Fill with the global table, from what Survey found for `rect`.
+    bool FillGlobal(const Rect& rect, uint8_t unchanged) {
+        uint8_t* out = s_.indices.data();
+        const size_t n = static_cast<size_t>(rect.right - rect.left) * static_cast<size_t>(rect.bottom - rect.top);
+        if (unchanged != kShow && clear_index_ < 0) return false;
         const uint8_t clear = static_cast<uint8_t>(std::max(clear_index_, 0));
-        uint8_t previous = 0;
-        uint8_t largest = 0;
+        const uint8_t* show = show_.data();
+        const uint8_t* same = same_.data();
+        uint8_t* either = either_.data();
+        uint8_t largest = 0, largest_either = 0;
         bool transparent = false;
-        for (size_t i = 0; i < n; ++i) {
-            uint8_t index = show_[i];
-            const uint8_t how = same_[i];
-            if (how == kCleared || (how == kSame && unchanged != kShow && (unchanged == kHide || previous != index))) {
-                index = clear;
-                transparent = true;
+        // One loop for each way, each without branches.
+        if (unchanged == kRun) {
+            for (size_t i = 0; i < n; ++i) {
+                const bool cleared = same[i] == kCleared, kept = same[i] == kSame;
+                out[i] = cleared ? clear : show[i];
+                either[i] = kept;
+                largest = std::max<uint8_t>(largest, cleared || kept ? 0 : show[i]);
+                largest_either = std::max<uint8_t>(largest_either, kept ? show[i] : 0);
+                transparent |= cleared || kept;
             }
-            out[i] = index;
-            previous = index;
-            largest = std::max(largest, index);
+        } else {
+            const uint8_t hidden = unchanged == kHide ? kSame : kCleared;
+            for (size_t i = 0; i < n; ++i) {
+                const bool hide = same[i] == kCleared || same[i] == hidden;
+                out[i] = hide ? clear : show[i];
+                largest = std::max(largest, out[i]);
+                transparent |= hide;
+            }
         }
+        if (transparent) largest = std::max(largest, clear);
+        count_ = n;
+        if (unchanged == kRun && largest_either >= (1 << CodeSizeFor(largest))) NarrowEither(largest, clear);
         transparent_ = transparent;
         transparent_index_ = clear;
         code_size_ = CodeSizeFor(largest);
-        count_ = n;
         field_ = SizeFieldFor(s_.global.count());
         return true;
     }
 
-    // Writes the pending frame's `rect` the way `how` says, to `sink`.
-    // Fill must have filled it that way.
-    void Emit(OutputSink& sink, const Rect& rect, const Encoding& how, uint16_t delay, uint8_t disposal) {
+    // Pixels that may be either, whose own index needs wider codes than the
+    // rest of the frame (the largest index given), are made transparent.
+    void NarrowEither(int largest, uint8_t clear) {
+        const int widest = (1 << CodeSizeFor(static_cast<size_t>(largest))) - 1;
+        for (size_t i = 0; i < count_; ++i) {
+            if (either_[i] && s_.indices[i] > widest) s_.indices[i] = clear, either_[i] = 0;
+        }
+    }
+
+    // The records of the pending frame's `rect` written the way `how` says,
+    // in place of `out`; false, `out` holding a part, once they would take
+    // more than `limit` bytes. Fill must have filled it that way.
+    bool Assemble(std::vector<uint8_t>* out, const Rect& rect, const Encoding& how, uint16_t delay, uint8_t disposal,
+                  uint64_t limit) {
+        out->clear();
+        ByteSink sink(out);
         if (delay != 0 || disposal != kDisposeKeep || transparent_) {
             GifGraphicControl control = {};
             control.block_size = kGraphicControlBlockSize;
@@ -486,63 +531,62 @@ public:
         sink.WriteByte(kImageIntroducer);
         sink.Write(bytes, sizeof bytes);
         if (!how.global) sink.Write(table_, ColorTableBytes[field_]);
-        WriteLzwImageData(sink, s_.indices.data(), count_, code_size_);
+        const uint64_t records = out->size();
+        if (records >= limit) return false;
+        return encoder_.Encode(out, s_.indices.data(), count_, code_size_,
+                                  how.unchanged == kRun ? either_.data() : nullptr, transparent_index_,
+                                  limit - records);
     }
 
-    // The smallest way of writing `rect` of the pending frame; invalid when
-    // its colours fit no table.
-    // The fewest bytes for `rect` of the pending frame, its indices and
-    // table kept for Emit; invalid when its colours fit no table. The
-    // global table is tried first, with each way of showing the unchanged
-    // pixels; a local table only with the best of those ways, and when it
-    // can do with narrower codes (or the global table cannot serve).
+    // The fewest bytes for `rect` of the pending frame, kept in bytes();
+    // invalid when its colours fit no table. The global table is tried
+    // first, with each way of showing the unchanged pixels; a local table
+    // only with the best of those ways, and when it can do with narrower
+    // codes (or the global table cannot serve). A way is given up as soon as
+    // it takes more bytes than the best so far.
     Encoding Best(const Rect& rect, uint16_t delay, uint8_t disposal) {
         Encoding best;
         auto consider = [&](const Encoding& tried) {
             Encoding how = tried;
             if (!Fill(rect, how)) return false;
-            OutputSink counter(nullptr);
-            Emit(counter, rect, how, delay, disposal);
-            how.bytes = counter.position();
-            how.valid = true;
-            if (!best.valid || how.bytes < best.bytes) {
+            const uint64_t limit = best.valid ? best.bytes - 1 : UINT64_MAX;
+            if (Assemble(&trial_, rect, how, delay, disposal, limit)) {
+                how.bytes = trial_.size();
+                how.valid = true;
                 best = how;
-                kept_.indices.swap(s_.indices);
-                std::memcpy(kept_.table, table_, sizeof table_);
-                kept_.count = count_, kept_.transparent = transparent_, kept_.transparent_index = transparent_index_;
-                kept_.code_size = code_size_, kept_.field = field_;
+                best_.swap(trial_);
             }
             return true;
         };
-        kept_.indices.resize(s_.indices.size());
+        either_.resize(s_.indices.size());
         size_t distinct = kMostColors;
         uint8_t global_code_size = 0;
-        if (s_.use_global) {
-            for (uint8_t unchanged : {kShow, kRun, kHide}) {
+        if (s_.use_global && Survey(rect)) {
+            // The ways that most often win first, so that the others are
+            // given up sooner.
+            for (uint8_t unchanged : {kHide, kRun, kShow}) {
+                if (unchanged_ == 0 && unchanged != kShow) continue;  // nothing to hide
                 Encoding how;
                 how.global = true;
                 how.unchanged = unchanged;
-                if (!consider(how)) break;
+                if (!consider(how)) continue;
                 if (unchanged == kShow) distinct = distinct_, global_code_size = code_size_;
-                if (unchanged_ == 0) break;  // nothing to hide
             }
         }
         if (!best.valid || CodeSizeFor(distinct) < global_code_size) {
             for (uint8_t unchanged : {kShow, kRun, kHide}) {
-                if (best.valid && unchanged != best.unchanged) continue;
+                if (best.valid && best.global && unchanged != best.unchanged) continue;
                 Encoding how;
                 how.unchanged = unchanged;
                 if (!consider(how) && unchanged == kShow && best.valid) break;
                 if (unchanged_ == 0 && unchanged == kShow) break;
             }
         }
-        // Emit writes what was kept.
-        s_.indices.swap(kept_.indices);
-        std::memcpy(table_, kept_.table, sizeof table_);
-        count_ = kept_.count, transparent_ = kept_.transparent, transparent_index_ = kept_.transparent_index;
-        code_size_ = kept_.code_size, field_ = kept_.field;
         return best;
     }
+
+    // The records of the way Best chose.
+    const std::vector<uint8_t>& bytes() const { return best_; }
 
 private:
     GifOptimizer::State& s_;
@@ -558,14 +602,12 @@ private:
     // The global indices of kShow, and which pixels the canvas already shows.
     std::vector<uint8_t> show_;
     std::vector<uint8_t> same_;
-    // The best way found so far, as Fill left it.
-    struct Kept {
-        std::vector<uint8_t> indices;
-        uint8_t table[kMaxColorTableBytes];
-        size_t count;
-        bool transparent;
-        uint8_t transparent_index, code_size, field;
-    } kept_ = {};
+    // Whether each pixel may be written transparent instead (kRun).
+    std::vector<uint8_t> either_;
+    // The records of the best way found so far, and of the way being tried.
+    std::vector<uint8_t> best_;
+    std::vector<uint8_t> trial_;
+    LzwEncoder encoder_;
 };
 
 // What the input's own disposal of a frame leaves: `shown` is the frame as
@@ -582,9 +624,10 @@ void DisposeAsInput(const Pending& frame, const Rgba* shown, const Rgba* before,
 }
 
 // True when no pixel is clear in `next` but drawn in `left`.
-bool Clears(const Rgba* left, const Rgba* next, size_t pixels) {
-    for (size_t i = 0; i < pixels; ++i) {
-        if (next[i] == kClear && left[i] != kClear) return false;
+bool Clears(const Rgba* left, const Rgba* next, int width, int height) {
+    for (int y = 0; y < height; ++y) {
+        const size_t row = static_cast<size_t>(y) * width;
+        if (RowUncleared(left + row, next + row, width)) return false;
     }
     return true;
 }
@@ -655,7 +698,7 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
                 cleared.Add(uncleared);
                 std::copy(s.pending.begin(), s.pending.end(), s.scratch.begin());
                 ClearRect(s.scratch.data(), w, h, cleared);
-                const bool previous_works = Clears(s.base.data(), next, pixels);
+                const bool previous_works = Clears(s.base.data(), next, w, h);
                 if (previous_works &&
                     Area(Bounds(next, s.base.data(), w, h)) <= Area(Bounds(next, s.scratch.data(), w, h))) {
                     disposal = kDisposeToPrevious;
@@ -676,7 +719,7 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
         if (((pending.image.packed & kColorTableFlag) || same_global) && (!how.valid || original_size < how.bytes) &&
             original_size > kControlRecordBytes && s.base == s.lo_pend) {
             DisposeAsInput(pending, pend, s.base.data(), s.after.data(), w, h);
-            if (!next || Clears(s.after.data(), next, pixels)) {
+            if (!next || Clears(s.after.data(), next, w, h)) {
                 copy.resize(static_cast<size_t>(original_size));
                 if (!FileSeekTo(input, pending.begin) || FileRead(input, copy.data(), copy.size()) != copy.size()) {
                     return false;
@@ -692,7 +735,7 @@ OptimizeOutcome GifOptimizer::Write(OutputSink& sink, const std::vector<uint8_t>
             sink.Write(copy.data(), copy.size());
             s.base.swap(s.after);
         } else {
-            writer.Emit(sink, rect, how, pending.delay, disposal);
+            sink.Write(writer.bytes().data(), writer.bytes().size());
             if (disposal == kDisposeToBackground) {
                 s.base.swap(s.scratch);
             } else if (disposal == kDisposeKeep) {
