@@ -1,5 +1,7 @@
 #include "gif/lzw_decoder.h"
 
+#include <cstring>
+
 void LzwDecoder::Start(uint8_t min_code_size, uint8_t* out, size_t pixel_count) {
     out_ = out;
     pixel_count_ = pixel_count;
@@ -12,9 +14,7 @@ void LzwDecoder::Start(uint8_t min_code_size, uint8_t* out, size_t pixel_count) 
     }
     clear_code_ = 1u << min_code_size;
     for (unsigned code = 0; code < clear_code_; ++code) {
-        prefix_[code] = kNoCode;
         length_[code] = 1;
-        suffix_[code] = first_[code] = static_cast<uint8_t>(code);
     }
     Reset();
     status_ = pixel_count == 0 ? LzwStatus::kFinished : LzwStatus::kRunning;
@@ -63,12 +63,11 @@ bool LzwDecoder::Decode(unsigned code) {
     }
     if (previous_ != kNoCode && next_code_ < kTableSize) {
         // The new entry: the previous string and the first index of this
-        // one (of the previous one when this code is the entry itself).
+        // one (of the previous one when this code is the entry itself),
+        // which is written just after the previous string.
         const unsigned added = next_code_++;
-        prefix_[added] = static_cast<uint16_t>(previous_);
         length_[added] = static_cast<uint16_t>(length_[previous_] + 1);
-        first_[added] = first_[previous_];
-        suffix_[added] = code == added ? first_[previous_] : first_[code];
+        at_[added] = at_[previous_];
         if (next_code_ == (1u << width_) && width_ < kMaxCodeWidth) ++width_;
     }
     Emit(code);
@@ -81,14 +80,25 @@ bool LzwDecoder::Decode(unsigned code) {
 }
 
 void LzwDecoder::Emit(unsigned code) {
-    // The string is written from its last index back to its first; indices
-    // beyond the image are dropped.
+    // Indices beyond the image are dropped (decoding ends with them). A
+    // string is a copy of what its code wrote before; a new entry's string
+    // starts where its prefix's did. Copied forwards, index by index where
+    // the two overlap (a code that is the entry just made).
+    const size_t written = written_;
     const size_t length = length_[code];
-    size_t at = written_ + length;
-    while (at > written_) {
-        --at;
-        if (at < pixel_count_) out_[at] = suffix_[code];
-        code = prefix_[code];
+    const size_t room = pixel_count_ > written ? pixel_count_ - written : 0;
+    const size_t count = length < room ? length : room;
+    uint8_t* const out = out_;
+    if (code < clear_code_) {
+        if (count > 0) out[written] = static_cast<uint8_t>(code);
+    } else {
+        const size_t from = at_[code];
+        if (written - from >= count) {
+            std::memcpy(out + written, out + from, count);
+        } else {
+            for (size_t i = 0; i < count; ++i) out[written + i] = out[from + i];
+        }
     }
-    written_ += length;
+    at_[code] = written;
+    written_ = written + length;
 }

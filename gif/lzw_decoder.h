@@ -51,10 +51,10 @@ private:
     unsigned previous_ = kNoCode;
     uint32_t bits_ = 0;
     unsigned bit_count_ = 0;
-    uint16_t prefix_[kTableSize];
     uint16_t length_[kTableSize];
-    uint8_t suffix_[kTableSize];
-    uint8_t first_[kTableSize];
+    // Where each code's string was last written: a string is copied from
+    // there, not walked back through its prefixes.
+    size_t at_[kTableSize];
 };
 
 #endif  // ZORVANE_GIF_LZW_DECODER_H

@@ -71,22 +71,13 @@ bool LzwEncoder::Encode(std::vector<uint8_t>* out, const uint8_t* indices, size_
     const uint8_t index_mask = static_cast<uint8_t>(clear_code - 1);
     alternative &= index_mask;
     // The table: a row per code, of the code that each index extends it to
-    // (0 for none: no string extends to a root code). A row is emptied when
-    // its code first gets an entry after a clear, found by its stamp.
+    // (0 for none: no string extends to a root code). The rows of the roots
+    // are emptied at each clear, a code's row when the code is made, so that
+    // finding a string is one load.
     const size_t stride = clear_code;
     if (next_.size() < kLzwTableSize * stride) next_.resize(kLzwTableSize * stride);
-    row_stamp_.resize(kLzwTableSize);
     uint16_t* const next = next_.data();
-    uint16_t* const row_stamp = row_stamp_.data();
-    auto clear_table = [&] {
-        if (++stamp_ == 0) {  // the stamps wrapped round: no row is current
-            std::fill(row_stamp_.begin(), row_stamp_.end(), 0);
-            stamp_ = 1;
-        }
-    };
-    auto find = [&](unsigned prefix, unsigned index) -> unsigned {
-        return row_stamp[prefix] == stamp_ ? next[prefix * stride + index] : 0;
-    };
+    auto clear_table = [&] { std::memset(next, 0, clear_code * stride * sizeof *next); };
     ByteSink sink(out);
     sink.WriteByte(static_cast<uint8_t>(code_size));
     CodeWriter<ByteSink> writer(sink);
@@ -105,7 +96,7 @@ bool LzwEncoder::Encode(std::vector<uint8_t>* out, const uint8_t* indices, size_
             // index written last.
             if (either && either[i] && index != last) index = alternative;
             last = index;
-            const unsigned found = find(prefix, index);
+            const unsigned found = next[prefix * stride + index];
             if (found != 0) {
                 prefix = found;
                 continue;
@@ -114,12 +105,9 @@ bool LzwEncoder::Encode(std::vector<uint8_t>* out, const uint8_t* indices, size_
             if (1 + writer.written() > limit) return false;
             // A decoder adds this entry when it reads the next code, and
             // widens its codes once its table reaches 1 << width.
-            uint16_t* row = next + prefix * stride;
-            if (row_stamp[prefix] != stamp_) {
-                std::memset(row, 0, stride * sizeof *row);
-                row_stamp[prefix] = stamp_;
-            }
-            row[index] = static_cast<uint16_t>(next_code++);
+            next[prefix * stride + index] = static_cast<uint16_t>(next_code);
+            std::memset(next + next_code * stride, 0, stride * sizeof *next);
+            ++next_code;
             if (next_code > (1u << width) && width < kLzwMaxCodeWidth) ++width;
             if (next_code == kLzwTableSize) {
                 writer.Put(clear_code, width);

@@ -100,9 +100,7 @@ public:
                 const uint8_t* either = nullptr, uint8_t alternative = 0, uint64_t limit = UINT64_MAX);
 
 private:
-    std::vector<uint16_t> next_;       // 4096 rows of 1 << code size entries
-    std::vector<uint16_t> row_stamp_;  // the clear each row was emptied after
-    uint16_t stamp_ = 0;
+    std::vector<uint16_t> next_;  // 4096 rows of 1 << code size entries
 };
 
 #endif  // ZORVANE_GIF_LZW_WRITER_H

@@ -448,6 +448,11 @@ public:
                     break;
                 }
             }
+            int largest = any_clear ? clear_index_ : 0;
+            for (int k = 0; k < static_cast<int>(kMostColors); ++k) {
+                if (used[k]) largest = std::max(largest, k);
+            }
+            show_code_size_ = CodeSizeFor(static_cast<size_t>(largest));
             return !any_clear || clear_index_ >= 0;
         }
     }
@@ -562,15 +567,18 @@ public:
         size_t distinct = kMostColors;
         uint8_t global_code_size = 0;
         if (s_.use_global && Survey(rect)) {
+            distinct = distinct_, global_code_size = show_code_size_;
             // The ways that most often win first, so that the others are
-            // given up sooner.
+            // given up sooner. Where most of the rectangle is shown already,
+            // drawing it all again never won in the animations measured.
+            const bool mostly_shown = 2 * static_cast<int64_t>(unchanged_) >= Area(rect);
             for (uint8_t unchanged : {kHide, kRun, kShow}) {
                 if (unchanged_ == 0 && unchanged != kShow) continue;  // nothing to hide
+                if (unchanged == kShow && mostly_shown && best.valid) continue;
                 Encoding how;
                 how.global = true;
                 how.unchanged = unchanged;
-                if (!consider(how)) continue;
-                if (unchanged == kShow) distinct = distinct_, global_code_size = code_size_;
+                consider(how);
             }
         }
         if (!best.valid || CodeSizeFor(distinct) < global_code_size) {
@@ -599,6 +607,7 @@ private:
     size_t distinct_ = 0;   // colours the global indices of the last fill use
     uint8_t transparent_index_ = 0;
     int clear_index_ = -1;  // the global index free for transparency in this frame, if any
+    uint8_t show_code_size_ = 0;  // the code size of the frame drawn whole with the global table
     // The global indices of kShow, and which pixels the canvas already shows.
     std::vector<uint8_t> show_;
     std::vector<uint8_t> same_;
