@@ -88,13 +88,14 @@ bool LzwEncoder::Encode(std::vector<uint8_t>* out, const uint8_t* indices, size_
     if (count > 0) {
         // The index written last; a pixel that may be either starts as the
         // alternative.
-        uint8_t last = either && either[0] ? alternative : indices[0] & index_mask;
+        uint8_t last = either && either[0] ? alternative : static_cast<uint8_t>(indices[0] & index_mask);
         unsigned prefix = last;
         for (size_t i = 1; i < count; ++i) {
-            uint8_t index = indices[i] & index_mask;
+            uint8_t index = indices[i];
             // Either index will do: the one that continues the run of the
-            // index written last.
-            if (either && either[i] && index != last) index = alternative;
+            // index written last. An index too wide for the codes cannot.
+            if (either && either[i] && (index != last || index > index_mask)) index = alternative;
+            index &= index_mask;
             last = index;
             const unsigned found = next[prefix * stride + index];
             if (found != 0) {

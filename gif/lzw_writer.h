@@ -94,7 +94,8 @@ public:
     // entry in it is set may be written as `alternative` instead of its
     // index (a pixel the canvas already shows, written as it is or as the
     // transparent index): the encoder takes whichever continues the run of
-    // the index written before it. Stops, returning false with `out` holding
+    // the index written before it, and the alternative wherever the index
+    // is too wide for the code size. Stops, returning false with `out` holding
     // a part, once the image data would take more than `limit` bytes.
     bool Encode(std::vector<uint8_t>* out, const uint8_t* indices, size_t count, uint8_t min_code_size,
                 const uint8_t* either = nullptr, uint8_t alternative = 0, uint64_t limit = UINT64_MAX);

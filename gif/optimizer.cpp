@@ -59,9 +59,9 @@ Rect Bounds(const Rgba* a, const Rgba* b, int width, int height) {
 // Whether a pixel of the row is clear in `next` and drawn in `left`; one
 // pass without branches, which the compiler can widen.
 bool RowUncleared(const Rgba* left, const Rgba* next, int width) {
-    bool any = false;
-    for (int x = 0; x < width; ++x) any |= (next[x] == kClear) & (left[x] != kClear);
-    return any;
+    Rgba any = kClear;  // kClear is 0: nonzero once a pixel is drawn in left where next is clear
+    for (int x = 0; x < width; ++x) any |= left[x] & (0u - static_cast<Rgba>(next[x] == kClear));
+    return any != kClear;
 }
 
 // Pixels where `next` is clear and `left` is not: a frame drawn on `left`
@@ -388,7 +388,6 @@ public:
             }
         }
         count_ = n;
-        if (how.unchanged == kRun) NarrowEither(largest, 0);
         transparent_ = offset == 1 && transparent;
         transparent_index_ = 0;
         code_size_ = CodeSizeFor(static_cast<size_t>(largest));
@@ -466,7 +465,7 @@ public:
         const uint8_t* show = show_.data();
         const uint8_t* same = same_.data();
         uint8_t* either = either_.data();
-        uint8_t largest = 0, largest_either = 0;
+        uint8_t largest = 0;
         bool transparent = false;
         // One loop for each way, each without branches.
         if (unchanged == kRun) {
@@ -475,7 +474,6 @@ public:
                 out[i] = cleared ? clear : show[i];
                 either[i] = kept;
                 largest = std::max<uint8_t>(largest, cleared || kept ? 0 : show[i]);
-                largest_either = std::max<uint8_t>(largest_either, kept ? show[i] : 0);
                 transparent |= cleared || kept;
             }
         } else {
@@ -489,21 +487,11 @@ public:
         }
         if (transparent) largest = std::max(largest, clear);
         count_ = n;
-        if (unchanged == kRun && largest_either >= (1 << CodeSizeFor(largest))) NarrowEither(largest, clear);
         transparent_ = transparent;
         transparent_index_ = clear;
         code_size_ = CodeSizeFor(largest);
         field_ = SizeFieldFor(s_.global.count());
         return true;
-    }
-
-    // Pixels that may be either, whose own index needs wider codes than the
-    // rest of the frame (the largest index given), are made transparent.
-    void NarrowEither(int largest, uint8_t clear) {
-        const int widest = (1 << CodeSizeFor(static_cast<size_t>(largest))) - 1;
-        for (size_t i = 0; i < count_; ++i) {
-            if (either_[i] && s_.indices[i] > widest) s_.indices[i] = clear, either_[i] = 0;
-        }
     }
 
     // The records of the pending frame's `rect` written the way `how` says,
