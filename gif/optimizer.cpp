@@ -236,8 +236,13 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
         FileClose(file);
         if (!read) return OptimizeOutcome::kUnreadable;
     }
-    // Colours by the number of frames that draw them anew.
-    std::unordered_map<Rgba, uint32_t> frames_of;
+    // Colours by the number of frames that draw them anew, and the fewest
+    // colours any of those frames draws anew.
+    struct Uses {
+        uint32_t frames = 0;
+        uint32_t fewest = UINT32_MAX;
+    };
+    std::unordered_map<Rgba, Uses> frames_of;
     std::vector<Rgba> previous(pixels, kClear);
     ColorIndex seen;
     PlayedFrame frame;
@@ -258,12 +263,19 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
                 // Memory stays bounded: past this many colours, only those
                 // already counted go on being counted.
                 if (frames_of.size() < kMostCountedColors) {
-                    ++frames_of[c];
+                    ++frames_of[c].frames;
                 } else {
                     const auto counted = frames_of.find(c);
-                    if (counted != frames_of.end()) ++counted->second;
+                    if (counted != frames_of.end()) ++counted->second.frames;
                 }
             }
+        }
+        // A frame of few colours has narrow codes only when its colours
+        // come early in the table.
+        const uint32_t drawn = CodeSizeFor(seen.count());
+        for (size_t k = 0; k < seen.count(); ++k) {
+            const auto counted = frames_of.find(seen.color(k));
+            if (counted != frames_of.end()) counted->second.fewest = std::min(counted->second.fewest, drawn);
         }
         std::copy(canvas, canvas + pixels, previous.begin());
     }
@@ -284,22 +296,27 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
     // most used first (small indices make narrow codes); a frame takes for
     // transparency an entry it does not show. It is written when most of the colour uses it serves
     // would otherwise cost a local table each.
-    std::vector<std::pair<uint32_t, Rgba>> ranked;
+    struct Ranked {
+        Uses uses;
+        Rgba color;
+    };
+    std::vector<Ranked> ranked;
     ranked.reserve(frames_of.size());
     uint64_t uses = 0;
     for (const auto& entry : frames_of) {
         ranked.push_back({entry.second, entry.first});
-        uses += entry.second;
+        uses += entry.second.frames;
     }
-    std::sort(ranked.begin(), ranked.end(), [](const std::pair<uint32_t, Rgba>& a, const std::pair<uint32_t, Rgba>& b) {
-        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+        if (a.uses.fewest != b.uses.fewest) return a.uses.fewest < b.uses.fewest;
+        return a.uses.frames != b.uses.frames ? a.uses.frames > b.uses.frames : a.color < b.color;
     });
     if (ranked.size() > kMostColors) ranked.resize(kMostColors);
     uint64_t served = 0;
     s.global.Reset();
     for (const auto& entry : ranked) {
-        served += entry.first;
-        s.global.Find(entry.second, true);
+        served += entry.uses.frames;
+        s.global.Find(entry.color, true);
     }
     s.use_global = frame_offsets_.size() > 1 && !ranked.empty() && 2 * served >= uses;
     s.pending.assign(pixels, kClear);
