@@ -45,8 +45,10 @@ public:
         bit_count_ = 0;
         FlushBlock();
         sink_.WriteByte(kBlockTerminator);
+        ++written_;
     }
-    // The bytes written so far, the sizes of the sub-blocks included.
+    // The bytes written so far, the sizes of the sub-blocks and the
+    // terminator included.
     uint64_t written() const { return written_ + (block_size_ > 0 ? block_size_ + 1 : 0); }
 
 private:

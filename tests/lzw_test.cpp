@@ -180,6 +180,55 @@ TEST(LzwTest, EncodedImagesDecodeUnderGiflibToTheirIndices) {
     EXPECT_LT(EncodeOurs(Bytes(100000, 3), 2).size(), 2000u);
 }
 
+// Pixels that may be either their index or the alternative (the optimiser's
+// unchanged pixels): giflib reads one of the two at each, the alternative
+// wherever the index is too wide for the code size, and the others as given.
+// A limit refuses the data exactly when it would outgrow it, and gives up
+// early when it is far over.
+TEST(LzwTest, PixelsThatMayBeEitherDecodeToOneOfTheTwo) {
+    std::mt19937 random(11);
+    constexpr uint8_t kCodeSize = 3, kAlternative = 5;
+    constexpr uint16_t kWidth = 120, kHeight = 90;
+    Bytes indices(size_t{kWidth} * kHeight), either(indices.size());
+    for (size_t i = 0; i < indices.size(); ++i) {
+        // Runs, some of them of indices too wide for three bits.
+        indices[i] = i > 0 && random() % 4 ? indices[i - 1] : static_cast<uint8_t>(random() % 12);
+        either[i] = indices[i] >= 8 || random() % 3 == 0;
+    }
+    LzwEncoder encoder;
+    Bytes data;
+    ASSERT_TRUE(encoder.Encode(&data, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative));
+    DecodedGif decoded;
+    ASSERT_TRUE(SlurpGifBytes(GifOfImage(kWidth, kHeight, kCodeSize, data), &decoded)) << GiflibErrorText(decoded.error);
+    ASSERT_EQ(decoded.images.size(), 1u);
+    const Bytes& raster = decoded.images[0].raster;
+    ASSERT_EQ(raster.size(), indices.size());
+    size_t alternatives = 0;
+    for (size_t i = 0; i < indices.size(); ++i) {
+        SCOPED_TRACE("pixel " + std::to_string(i));
+        if (indices[i] >= 8) {
+            EXPECT_EQ(raster[i], kAlternative);
+        } else if (either[i]) {
+            EXPECT_TRUE(raster[i] == indices[i] || raster[i] == kAlternative);
+        } else {
+            EXPECT_EQ(raster[i], indices[i]);
+        }
+        alternatives += raster[i] == kAlternative && indices[i] < 8;
+    }
+    EXPECT_GT(alternatives, 0u);  // the choice was made both ways
+    // The same data under a limit of its size, and cut short below it.
+    Bytes again, cut;
+    EXPECT_TRUE(encoder.Encode(&again, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative,
+                               data.size()));
+    EXPECT_EQ(again, data);
+    EXPECT_FALSE(encoder.Encode(&cut, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative,
+                                data.size() - 1));
+    cut.clear();
+    EXPECT_FALSE(encoder.Encode(&cut, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative,
+                                data.size() / 2));
+    EXPECT_LT(cut.size(), data.size() / 2 + 4);  // given up as soon as it passed the limit
+}
+
 TEST(LzwTest, DamagedDataIsReportedAndNothingIsWrittenBeyondTheImage) {
     const unsigned kClear = 4, kEnd = 5;  // code size 2
     std::vector<unsigned> deferred = {kClear};
