@@ -69,7 +69,7 @@ uint8_t SizeFieldFor(size_t count) {
 
 // Writes one frame; false when it has too many colours.
 bool WriteFrame(OutputSink& sink, const PlayedFrame& frame, uint16_t width, uint16_t height, FramePalette* palette,
-                std::vector<uint8_t>* indices) {
+                std::vector<uint8_t>* indices, LzwEncoder* encoder, std::vector<uint8_t>* data) {
     const size_t pixels = size_t{width} * height;
     bool transparent = false;
     for (size_t i = 0; i < pixels && !transparent; ++i) transparent = frame.canvas[i] == kClearPixel;
@@ -109,7 +109,9 @@ bool WriteFrame(OutputSink& sink, const PlayedFrame& frame, uint16_t width, uint
     sink.WriteByte(kImageIntroducer);
     sink.Write(image_bytes, sizeof image_bytes);
     sink.Write(table, ColorTableBytesFor(image.packed));
-    WriteLzwImageData(sink, indices->data(), pixels, static_cast<uint8_t>(size_field + 1));
+    data->clear();
+    encoder->Encode(data, indices->data(), pixels, static_cast<uint8_t>(size_field + 1));
+    sink.Write(data->data(), data->size());
     return true;
 }
 
@@ -129,10 +131,12 @@ const char* FlattenAnimation(const char* path, TemporaryFile* scratch) {
     sink.Write(screen_bytes, sizeof screen_bytes);
     FramePalette palette;
     std::vector<uint8_t> indices;
+    LzwEncoder encoder;  // its table and the image data made once for every frame
+    std::vector<uint8_t> data;
     PlayedFrame frame;
     const char* message = nullptr;
     while (!message && player.Next(&frame)) {
-        if (!WriteFrame(sink, frame, width, height, &palette, &indices)) message = kMsgCannotPlayBackwards;
+        if (!WriteFrame(sink, frame, width, height, &palette, &indices, &encoder, &data)) message = kMsgCannotPlayBackwards;
     }
     sink.WriteByte(kTrailer);
     if (!message && !sink.ok()) message = kMsgCouldNotWriteScratch;
