@@ -136,7 +136,8 @@ const char* FlattenAnimation(const char* path, TemporaryFile* scratch) {
     PlayedFrame frame;
     const char* message = nullptr;
     while (!message && player.Next(&frame)) {
-        if (!WriteFrame(sink, frame, width, height, &palette, &indices, &encoder, &data)) message = kMsgCannotPlayBackwards;
+        if (!WriteFrame(sink, frame, width, height, &palette, &indices, &encoder, &data))
+            message = kMsgCannotPlayBackwards;
     }
     sink.WriteByte(kTrailer);
     if (!message && !sink.ok()) message = kMsgCouldNotWriteScratch;

@@ -395,8 +395,11 @@ public:
                     }
                     index = last_index;
                     if (hide && index != 0 && c == s_.base[row + x]) {
-                        if (how.unchanged == kHide) index = 0;
-                        else either[n] = 1;  // the encoder chooses
+                        if (how.unchanged == kHide) {
+                            index = 0;
+                        } else {
+                            either[n] = 1;  // the encoder chooses
+                        }
                     }
                 }
                 transparent = transparent || index == 0 || either[n];
@@ -544,8 +547,7 @@ public:
         const uint64_t records = out->size();
         if (records >= limit) return false;
         return encoder_.Encode(out, s_.indices.data(), count_, code_size_,
-                                  how.unchanged == kRun ? either_.data() : nullptr, transparent_index_,
-                                  limit - records);
+                               how.unchanged == kRun ? either_.data() : nullptr, transparent_index_, limit - records);
     }
 
     // The fewest bytes for `rect` of the pending frame, kept in bytes();
@@ -611,7 +613,7 @@ private:
     size_t unchanged_ = 0;  // pixels of the rectangle the canvas already shows
     size_t distinct_ = 0;   // colours the global indices of the last fill use
     uint8_t transparent_index_ = 0;
-    int clear_index_ = -1;  // the global index free for transparency in this frame, if any
+    int clear_index_ = -1;        // the global index free for transparency in this frame, if any
     uint8_t show_code_size_ = 0;  // the code size of the frame drawn whole with the global table
     // The global indices of kShow, and which pixels the canvas already shows.
     std::vector<uint8_t> show_;

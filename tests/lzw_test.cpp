@@ -199,7 +199,8 @@ TEST(LzwTest, PixelsThatMayBeEitherDecodeToOneOfTheTwo) {
     Bytes data;
     ASSERT_TRUE(encoder.Encode(&data, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative));
     DecodedGif decoded;
-    ASSERT_TRUE(SlurpGifBytes(GifOfImage(kWidth, kHeight, kCodeSize, data), &decoded)) << GiflibErrorText(decoded.error);
+    ASSERT_TRUE(SlurpGifBytes(GifOfImage(kWidth, kHeight, kCodeSize, data), &decoded))
+        << GiflibErrorText(decoded.error);
     ASSERT_EQ(decoded.images.size(), 1u);
     const Bytes& raster = decoded.images[0].raster;
     ASSERT_EQ(raster.size(), indices.size());
@@ -218,14 +219,14 @@ TEST(LzwTest, PixelsThatMayBeEitherDecodeToOneOfTheTwo) {
     EXPECT_GT(alternatives, 0u);  // the choice was made both ways
     // The same data under a limit of its size, and cut short below it.
     Bytes again, cut;
-    EXPECT_TRUE(encoder.Encode(&again, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative,
-                               data.size()));
+    EXPECT_TRUE(
+        encoder.Encode(&again, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative, data.size()));
     EXPECT_EQ(again, data);
-    EXPECT_FALSE(encoder.Encode(&cut, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative,
-                                data.size() - 1));
+    EXPECT_FALSE(
+        encoder.Encode(&cut, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative, data.size() - 1));
     cut.clear();
-    EXPECT_FALSE(encoder.Encode(&cut, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative,
-                                data.size() / 2));
+    EXPECT_FALSE(
+        encoder.Encode(&cut, indices.data(), indices.size(), kCodeSize, either.data(), kAlternative, data.size() / 2));
     EXPECT_LT(cut.size(), data.size() / 2 + 4);  // given up as soon as it passed the limit
 }
 
