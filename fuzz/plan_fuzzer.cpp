@@ -48,12 +48,12 @@
 //   trailer over the same records as ours (ControlsReadAlike); reversed the
 //   count stays, bounced n images give 2n - 2 frames (n when n <= 2).
 //
-// Written smallest or to a budget (screens of up to 2^20 pixels), instead of
-// the records above: giflib
-// reads the output to the trailer; the measured size is the size written;
-// a budget is never exceeded; unless frames were left out, the output plays
-// as the default output of the same plan (composited by the core's player:
-// every picture and its time), and is never larger.
+// Written smallest or to a budget (screens of up to 2^20 pixels, and within
+// a bound of canvas times frames), instead of the records above: giflib reads the output to the
+// trailer; the measured size is the size written; a budget is never
+// exceeded; unless frames were left out, the output plays as the default
+// output of the same plan (composited by the core's player: every picture
+// and its time), and is never larger.
 //
 // Output bound. Beyond what build_fuzzer.cpp derives for one frame per file
 // (33 bytes once; per frame 8 + 10 + 768 + 256 besides the image data), a
@@ -105,6 +105,11 @@ constexpr uint64_t kBudgetUnit = 8;
 // few times over: beyond this many pixels a run outlasts the fuzzer's
 // timeout, so larger screens are built by copying only.
 constexpr uint64_t kMostSmallestPixels = uint64_t{1} << 20;
+// Nor may the canvas times the frames composited outgrow this; to a budget,
+// the frames are written again once for each count of frames the search
+// for the largest file that fits tries, so a quarter of it.
+constexpr uint64_t kMostSmallestWork = uint64_t{1} << 23;
+constexpr uint64_t kMostBudgetWork = kMostSmallestWork / 4;
 // Played backwards, an entry drawn over itself is composited whole, on a
 // screen that grows to hold its first image: beyond this many pixels a run
 // outlasts the timeout too, and the input is passed over.
@@ -341,10 +346,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const uint64_t largest_canvas = canvas_width * canvas_height;
     if (fuzz.plan.order != FrameOrder::kForward && largest_canvas > kMostReencodedPixels) return 0;
-    if (largest_canvas > kMostSmallestPixels) {
+    // The images composited: giflib's count where it knows it, else every
+    // byte that could start one.
+    uint64_t images = 0;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        const size_t counted = GiflibImageCount(inputs[i]);
+        images += fuzz.plan.entries[i].images == ImageChoice::kFirst ? 1
+                  : counted > 0                                      ? counted
+                                : std::count(inputs[i].begin(), inputs[i].end(), kImageIntroducer);
+    }
+    const uint64_t work = largest_canvas * std::max<uint64_t>(images, 1);
+    if (largest_canvas > kMostSmallestPixels || work > kMostSmallestWork) {
         fuzz.plan.encoding = FrameEncoding::kCopy;
         fuzz.plan.max_bytes = kNoSizeLimit;
     }
+    if (work > kMostBudgetWork) fuzz.plan.max_bytes = kNoSizeLimit;
     mkdir(folder.c_str(), 0700);
     for (const std::string& name : FolderNames(folder)) unlink((folder + "/" + name).c_str());
     if (fuzz.old_output) WriteWholeFile(output_path, kOldOutput);
