@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "gif/canvas_trace.h"
+#include "gif/color_order.h"
 #include "gif/delay_text.h"
 #include "gif/gif_player.h"
 #include "gif/gif_records.h"
@@ -15,6 +16,9 @@
 namespace {
 
 constexpr Rgba kClear = kClearPixel;
+// The most colour uses (a colour a frame draws anew) kept to order the
+// global table by; beyond them it stays in the order of frames drawing each.
+constexpr size_t kMostKeptColorUses = size_t{1} << 16;
 // Browsers play delays of 0 and 1 hundredth as 10: frames with such a delay
 // are never merged, or the pace would change.
 constexpr uint16_t kLeastMergedDelay = 2;
@@ -243,6 +247,11 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
         uint32_t fewest = UINT32_MAX;
     };
     std::unordered_map<Rgba, Uses> frames_of;
+    // The colours each frame draws anew, while there are few enough of them
+    // to keep (then the table is ordered by them).
+    std::vector<Rgba> drawn_colors;
+    std::vector<size_t> drawn_ends;
+    bool drawn_kept = true;
     std::vector<Rgba> previous(pixels, kClear);
     ColorIndex seen;
     PlayedFrame frame;
@@ -277,6 +286,15 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
             const auto counted = frames_of.find(seen.color(k));
             if (counted != frames_of.end()) counted->second.fewest = std::min(counted->second.fewest, drawn);
         }
+        if (drawn_kept && drawn_colors.size() + seen.count() > kMostKeptColorUses) {
+            drawn_kept = false;
+            drawn_colors = std::vector<Rgba>();
+            drawn_ends = std::vector<size_t>();
+        }
+        if (drawn_kept) {
+            for (size_t k = 0; k < seen.count(); ++k) drawn_colors.push_back(seen.color(k));
+            drawn_ends.push_back(drawn_colors.size());
+        }
         std::copy(canvas, canvas + pixels, previous.begin());
     }
     if (frame_offsets_.empty()) return OptimizeOutcome::kUnreadable;
@@ -292,10 +310,12 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
         FileClose(file);
         if (!read) return OptimizeOutcome::kUnreadable;
     }
-    // The global table, greedily: the colours that most frames draw, the
-    // most used first (small indices make narrow codes); a frame takes for
-    // transparency an entry it does not show. It is written when most of the colour uses it serves
-    // would otherwise cost a local table each.
+    // The global table, greedily: the colours that most frames draw, those
+    // of frames drawing few colours and the most used first (small indices
+    // make narrow codes), then ordered so that frames of few colours find
+    // them all early; a frame takes for transparency an entry it does not
+    // show. It is written when most of the colour uses it serves would
+    // otherwise cost a local table each.
     struct Ranked {
         Uses uses;
         Rgba color;
@@ -319,6 +339,21 @@ OptimizeOutcome GifOptimizer::Analyse(const std::string& path) {
         s.global.Find(entry.color, true);
     }
     s.use_global = frame_offsets_.size() > 1 && !ranked.empty() && 2 * served >= uses;
+    if (s.use_global && drawn_kept) {
+        std::vector<std::vector<uint16_t>> frames(drawn_ends.size());
+        size_t begin = 0;
+        for (size_t f = 0; f < drawn_ends.size(); ++f) {
+            for (size_t k = begin; k < drawn_ends[f]; ++k) {
+                const int at = s.global.Find(drawn_colors[k], false);
+                if (at >= 0) frames[f].push_back(static_cast<uint16_t>(at));
+            }
+            begin = drawn_ends[f];
+        }
+        std::vector<Rgba> by_uses(s.global.count());
+        for (size_t i = 0; i < by_uses.size(); ++i) by_uses[i] = s.global.color(i);
+        s.global.Reset();
+        for (uint16_t i : OrderForNarrowCodes(by_uses.size(), frames)) s.global.Find(by_uses[i], true);
+    }
     s.pending.assign(pixels, kClear);
     s.base.assign(pixels, kClear);
     s.lo_pend.assign(pixels, kClear);
