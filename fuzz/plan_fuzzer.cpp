@@ -114,6 +114,8 @@ constexpr uint64_t kMostBudgetWork = kMostSmallestWork / 4;
 // screen that grows to hold its first image: beyond this many pixels a run
 // outlasts the timeout too, and the input is passed over.
 constexpr uint64_t kMostReencodedPixels = uint64_t{1} << 22;
+// Nor may such a canvas times the frames written whole outgrow this.
+constexpr uint64_t kMostReencodedWork = uint64_t{1} << 25;
 const Bytes kOldOutput = {'G', 'I', 'F', '8', '9', 'a', 'o', 'l', 'd'};
 
 struct FuzzPlan {
@@ -345,7 +347,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     const uint64_t largest_canvas = canvas_width * canvas_height;
-    if (fuzz.plan.order != FrameOrder::kForward && largest_canvas > kMostReencodedPixels) return 0;
     // The images composited: giflib's count where it knows it, else every
     // byte that could start one.
     uint64_t images = 0;
@@ -356,6 +357,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                 : std::count(inputs[i].begin(), inputs[i].end(), kImageIntroducer);
     }
     const uint64_t work = largest_canvas * std::max<uint64_t>(images, 1);
+    if (fuzz.plan.order != FrameOrder::kForward &&
+        (largest_canvas > kMostReencodedPixels || work > kMostReencodedWork)) {
+        return 0;
+    }
     if (largest_canvas > kMostSmallestPixels || work > kMostSmallestWork) {
         fuzz.plan.encoding = FrameEncoding::kCopy;
         fuzz.plan.max_bytes = kNoSizeLimit;
