@@ -31,6 +31,9 @@ build="$root/build-bench"
 bench="$root/build/bench"
 out="$bench/out"
 results=${BENCH_RESULTS:-"$root/bench/results/latest.md"}
+# A relative path is taken from where the script was started (it works in
+# the corpus folder).
+case $results in /*) ;; *) results="$PWD/$results" ;; esac
 rounds=${BENCH_ROUNDS:-3}
 max_load=${BENCH_MAX_LOAD:-1.5}
 load_wait=${BENCH_LOAD_WAIT:-300}
