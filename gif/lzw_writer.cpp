@@ -93,8 +93,9 @@ bool LzwEncoder::Encode(std::vector<uint8_t>* out, const uint8_t* indices, size_
         for (size_t i = 1; i < count; ++i) {
             uint8_t index = indices[i];
             // Either index will do: the one that continues the run of the
-            // index written last. An index too wide for the codes cannot.
-            if (either && either[i] && (index != last || index > index_mask)) index = alternative;
+            // index written last. An index too wide for the codes is never
+            // the one written last, so it always gives way.
+            if (either && either[i] && index != last) index = alternative;
             index &= index_mask;
             last = index;
             const unsigned found = next[prefix * stride + index];
